@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Fresh machine to test results: install what is missing, build, run every test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh"
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+cd "${LEDWALL_BUILD_DIR:-$root/build}"
+ctest --output-on-failure --timeout 300 -j 2

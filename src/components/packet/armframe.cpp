@@ -1,0 +1,134 @@
+#include "armframe.h"
+
+#include <zlib.h>
+
+namespace ledwall::arm {
+
+quint16 readU16(const QByteArray &bytes, int offset)
+{
+    return quint16((quint8(bytes.at(offset)) << 8) | quint8(bytes.at(offset + 1)));
+}
+
+quint32 readU32(const QByteArray &bytes, int offset)
+{
+    return (quint32(readU16(bytes, offset)) << 16) | readU16(bytes, offset + 2);
+}
+
+void writeU16(QByteArray &bytes, int offset, quint16 value)
+{
+    bytes[offset] = char(value >> 8);
+    bytes[offset + 1] = char(value & 0xFF);
+}
+
+void writeU32(QByteArray &bytes, int offset, quint32 value)
+{
+    writeU16(bytes, offset, quint16(value >> 16));
+    writeU16(bytes, offset + 2, quint16(value & 0xFFFF));
+}
+
+quint32 crc32(const QByteArray &bytes, int start, int end)
+{
+    start = qMax(start, 0);
+    end = qMin(end, bytes.size());
+    if (start >= end)
+        return 0;
+    const auto *data = reinterpret_cast<const Bytef *>(bytes.constData()) + start;
+    return quint32(::crc32(::crc32(0L, Z_NULL, 0), data, uInt(end - start)));
+}
+
+QByteArray emptyHeader()
+{
+    QByteArray head(HeaderSize, '\0');
+    head[0] = char(Sync0);
+    head[1] = char(Sync1);
+    return head;
+}
+
+void setCommandBytes(QByteArray &head, const quint8 (&c)[7])
+{
+    head[2] = char(c[0]);
+    head[3] = char(c[1]);
+    head[4] = char(c[2]);
+    head[7] = char(c[5]);
+    head[8] = char(c[6]);
+    head[9] = char(c[4]);
+    head[10] = char(c[3]);
+}
+
+void setAddress(QByteArray &head, quint32 address) { writeU32(head, 11, address); }
+
+void setLength(QByteArray &head, quint16 length) { writeU16(head, 15, length); }
+
+quint16 headerSum(const QByteArray &head)
+{
+    quint32 sum = 0;
+    auto add = [&](int from, int to) {
+        for (int i = from; i <= to; ++i)
+            sum += quint8(head.at(i));
+    };
+    add(2, 4);
+    add(7, 16);
+    add(22, 25);
+    return quint16(sum & 0xFFFF);
+}
+
+void finishHeader(QByteArray &head, const QByteArray &payload)
+{
+    writeU16(head, 18, quint16(qMin(payload.size(), MaxPayload) + HeaderSize));
+    writeU32(head, 22, crc32(payload, 0, payload.size()));
+    writeU16(head, 26, headerSum(head));
+}
+
+QByteArray buildInnerFrame(const InnerFrame &frame)
+{
+    QByteArray bytes(InnerHeaderSize, '\0');
+    bytes[0] = char(0x55);
+    bytes[1] = char(0x55);
+    bytes[2] = char(0xD5);
+    bytes[3] = char(frame.command);
+    writeU16(bytes, 4, frame.word1);
+    writeU16(bytes, 6, frame.word2);
+    writeU16(bytes, 8, frame.dataLength);
+    writeU32(bytes, 10, frame.address);
+    quint32 sum = 0;
+    for (int i = 3; i < 14; ++i)
+        sum += quint8(bytes.at(i));
+    bytes[14] = char(sum & 0xFF);
+    bytes += frame.data;
+    QByteArray crc(4, '\0');
+    writeU32(crc, 0, crc32(bytes, 3, bytes.size()));
+    return bytes + crc;
+}
+
+bool looksLikeInnerFrame(const QByteArray &bytes)
+{
+    return bytes.size() >= 3 && quint8(bytes.at(0)) == 0x55 && quint8(bytes.at(1)) == 0x55
+        && quint8(bytes.at(2)) == 0xD5;
+}
+
+std::optional<InnerFrame> parseInnerFrame(const QByteArray &bytes)
+{
+    if (!looksLikeInnerFrame(bytes) || bytes.size() < InnerOverhead)
+        return std::nullopt;
+    quint32 sum = 0;
+    for (int i = 3; i < 14; ++i)
+        sum += quint8(bytes.at(i));
+    if (quint8(bytes.at(14)) != (sum & 0xFF))
+        return std::nullopt;
+    const int dataSize = bytes.size() - InnerOverhead;
+    if (readU32(bytes, bytes.size() - 4) != crc32(bytes, 3, bytes.size() - 4))
+        return std::nullopt;
+    InnerFrame frame;
+    frame.command = quint8(bytes.at(3));
+    frame.word1 = readU16(bytes, 4);
+    frame.word2 = readU16(bytes, 6);
+    frame.dataLength = readU16(bytes, 8);
+    frame.address = readU32(bytes, 10);
+    // Write chunks carry exactly dataLength bytes; read requests carry none.
+    if (dataSize != 0 && dataSize != frame.dataLength)
+        return std::nullopt;
+    frame.data = bytes.mid(InnerHeaderSize, dataSize);
+    return frame;
+}
+
+} // namespace ledwall::arm
