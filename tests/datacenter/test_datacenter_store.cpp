@@ -1,0 +1,256 @@
+// Users, the database operations of the data center, the display-file data and
+// the register calculator.
+
+#include "bll_database_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "testmodule.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestDataCenterStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void usersAddLoginRemove();
+    void userLevelsAndRememberedAccount();
+    void databaseSaveAndLoadScenes();
+    void databaseFailuresAreReported();
+    void displayFileData();
+    void receivedMapsAreFilteredAndCapped();
+    void fileOperationsReportFailure();
+    void registerCalculator();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDataCenterStore::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ledwall.db"));
+}
+
+void TestDataCenterStore::usersAddLoginRemove()
+{
+    BLL_DataCenter_User users;
+    QVariantList list = users.addUser("admin", "s3cret", 0);
+    QCOMPARE(list.size(), 1);
+    const QVariantMap entry = list.first().toMap();
+    QCOMPARE(entry.value("userName").toString(), QString("admin"));
+    QCOMPARE(entry.value("userType").toInt(), 0);
+    QVERIFY(!entry.contains("passWord") && !entry.contains("passwordHash"));
+
+    // A name with a quote is stored as it is.
+    list = users.addUser("o'brien; DROP TABLE users", "pw", 2);
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(users.addUser("admin", "other", 1).size(), 2); // name in use
+    QCOMPARE(users.addUser("", "pw", 1).size(), 2);
+    QCOMPARE(users.addUser("nopass", "", 1).size(), 2);
+
+    QVariantMap login = users.userLogin("admin", "s3cret", false);
+    QVERIFY(login.value("result").toBool());
+    QCOMPARE(login.value("userType").toInt(), 0);
+    QVERIFY(!users.userLogin("admin", "S3cret", false).value("result").toBool());
+    QVERIFY(!users.userLogin("nobody", "s3cret", false).value("result").toBool());
+    QVERIFY(users.userLogin("o'brien; DROP TABLE users", "pw", false).value("result").toBool());
+
+    // The password itself is nowhere in the file.
+    QFile file(m_dir->filePath("ledwall.db"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(!file.readAll().contains("s3cret"));
+
+    list = users.removeUser("o'brien; DROP TABLE users", 1); // wrong level
+    QCOMPARE(list.size(), 2);
+    list = users.removeUser("o'brien; DROP TABLE users", 2);
+    QCOMPARE(list.size(), 1);
+    QVERIFY(!users.userLogin("o'brien; DROP TABLE users", "pw", false).value("result").toBool());
+    // The last administrator stays.
+    QCOMPARE(users.removeUser("admin", 0).size(), 1);
+    QVERIFY(!users.modifyUser("admin", 3, "all"));
+    QVERIFY(users.userLogin("admin", "s3cret", false).value("result").toBool());
+}
+
+void TestDataCenterStore::userLevelsAndRememberedAccount()
+{
+    BLL_DataCenter_User users;
+    users.addUser("root", "a", 0);
+    users.addUser("op", "b", 1);
+    users.addUser("guest", "c", 2);
+    // Same salt never: two users with one password get different hashes.
+    QVERIFY(BLL_DataCenter_User::passwordHash("x", "pw")
+            != BLL_DataCenter_User::passwordHash("y", "pw"));
+
+    QCOMPARE(users.getUserList(0, QString()).size(), 3);
+    const QVariantList belowOperator = users.getUserList(1, QString());
+    QCOMPARE(belowOperator.size(), 2);
+    QCOMPARE(belowOperator.first().toMap().value("userName").toString(), QString("op"));
+    QCOMPARE(users.getUserList(0, "guest").size(), 1);
+
+    QVERIFY(users.modifyUser("guest", 1, "screens"));
+    QCOMPARE(users.getUserList(0, "guest").first().toMap().value("permission").toString(),
+             QString("screens"));
+    QVERIFY(!users.modifyUser("ghost", 1, "x"));
+
+    QVERIFY(!users.getSaveAccount(true).value("saveAccount").toBool());
+    QVERIFY(users.userLogin("op", "b", true).value("result").toBool());
+    QVariantMap account = users.getSaveAccount(true);
+    QVERIFY(account.value("saveAccount").toBool());
+    QCOMPARE(account.value("userName").toString(), QString("op"));
+    QVERIFY(!account.contains("passWord"));
+    users.getSaveAccount(false); // forget it
+    QVERIFY(!users.getSaveAccount(true).value("saveAccount").toBool());
+}
+
+void TestDataCenterStore::databaseSaveAndLoadScenes()
+{
+    BLL_DataCenter_Desktop center;
+    Bll_DataCenter_DeviceBase *device = center.createDevice("g", 1);
+    center.setCurrentGuid("g");
+    const QString path = m_dir->filePath("scenes/show.db");
+    QVERIFY(center.operateDatabase(0, "file://" + path));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(BLL_DataBase_Desktop::databasePath(), path);
+
+    TestModule live("Module_Output", 1, 2);
+    center.saveData("g", &live, QString());
+    TestModule layer("Module_Layer", 5, 0);
+    center.saveData("g", &layer, "2");
+    QVERIFY(!center.getSaveFlag());
+    QVERIFY(center.operateDatabase(2, QString()));
+    QVERIFY(center.getSaveFlag());
+
+    // Change everything, then load it back.
+    TestModule changed("Module_Output", 99, 2);
+    center.saveData("g", &changed, QString());
+    device->removePreinstall("2");
+    QSignalSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
+    QVERIFY(center.operateDatabase(1, path));
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(loaded.first().first().toInt(), 0);
+    QCOMPARE(device->getSceneList(), QVariantList({QString(), QString("2")}));
+    QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
+    QCOMPARE(device->getDataListFromScene(0, "2").first().toMap().value("value").toInt(), 5);
+
+    // Live scene only: presets made since stay, the live scene comes from the file.
+    center.saveData("g", &changed, QString());
+    device->addPreinstall(QString());
+    QSignalSpy newData(&center, &BLL_DataCenter_Desktop::sig_setNewDatacenterEnd);
+    QVERIFY(center.operateDatabase(3, QString()));
+    QCOMPARE(newData.count(), 1);
+    QCOMPARE(device->getSceneList().size(), 3);
+    QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
+}
+
+void TestDataCenterStore::databaseFailuresAreReported()
+{
+    BLL_DataCenter_Desktop center;
+    QSignalSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
+    QVERIFY(!center.operateDatabase(1, QString())); // no current device
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(loaded.first().first().toInt(), 255);
+    QVERIFY(!center.operateDatabase(2, QString()));
+    QVERIFY(!center.operateDatabase(9, QString()));
+
+    // A path that cannot be a database file.
+    QFile blocker(m_dir->filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.write("not a folder");
+    blocker.close();
+    QVERIFY(!center.operateDatabase(0, m_dir->filePath("blocker/x.db")));
+}
+
+void TestDataCenterStore::displayFileData()
+{
+    BLL_DataCenter_DisplayBoxFile file;
+    file.setBasicInfoData({{"screenWidth", 1920}});
+    QCOMPARE(file.getBasicInfoData().value("screenWidth").toInt(), 1920);
+
+    file.setOneDisplayData(1, {{"name", "left"}});
+    QCOMPARE(file.getOneDisplayData(1).value("name").toString(), QString("left"));
+    QVERIFY(file.getOneDisplayData(2).isEmpty());
+    QVERIFY(file.operateDisplayData(true, {{"displayIndex", 2}, {"name", "right"}}));
+    QCOMPARE(file.getOneDisplayData(2).value("name").toString(), QString("right"));
+    QVERIFY(file.operateDisplayData(false, {{"displayIndex", 1}}));
+    QVERIFY(file.getOneDisplayData(1).isEmpty());
+    QVERIFY(!file.operateDisplayData(false, {{"displayIndex", 1}}));
+    QVERIFY(!file.operateDisplayData(true, {{"name", "no index"}}));
+
+    file.setConnectBoxConfig("boxA", {{"boxId", 7}});
+    file.setConnectBoxConfig("boxB", {});
+    const QVariantList boxes = file.getAllBoxNameId();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.at(0).toMap().value("boxId").toInt(), 7);
+    QCOMPARE(boxes.at(1).toMap().value("boxName").toString(), QString("boxB"));
+
+    file.setModuleConfig("m", {{"rows", 16}});
+    QCOMPARE(file.getModuleConfig("m").value("rows").toInt(), 16);
+    file.clearModuleConfig();
+    QVERIFY(file.getModuleConfig("m").isEmpty());
+
+    QCOMPARE(file.setBoxFileFlag(true), QString("false"));
+    QCOMPARE(file.setBoxFileFlag(false), QString("true"));
+}
+
+void TestDataCenterStore::receivedMapsAreFilteredAndCapped()
+{
+    BLL_DataCenter_DisplayBoxFile file;
+    file.slot_dealData({{"moduleName", "Module_ReceivingFlashInfo"}, {"n", 0}});
+    file.slot_dealData({{"moduleName", "Module_LayerInfo"}});
+    file.slot_dealData({});
+    QCOMPARE(file.getRecvMapList().size(), 1);
+
+    for (int i = 1; i <= BLL_DataCenter_DisplayBoxFile::recvMapLimit; ++i)
+        file.slot_dealData({{"moduleName", "Module_ReceivingSDRAMInfo"}, {"n", i}});
+    const QVariantList maps = file.getRecvMapList();
+    QCOMPARE(maps.size(), BLL_DataCenter_DisplayBoxFile::recvMapLimit);
+    QCOMPARE(maps.first().toMap().value("n").toInt(), 1); // the oldest went first
+    file.clearRecvMapList();
+    QVERIFY(file.getRecvMapList().isEmpty());
+}
+
+void TestDataCenterStore::fileOperationsReportFailure()
+{
+    BLL_DataCenter_Desktop center;
+    QSignalSpy displaySaved(&center.displayBoxFile(),
+                            &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
+    QSignalSpy processorSaved(&center.processorFile(),
+                              &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
+    QVERIFY(!center.displayBoxFile().saveDisplayBoxData(m_dir->filePath("a.drc"), {}));
+    QVERIFY(!center.processorFile().saveProcessorXMLFile(m_dir->filePath("a.xml"), {}));
+    QCOMPARE(displaySaved.count(), 1);
+    QCOMPARE(displaySaved.first().first().toBool(), false);
+    QCOMPARE(processorSaved.count(), 1);
+    QCOMPARE(processorSaved.first().first().toBool(), false);
+    QVERIFY(center.encryptFile().readEncryptFile(m_dir->filePath("a.ini")).isEmpty());
+    QVERIFY(center.ethCameraIPFile().openCameraIpData(m_dir->filePath("c"), {}).isEmpty());
+}
+
+void TestDataCenterStore::registerCalculator()
+{
+    BLL_DataCenter_CaluInterface calc;
+    QCOMPARE(calc.CaluCHECK_SUM("01 02 ff", 0), qint64(0x102));
+    QCOMPARE(calc.CaluCHECK_SUM("0102FF", 2), qint64(3));
+    QCOMPARE(calc.CaluCHECK_SUM("0x10,0x20", 99), qint64(0x30));
+    QCOMPARE(calc.CaluCHECK_SUM(QString(600, QLatin1Char('f')), 0), qint64((300 * 255) & 0xFFFF));
+    QCOMPARE(calc.CaluCHECK_SUM("0g", 0), qint64(-1));
+    QCOMPARE(calc.CaluCHECK_SUM("123", 0), qint64(-1));
+
+    QCOMPARE(calc.CaluREGValue("7:4", 0x1234, 0xA, 16), qint64(0x12A4));
+    QCOMPARE(calc.CaluREGValue("[3]", 0x0, 1, 0), qint64(0x8));
+    QCOMPARE(calc.CaluREGValue("3:0", 0xFF, 0x1F, 8), qint64(0xFF)); // value cut to 4 bits
+    QCOMPARE(calc.CaluREGValue("15:8", 0xFF, 1, 8), qint64(-1));     // outside the register
+    QCOMPARE(calc.CaluREGValue("2:5", 0, 1, 8), qint64(-1));
+    QCOMPARE(calc.CaluREGValue("x", 0, 1, 8), qint64(-1));
+    QCOMPARE(calc.getParamValue("7:4", 0x12A4, 16), qint64(0xA));
+    QCOMPARE(calc.getParamValue("62:0", Q_INT64_C(0x7FFFFFFFFFFFFFFF), 63),
+             Q_INT64_C(0x7FFFFFFFFFFFFFFF));
+    QCOMPARE(calc.getParamValue("31", 0x80000000, 0), qint64(1));
+    QCOMPARE(calc.getParamValue("32", 0x80000000, 0), qint64(-1));
+}
+
+QTEST_GUILESS_MAIN(TestDataCenterStore)
+#include "test_datacenter_store.moc"
