@@ -49,6 +49,12 @@ public:
     QStringList findSameGroupDev(QString guid);
     void setDebugMessage(bool enabled, QString guid);
 
+    // Counters of one link for diagnostics: "sent", "received", "timeouts",
+    // "dropped" (garbled or foreign datagrams), "late" (late or duplicate replies),
+    // "cleared", "sendErrors", "queued", "outstanding", "open", "linkType".
+    // Empty for an unknown guid.
+    QVariantMap linkStatistics(QString guid);
+
 signals:
     void sig_reciveCmd(QString guid, Module_ProtocolBase *cmd);
     void sig_timeoutCmd(QString guid, Module_ProtocolBase *cmd);

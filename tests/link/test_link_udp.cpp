@@ -1,0 +1,510 @@
+// Network links of the link manager against a loopback device stand-in.
+#include "bll_communicationmain_desktop.h"
+#include "loopbackresponder.h"
+#include "module_processor_protocol.h"
+#include "module_sendcard_protocol.h"
+#include "module_vpu_protocol.h"
+#include "wireframe.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+#include <thread>
+
+namespace {
+
+BLL_CommunicationMain_Desktop *links()
+{
+    return BLL_CommunicationMain_Desktop::getInstance();
+}
+
+Module_SendCard_Protocol readFrame(const QByteArray &payload, int timeoutMs)
+{
+    Module_SendCard_Protocol frame;
+    frame.m_head[2] = char(0xA4);
+    frame.cmdData = payload;
+    frame.m_timeout = timeoutMs;
+    return frame;
+}
+
+QByteArray payloadOf(const Module_ProtocolBase *frame)
+{
+    switch (frame->protocolType()) {
+    case Module_ProtocolBase::SendCard: return static_cast<const Module_SendCard_Protocol *>(frame)->cmdData;
+    case Module_ProtocolBase::VideoProcessingUnit: return static_cast<const Module_VPU_Protocol *>(frame)->m_data;
+    case Module_ProtocolBase::Processor: return static_cast<const Module_Processor_Protocol *>(frame)->m_data;
+    }
+    return QByteArray();
+}
+
+// Records what a receiver can see during the emission: the frame is gone after it.
+struct Received {
+    QString guid;
+    QString frameGuid;
+    QByteArray payload;
+    quint16 sequence = 0;
+    int type = -1;
+    bool flag = false;
+    bool inManagerThread = false;
+};
+
+struct Recorder : QObject {
+    explicit Recorder(bool timeouts)
+    {
+        auto record = [this](const QString &guid, Module_ProtocolBase *frame) {
+            frames.append({guid, frame->m_guid, payloadOf(frame), frame->m_sequence, frame->protocolType(),
+                           frame->m_flag, QThread::currentThread() == links()->thread()});
+        };
+        if (timeouts)
+            connect(links(), &BLL_CommunicationMain_Desktop::sig_timeoutCmd, this, record);
+        else
+            connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, this, record);
+    }
+    QList<Received> frames;
+    QList<Received> of(const QString &guid) const
+    {
+        QList<Received> mine;
+        for (const Received &r : frames)
+            if (r.guid == guid)
+                mine.append(r);
+        return mine;
+    }
+};
+
+qint64 stat(const QString &guid, const char *key)
+{
+    return links()->linkStatistics(guid).value(QLatin1String(key)).toLongLong();
+}
+
+// Polls every millisecond (QTRY_* steps in 50 ms, longer than some time-outs here).
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 1000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(1);
+    }
+    return true;
+}
+
+// Status maps of one link from a spy on sig_TalkToUI.
+QList<QVariantMap> statusOf(const QSignalSpy &spy, const QString &guid)
+{
+    QList<QVariantMap> maps;
+    for (const QList<QVariant> &args : spy) {
+        const QVariantMap map = args.at(0).toMap();
+        if (map.value("guid").toString() == guid)
+            maps.append(map);
+    }
+    return maps;
+}
+
+} // namespace
+
+class TestLinkUdp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void replyComesBackWithGuidAndContents_data();
+    void replyComesBackWithGuidAndContents();
+    void timeoutOnlyAfterDeadline();
+    void lateReplyIsNotReportedTwice();
+    void clearingDropsQueuedFrames();
+    void garbledDatagramsAreDroppedAndCounted();
+    void windowAndOneAtATime();
+    void manyFramesKeepOrder();
+    void pushesFromManyThreads();
+    void releaseWithOutstandingFramesIsSafe();
+    void discoveryAnswerIsReported();
+    void unsolicitedDeviceFrameIsDelivered();
+    void openFailuresAreClean();
+    void groupsFindTheirMembers();
+    void linkLeftOpenAtExit(); // last: the process must exit cleanly with it
+
+private:
+    QString openLink();
+    std::unique_ptr<LoopbackResponder> m_responder;
+    QStringList m_guids;
+};
+
+void TestLinkUdp::init()
+{
+    m_responder = std::make_unique<LoopbackResponder>();
+    QVERIFY(m_responder->start());
+}
+
+void TestLinkUdp::cleanup()
+{
+    for (const QString &guid : qAsConst(m_guids))
+        links()->releaseCommunicateObject(guid);
+    m_guids.clear();
+    m_responder.reset();
+}
+
+QString TestLinkUdp::openLink()
+{
+    const QString guid = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
+    m_guids.append(guid);
+    if (!links()->connectServer(guid, "127.0.0.1", m_responder->port()))
+        return QString();
+    links()->setTimeoutFlag(guid, true);
+    // The discovery request goes first; wait until it is answered and counted.
+    return waitFor([&] { return stat(guid, "received") == 1; }) ? guid : QString();
+}
+
+void TestLinkUdp::replyComesBackWithGuidAndContents_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("sending card") << int(Module_ProtocolBase::SendCard);
+    QTest::newRow("video processing unit") << int(Module_ProtocolBase::VideoProcessingUnit);
+    QTest::newRow("processor") << int(Module_ProtocolBase::Processor);
+}
+
+void TestLinkUdp::replyComesBackWithGuidAndContents()
+{
+    QFETCH(int, type);
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    Recorder replies(false);
+
+    // The caller deletes its frame at once; the link works on its own copy.
+    std::unique_ptr<Module_ProtocolBase> frame;
+    if (type == Module_ProtocolBase::SendCard) {
+        frame = std::make_unique<Module_SendCard_Protocol>(readFrame("abc", 500));
+    } else if (type == Module_ProtocolBase::VideoProcessingUnit) {
+        auto vpu = std::make_unique<Module_VPU_Protocol>();
+        vpu->m_command = 0x1234;
+        vpu->m_data = "abc";
+        frame = std::move(vpu);
+    } else {
+        auto processor = std::make_unique<Module_Processor_Protocol>();
+        processor->m_data = "abc";
+        frame = std::move(processor);
+    }
+    frame->m_timeout = 500;
+    QVERIFY(links()->pushCmdToClient(guid, frame.get(), true));
+    frame.reset();
+
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 2000);
+    const Received reply = replies.of(guid).first();
+    QCOMPARE(reply.frameGuid, guid);
+    QCOMPARE(reply.type, type);
+    QCOMPARE(reply.payload, QByteArray("re:abc"));
+    QVERIFY(reply.flag);
+    QVERIFY(reply.inManagerThread);
+    QCOMPARE(links()->getCmdQueueCount(guid), 0);
+    QCOMPARE(stat(guid, "timeouts"), qint64(0));
+}
+
+void TestLinkUdp::timeoutOnlyAfterDeadline()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_responder->silent = true;
+    Recorder timeouts(true);
+    Module_SendCard_Protocol frame = readFrame("lost", 60);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    QCOMPARE(links()->getCmdQueueCount(guid), 1);
+    QTest::qWait(40);
+    QCOMPARE(timeouts.of(guid).size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
+    QVERIFY2(clock.elapsed() >= 60, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(timeouts.of(guid).first().payload, QByteArray("lost"));
+    QCOMPARE(timeouts.of(guid).first().frameGuid, guid);
+    QCOMPARE(links()->getCmdQueueCount(guid), 0);
+    QTest::qWait(30);
+    QCOMPARE(timeouts.of(guid).size(), 1);
+
+    // With the time-out flag off, expired frames leave the queue without a signal.
+    links()->setTimeoutFlag(guid, false);
+    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "timeouts"), qint64(2), 1000);
+    QCOMPARE(links()->getCmdQueueCount(guid), 0);
+    QTest::qWait(10);
+    QCOMPARE(timeouts.of(guid).size(), 1);
+}
+
+void TestLinkUdp::lateReplyIsNotReportedTwice()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_responder->replyDelayMs = 60;
+    Recorder replies(false);
+    Recorder timeouts(true);
+    Module_SendCard_Protocol frame = readFrame("slow", 20);
+    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "late"), qint64(1), 1000);
+    QTest::qWait(10);
+    QCOMPARE(timeouts.of(guid).size(), 1);
+    QCOMPARE(replies.of(guid).size(), 0);
+}
+
+void TestLinkUdp::clearingDropsQueuedFrames()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_responder->silent = true;
+    links()->setQueueType(guid, 1);
+    Recorder timeouts(true);
+    for (int i = 0; i < 5; ++i) {
+        Module_SendCard_Protocol frame = readFrame(QByteArray::number(i), 100);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    }
+    QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 1; }));
+    QCOMPARE(links()->getCmdQueueCount(guid), 5);
+    links()->clearCmdQueue(guid);
+    QCOMPARE(links()->getCmdQueueCount(guid), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
+    QTest::qWait(120);
+    QCOMPARE(timeouts.of(guid).size(), 1);
+    QCOMPARE(timeouts.of(guid).first().payload, QByteArray("0"));
+    QCOMPARE(stat(guid, "cleared"), qint64(4));
+    QCOMPARE(m_responder->requests.load(), 2); // discovery and the first frame
+}
+
+void TestLinkUdp::garbledDatagramsAreDroppedAndCounted()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    Recorder replies(false);
+    Module_SendCard_Protocol frame = readFrame("ok", 500);
+    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
+
+    const QByteArray valid = LoopbackResponder::replyTo(frame);
+    QByteArray badCrc = valid;
+    badCrc[valid.size() - 1] = char(badCrc[valid.size() - 1] ^ 0x55);
+    QByteArray badSum = valid;
+    badSum[27] = char(badSum[27] ^ 0x01);
+    QByteArray badLength = valid + "extra";
+    QByteArray unknownType = Module_Processor_Protocol().encode(3);
+    unknownType[2] = char(9);
+    const QList<QByteArray> garbage{"x",           QByteArray(200, '\xA5'), valid.left(20), badCrc,
+                                    badSum,        badLength,               unknownType,    QByteArray(1, '\0')};
+    for (const QByteArray &bytes : garbage)
+        m_responder->sendToLastSender(bytes);
+    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(garbage.size()), 1000);
+
+    // The link still works.
+    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 2, 1000);
+}
+
+void TestLinkUdp::windowAndOneAtATime()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_responder->silent = true;
+    auto pushMany = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            Module_SendCard_Protocol frame = readFrame("w", 2000);
+            links()->pushCmdToClient(guid, &frame, false);
+        }
+    };
+    const int before = m_responder->requests;
+    pushMany(40);
+    QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 16, 1000);
+    QTest::qWait(20);
+    QCOMPARE(m_responder->requests.load() - before, 16);
+    QCOMPARE(links()->getCmdQueueCount(guid), 40);
+
+    // Fast mode lets the rest go without waiting.
+    links()->setFastMode(guid, true);
+    QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 40, 1000);
+    links()->stopConnect(guid);
+    QCOMPARE(links()->getCmdQueueCount(guid), 0);
+
+    // A one-at-a-time link holds the second frame back.
+    m_responder->silent = false;
+    const QString serialLike = openLink();
+    QVERIFY(!serialLike.isEmpty());
+    links()->setQueueType(serialLike, 1);
+    m_responder->silent = true;
+    const int start = m_responder->requests;
+    for (int i = 0; i < 3; ++i) {
+        Module_SendCard_Protocol frame = readFrame("s", 2000);
+        links()->pushCmdToClient(serialLike, &frame, false);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - start, 1, 1000);
+    QTest::qWait(20);
+    QCOMPARE(m_responder->requests.load() - start, 1);
+}
+
+void TestLinkUdp::manyFramesKeepOrder()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    Recorder replies(false);
+    const int count = 300;
+    for (int i = 0; i < count; ++i) {
+        Module_SendCard_Protocol frame = readFrame(QByteArray::number(i), 1000);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), count, 5000);
+    const QList<Received> got = replies.of(guid);
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(got.at(i).payload, "re:" + QByteArray::number(i));
+        if (i > 0)
+            QCOMPARE(quint16(got.at(i).sequence - got.at(i - 1).sequence), quint16(1));
+    }
+    QCOMPARE(stat(guid, "timeouts"), qint64(0));
+    QCOMPARE(m_responder->undecodable.load(), 0);
+}
+
+void TestLinkUdp::pushesFromManyThreads()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    Recorder replies(false);
+    std::vector<std::thread> pushers;
+    for (int t = 0; t < 4; ++t) {
+        pushers.emplace_back([guid, t] {
+            for (int i = 0; i < 50; ++i) {
+                Module_SendCard_Protocol frame = readFrame(QByteArray::number(t * 1000 + i), 2000);
+                links()->pushCmdToClient(guid, &frame, false);
+            }
+        });
+    }
+    for (std::thread &pusher : pushers)
+        pusher.join();
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 200, 5000);
+    QSet<QByteArray> payloads;
+    for (const Received &r : replies.of(guid))
+        payloads.insert(r.payload);
+    QCOMPARE(payloads.size(), 200);
+}
+
+void TestLinkUdp::releaseWithOutstandingFramesIsSafe()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_responder->replyDelayMs = 20;
+    Recorder replies(false);
+    Recorder timeouts(true);
+    for (int i = 0; i < 30; ++i) {
+        Module_SendCard_Protocol frame = readFrame("r", 30);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    }
+    QVERIFY(waitFor([&] { return stat(guid, "outstanding") > 0; }));
+    links()->releaseCommunicateObject(guid);
+    m_guids.removeAll(guid);
+    QTest::qWait(80); // the delayed replies and the deadlines pass
+    QCOMPARE(replies.of(guid).size(), 0);
+    QCOMPARE(timeouts.of(guid).size(), 0);
+    QCOMPARE(links()->getCmdQueueCount(guid), 0);
+    QVERIFY(links()->linkStatistics(guid).isEmpty());
+    Module_SendCard_Protocol frame = readFrame("r", 30);
+    QVERIFY(!links()->pushCmdToClient(guid, &frame, false));
+}
+
+void TestLinkUdp::discoveryAnswerIsReported()
+{
+    QSignalSpy status(links(), &BLL_CommunicationMain_Desktop::sig_TalkToUI);
+    const QString guid = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
+    m_guids.append(guid);
+    QVERIFY(links()->connectServer(guid, "127.0.0.1", m_responder->port()));
+    QVERIFY(waitFor([&] { return statusOf(status, guid).size() == 2; }));
+    const QVariantMap opened = statusOf(status, guid).at(0);
+    QCOMPARE(opened.value("event").toString(), QString("linkOpened"));
+    QCOMPARE(opened.value("guid").toString(), guid);
+    QCOMPARE(opened.value("port").toInt(), int(m_responder->port()));
+    const QVariantMap found = statusOf(status, guid).at(1);
+    QCOMPARE(found.value("event").toString(), QString("deviceFound"));
+    QCOMPARE(found.value("guid").toString(), guid);
+    QCOMPARE(found.value("name").toString(), QString("wall-1"));
+    QCOMPARE(found.value("model").toString(), QString("LW-S1"));
+    QCOMPARE(found.value("serial").toString(), QString("SN0001"));
+    QCOMPARE(found.value("address").toString(), QString("127.0.0.1"));
+    QCOMPARE(found.value("port").toInt(), int(m_responder->port()));
+    QCOMPARE(m_responder->discoveryRequests.load(), 1);
+}
+
+void TestLinkUdp::unsolicitedDeviceFrameIsDelivered()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    Recorder replies(false);
+    Module_VPU_Protocol news;
+    news.m_wireFlags = Module_ProtocolBase::IsReply;
+    news.m_data = "status";
+    m_responder->sendToLastSender(news.encode(0));
+    // A frame that does not come from a device is foreign.
+    Module_VPU_Protocol foreign;
+    foreign.m_data = "echo";
+    m_responder->sendToLastSender(foreign.encode(0));
+    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
+    QCOMPARE(replies.of(guid).first().payload, QByteArray("status"));
+    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(1), 1000);
+}
+
+void TestLinkUdp::openFailuresAreClean()
+{
+    QSignalSpy status(links(), &BLL_CommunicationMain_Desktop::sig_TalkToUI);
+    const QString net = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
+    const QString serial = links()->createCommunicateObject(SerialLink, DefaultProtocol);
+    const QString usb = links()->createCommunicateObject(UsbLink, DefaultProtocol);
+    m_guids << net << serial << usb;
+    QVERIFY(net != serial && serial != usb && !net.isEmpty());
+    QVERIFY(links()->createCommunicateObject(CommunicationType(7), DefaultProtocol).isEmpty());
+
+    QVERIFY(!links()->connectServer(net, QString(), 5000));
+    QVERIFY(!links()->connectServer(net, "127.0.0.1", 0));
+    QVERIFY(!links()->connectServer(serial, "127.0.0.1", m_responder->port())); // wrong link type
+    QVERIFY(!links()->connectServer("no-such-guid", "127.0.0.1", m_responder->port()));
+    QVERIFY(!links()->openSerialport(serial, "ledwall-no-such-port", 115200));
+    QVERIFY(!links()->openSerialport(serial, QString(), 115200));
+    QVERIFY(!links()->openUsb(usb, 0x080A, 0x96FE, "no-such-serial"));
+    QVERIFY(waitFor([&] {
+        return statusOf(status, net).size() == 2 && statusOf(status, serial).size() == 3
+               && statusOf(status, usb).size() == 1;
+    }));
+    for (const QString &guid : {net, serial, usb}) {
+        for (const QVariantMap &map : statusOf(status, guid)) {
+            QCOMPARE(map.value("event").toString(), QString("linkError"));
+            QCOMPARE(map.value("result").toBool(), false);
+            QVERIFY(!map.value("error").toString().isEmpty());
+        }
+    }
+
+    // Nothing can be pushed to a link that is not open, and nothing is queued.
+    Module_SendCard_Protocol frame = readFrame("x", 10);
+    QVERIFY(!links()->pushCmdToClient(serial, &frame, false));
+    QVERIFY(!links()->pushCmdToClient(net, nullptr, false));
+    QCOMPARE(links()->getCmdQueueCount(serial), 0);
+    QVERIFY(!links()->getUSBSerialNumber(0x080A, 0x96FE).contains("no-such-serial"));
+    links()->getComPort(); // lists whatever the machine has, without failing
+}
+
+void TestLinkUdp::groupsFindTheirMembers()
+{
+    links()->saveGroupInfo({QStringList{"a", "b", "c"}, QVariantMap{{"guids", QVariantList{"c", "d"}}}}, "owner");
+    QCOMPARE(links()->findSameGroupDev("b"), (QStringList{"a", "c"}));
+    QCOMPARE(links()->findSameGroupDev("c"), (QStringList{"a", "b", "d"}));
+    QVERIFY(links()->findSameGroupDev("z").isEmpty());
+    links()->saveGroupInfo({QStringList{"b", "x"}}, "owner"); // replaces the owner's groups
+    QCOMPARE(links()->findSameGroupDev("b"), QStringList{"x"});
+    links()->saveGroupInfo({}, "owner");
+    QVERIFY(links()->findSameGroupDev("b").isEmpty());
+}
+
+void TestLinkUdp::linkLeftOpenAtExit()
+{
+    const QString guid = openLink();
+    QVERIFY(!guid.isEmpty());
+    m_guids.removeAll(guid); // not released: shut down with the application
+    m_responder->silent = true;
+    for (int i = 0; i < 20; ++i) {
+        Module_SendCard_Protocol frame = readFrame("bye", 5000);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+    }
+    QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 16; }));
+}
+
+QTEST_GUILESS_MAIN(TestLinkUdp)
+#include "test_link_udp.moc"
