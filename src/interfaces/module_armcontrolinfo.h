@@ -47,17 +47,17 @@ public:
         }
     }
 
-    quint32 m_commandWord = 0;  // c0 (operation byte, lowest) .. c3 (highest)
-    quint8 m_c4 = 0;            // header byte 9
-    quint8 m_cardSlotNum = 0;   // c5, header byte 7
-    quint8 m_portNum = 0;       // c6, header byte 8
-    quint16 m_readLength = 0;   // length asked for by read requests
-    quint32 m_regAddr = 0;      // sending-card start address
-    quint8 ltcpCommand = 0;     // inner frame byte 3 (0x01 write, 0x02 read)
-    quint16 ltcpFirstCard = 0;  // inner frame word 1: first card index, 0xFFFF every card
-    quint16 ltcpLastCard = 0;   // inner frame word 2: last card index
-    quint32 ltcpAddr_data = 0;  // receiving-card start address, 4-byte units
-    quint8 m_routeByte = 0;     // routing byte, passed as the flag of pushCmdToClient
+    quint32 m_commandWord = 0; // c0 (operation byte, lowest) .. c3 (highest)
+    quint8 m_c4 = 0;           // header byte 9
+    quint8 m_cardSlotNum = 0;  // c5, header byte 7
+    quint8 m_portNum = 0;      // c6, header byte 8
+    quint16 m_readLength = 0;  // length asked for by read requests
+    quint32 m_regAddr = 0;     // sending-card start address
+    quint8 ltcpCommand = 0;    // inner frame byte 3 (0x01 write, 0x02 read)
+    quint16 ltcpFirstCard = 0; // inner frame word 1: first card index, 0xFFFF every card
+    quint16 ltcpLastCard = 0;  // inner frame word 2: last card index
+    quint32 ltcpAddr_data = 0; // receiving-card start address, 4-byte units
+    quint8 m_routeByte = 0;    // routing byte, passed as the flag of pushCmdToClient
 
 private:
     void registerMembers()

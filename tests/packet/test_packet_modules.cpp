@@ -1,0 +1,474 @@
+// Module catalogue, data objects, field codec and the video-processing-unit and
+// processor builders.
+#include "dal_processor.h"
+#include "dal_vpu.h"
+#include "dal_vpu_big.h"
+#include "fieldcodec.h"
+#include "module_armcontrolinfo.h"
+#include "module_processor_protocol.h"
+#include "module_vpu_protocol.h"
+#include "modulecatalog.h"
+#include "moduledata.h"
+#include "vpumodules.h"
+#include "wireframe.h"
+
+#include <QtTest>
+
+using namespace ledwall;
+using namespace ledwall::packet;
+
+namespace
+{
+
+// A sample value for a field, by its type name and position.
+QVariant sampleValue(const QString &typeName, int index)
+{
+    if (typeName == QLatin1String("bool"))
+        return true;
+    if (typeName == QLatin1String("unsigned char"))
+        return uint(0xF0 + index);
+    if (typeName == QLatin1String("unsigned short"))
+        return uint(0xBEE0 + index);
+    if (typeName == QLatin1String("unsigned int"))
+        return uint(0xA0B0C000u + uint(index));
+    if (typeName == QLatin1String("int"))
+        return -1000 - index;
+    if (typeName == QLatin1String("class QString"))
+        return QStringLiteral("wall-%1").arg(index);
+    if (typeName == QLatin1String("class QByteArray"))
+        return QByteArray(5 + index, char(0x30 + index));
+    return {};
+}
+
+QVariantMap sampleMap(const ModuleSpec &spec, bool reply)
+{
+    QVariantMap map;
+    int index = 0;
+    for (const FieldInfo &field : moduleFields(spec, reply))
+        map.insert(field.name, sampleValue(field.typeName, index++));
+    return map;
+}
+
+// Puts a frame through the wire codec, as a device would send it.
+std::unique_ptr<Module_ProtocolBase> overTheWire(const Module_ProtocolBase &frame)
+{
+    wire::Decoded decoded = wire::decodeFrame(frame.encode(7));
+    return std::move(decoded.frame);
+}
+
+} // namespace
+
+class TestPacketModules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void catalogueIsConsistent();
+    void copiesRegisterTheirOwnMembers();
+    void fillFromMapConvertsText();
+    void vpuRequestCarriesFieldsInOrder_data();
+    void vpuRequestCarriesFieldsInOrder();
+    void vpuReplyRoundTrip_data();
+    void vpuReplyRoundTrip();
+    void vpuRefusesBadFrames();
+    void unknownModulesGiveNothing();
+    void vpuFrameOptions();
+    void vpuBigTableFrames();
+    void vpuBigHeadsGuardTheCalls();
+    void processorRoundTrip();
+    void armControlInfoBytes();
+};
+
+void TestPacketModules::catalogueIsConsistent()
+{
+    QSet<QString> names;
+    QSet<QPair<int, int>> codes;
+    for (const ModuleSpec &spec : moduleCatalog()) {
+        QVERIFY2(!names.contains(spec.name), qPrintable(spec.name));
+        names.insert(spec.name);
+        const std::unique_ptr<Module_Base> object(spec.create());
+        QCOMPARE(object->moduleName(), spec.name);
+        if (spec.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
+            QVERIFY2(!codes.contains({spec.protocolType, spec.code}), qPrintable(spec.name));
+            codes.insert({spec.protocolType, spec.code});
+        }
+        for (const bool reply : {false, true}) {
+            for (const FieldInfo &field : moduleFields(spec, reply))
+                QVERIFY2(sampleValue(field.typeName, 0).isValid(),
+                         qPrintable(spec.name + QLatin1Char('.') + field.name));
+        }
+        if (!spec.replyModule.isEmpty())
+            QVERIFY(findModule(spec.replyModule));
+    }
+    for (const char *name :
+         {"Module_SendCardFlashInfo", "Module_ReceivingFlashInfo", "Module_ReceivingSDRAMInfo",
+          "Module_PixelWalkPointMap", "Module_WriteBeforeSynInfo", "Module_ReadBeforeSynInfo",
+          "Module_WriteTemplateInfo", "Module_WriteSubtitleBMPFileInfo",
+          "Module_WriteSubtitleStartOrEndInfo", "Module_SynOutputSetupInfo", "Module_LayerInfo",
+          "Module_loadBuffToSdk", "Module_ProcessorCommand", "Module_WriteSendCardRegister",
+          "Module_ReadSendCardRegister"})
+        QVERIFY2(findModule(QString::fromLatin1(name)), name);
+}
+
+void TestPacketModules::copiesRegisterTheirOwnMembers()
+{
+    Module_WriteSubtitleBMPFileInfo original;
+    original.subtitleBMPPos = 1344;
+    original.subtitleBMPFile = QByteArray("abc");
+    Module_WriteSubtitleBMPFileInfo copy(original);
+    QCOMPARE(copy.m_memberAddress.value("subtitleBMPPos"),
+             static_cast<void *>(&copy.subtitleBMPPos));
+    QCOMPARE(copy.m_memberAddress.size(), original.m_memberAddress.size());
+    QCOMPARE(copy.toMap(), original.toMap());
+
+    // Writing through the copy's table changes the copy only.
+    *static_cast<quint32 *>(copy.m_memberAddress.value("subtitleBMPPos")) = 7;
+    QCOMPARE(copy.subtitleBMPPos, 7u);
+    QCOMPARE(original.subtitleBMPPos, 1344u);
+
+    // Subclasses keep the members of their base, under their own name.
+    const std::unique_ptr<Module_Base> clone(Module_ReadSendCardRegister().clone());
+    QCOMPARE(clone->moduleName(), QStringLiteral("Module_ReadSendCardRegister"));
+    QCOMPARE(clone->m_memberTypeName.value("readLength"), QStringLiteral("unsigned short"));
+    const std::unique_ptr<Module_Base> layer(Module_LayerInfo().clone());
+    QCOMPARE(layer->moduleName(), QStringLiteral("Module_LayerInfo"));
+    QVERIFY(layer->m_memberAddress.contains("records"));
+}
+
+void TestPacketModules::fillFromMapConvertsText()
+{
+    Module_WriteSendCardRegister object;
+    QVERIFY(fillFromMap(&object, {{"m_regAddr", "0x80000"},
+                                  {"regData", "0a 0B"},
+                                  {"timeout", "250"},
+                                  {"m_portNum", 0x1FF},
+                                  {"unknown", 1}}));
+    QCOMPARE(object.m_regAddr, 0x80000u);
+    QCOMPARE(object.regData, QByteArray::fromHex("0a0b"));
+    QCOMPARE(object.timeout, 250);
+    QCOMPARE(object.m_portNum, quint8(0xFF)); // cut to the width
+
+    QString error;
+    QVERIFY(!fillFromMap(&object, {{"regData", "0a0"}}, &error));
+    QVERIFY(error.contains("regData"));
+    QVERIFY(!fillFromMap(&object, {{"regData", "zz"}}, &error));
+    QVERIFY(!fillFromMap(&object, {{"m_regAddr", "twelve"}}, &error));
+    QVERIFY(error.contains("m_regAddr"));
+}
+
+void TestPacketModules::vpuRequestCarriesFieldsInOrder_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QVariantMap>("values");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("before-syn") << "Module_WriteBeforeSynInfo" << QVariantMap{{"cmdFlag", 7}}
+                                << QByteArray::fromHex("07");
+    QTest::newRow("template") << "Module_WriteTemplateInfo"
+                              << QVariantMap{{"operateFlag", 1}, {"templateNum", 15}}
+                              << QByteArray::fromHex("010f");
+    QTest::newRow("subtitle chunk") << "Module_WriteSubtitleBMPFileInfo"
+                                    << QVariantMap{{"subtitleBMPPos", 1344},
+                                                   {"subtitleBMPLen", 3},
+                                                   {"subtitleBMPFile", QByteArray("xyz")}}
+                                    << QByteArray::fromHex("00000540"
+                                                           "0003"
+                                                           "0003") +
+                                           QByteArray("xyz");
+    QTest::newRow("subtitle end") << "Module_WriteSubtitleStartOrEndInfo"
+                                  << QVariantMap{{"topOrButtomSubtitle", 0},
+                                                 {"startOrEndSubtitle", 255},
+                                                 {"isSubtitle", 0}}
+                                  << QByteArray::fromHex("00ff00");
+}
+
+void TestPacketModules::vpuRequestCarriesFieldsInOrder()
+{
+    QFETCH(QString, module);
+    QFETCH(QVariantMap, values);
+    QFETCH(QByteArray, payload);
+    values.insert("moduleName", module);
+    values.insert("guid", "g1");
+    Module_Base *data = nullptr;
+    Module_ProtocolBase *frame = nullptr;
+    QVERIFY(DAL_VPU().createData(&data, &frame, values));
+    std::unique_ptr<Module_Base> dataOwner(data);
+    std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
+    QVERIFY(data && frame);
+    QCOMPARE(data->moduleName(), module);
+    auto *vpu = dynamic_cast<Module_VPU_Protocol *>(frame);
+    QVERIFY(vpu);
+    QCOMPARE(vpu->m_command, findModule(module)->code);
+    QCOMPARE(vpu->m_data, payload);
+    QCOMPARE(vpu->m_guid, QStringLiteral("g1"));
+}
+
+void TestPacketModules::vpuReplyRoundTrip_data()
+{
+    QTest::addColumn<QString>("module");
+    for (const ModuleSpec &spec : moduleCatalog()) {
+        if (spec.protocolType == Module_ProtocolBase::VideoProcessingUnit)
+            QTest::newRow(qPrintable(spec.name)) << spec.name;
+    }
+}
+
+void TestPacketModules::vpuReplyRoundTrip()
+{
+    QFETCH(QString, module);
+    const ModuleSpec &spec = *findModule(module);
+
+    // Request: built from a map, decoded back to the same values.
+    QVariantMap request = sampleMap(spec, false);
+    request.insert("moduleName", module);
+    const BuiltModule built = buildVpuModule(request);
+    QVERIFY(built.frame && built.data);
+    const auto &requestFrame = static_cast<const Module_VPU_Protocol &>(*built.frame);
+    const std::unique_ptr<Module_Base> decoded(spec.create());
+    QVERIFY(decodeFields(decoded.get(), spec.requestFields, requestFrame.m_data));
+    QCOMPARE(fieldsToMap(*decoded, spec.requestFields),
+             fieldsToMap(*built.data, spec.requestFields));
+
+    // Reply: what a device sends parses to the values it was given.
+    const QVariantMap replyValues = sampleMap(spec, true);
+    const auto reply = buildVpuReply(module, replyValues);
+    QVERIFY(reply);
+    reply->m_vpuByte1 = 120;
+    reply->m_vpuByte2 = 56;
+    const auto received = overTheWire(*reply);
+    QVERIFY(received);
+    auto *receivedVpu = static_cast<Module_VPU_Protocol *>(received.get());
+    QCOMPARE(receivedVpu->m_vpuByte1, quint8(120));
+    QCOMPARE(receivedVpu->m_vpuByte2, quint8(56));
+    receivedVpu->m_guid = "g2";
+
+    Module_Base *data = nullptr;
+    QVariantMap map;
+    QVERIFY(DAL_VPU().parseData(receivedVpu, &data, &map));
+    std::unique_ptr<Module_Base> owner(data);
+    QCOMPARE(map.value("moduleName").toString(), module);
+    QCOMPARE(map.value("guid").toString(), QStringLiteral("g2"));
+    QCOMPARE(map.value("result").toBool(), true);
+    for (auto it = replyValues.cbegin(); it != replyValues.cend(); ++it)
+        QCOMPARE(map.value(it.key()), it.value());
+}
+
+void TestPacketModules::vpuRefusesBadFrames()
+{
+    auto reply = buildVpuReply("Module_ReadBeforeSynInfo", {{"cmdFlag", 7}, {"synType", 255}});
+    QVERIFY(reply);
+    Module_Base *data = nullptr;
+    QVariantMap map{{"kept", 1}};
+
+    Module_VPU_Protocol truncated(*reply);
+    truncated.m_data.chop(1);
+    QVERIFY(!DAL_VPU().parseData(&truncated, &data, &map));
+    QVERIFY(!data);
+    QCOMPARE(map, QVariantMap({{"kept", 1}}));
+
+    Module_VPU_Protocol oversized(*reply);
+    oversized.m_data.append('\0');
+    QVERIFY(!DAL_VPU().parseData(&oversized, &data, &map));
+
+    // A byte array whose length runs past the end of the payload.
+    Module_WriteSubtitleBMPFileInfo chunk;
+    const QStringList fields = findModule("Module_WriteSubtitleBMPFileInfo")->requestFields;
+    QVERIFY(!decodeFields(&chunk, fields,
+                          QByteArray::fromHex("00000000"
+                                              "0000"
+                                              "ffff") +
+                              "ab"));
+    QVERIFY(decodeFields(&chunk, fields,
+                         QByteArray::fromHex("00000000"
+                                             "0002"
+                                             "0002") +
+                             "ab"));
+    QCOMPARE(chunk.subtitleBMPFile, QByteArray("ab"));
+
+    Module_VPU_Protocol unknownCode(*reply);
+    unknownCode.m_command = 0x7777;
+    QVERIFY(!DAL_VPU().parseData(&unknownCode, &data, &map));
+
+    Module_VPU_Protocol notFromDevice(*reply);
+    notFromDevice.m_wireFlags = 0;
+    QVERIFY(!DAL_VPU().parseData(&notFromDevice, &data, &map));
+
+    // A refusal reports its status without fields.
+    Module_VPU_Protocol refused(*reply);
+    refused.m_status = 2;
+    refused.m_data.clear();
+    QVERIFY(DAL_VPU().parseData(&refused, &data, &map));
+    delete data;
+    QCOMPARE(map.value("result").toBool(), false);
+    QCOMPARE(map.value("status").toUInt(), 2u);
+    QVERIFY(!DAL_VPU().parseData(nullptr, &data, &map));
+}
+
+void TestPacketModules::unknownModulesGiveNothing()
+{
+    Module_Base *data = reinterpret_cast<Module_Base *>(1);
+    Module_ProtocolBase *frame = reinterpret_cast<Module_ProtocolBase *>(1);
+    QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_NoSuchThing"}}));
+    QVERIFY(!data && !frame);
+    // A module of another protocol type is unknown here.
+    QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_ProcessorCommand"}}));
+    QVERIFY(!DAL_Processor().createData(&data, &frame, {{"moduleName", "Module_LayerInfo"}}));
+    QVERIFY(!data && !frame);
+    DAL_VPU_BIG big;
+    QVERIFY(!big.createData(&data, {{"moduleName", "Module_NoSuchThing"}}));
+    big.setFileHead();
+    QVERIFY(!big.createData(&frame, {{"moduleName", "Module_NoSuchThing"}}));
+    QVERIFY(!data && !frame);
+    // A value that cannot be converted refuses the whole module.
+    QVERIFY(!DAL_VPU().createData(
+        &data, &frame, {{"moduleName", "Module_WriteBeforeSynInfo"}, {"cmdFlag", "seven"}}));
+    QVERIFY(!data && !frame);
+}
+
+void TestPacketModules::vpuFrameOptions()
+{
+    BuiltModule built = buildVpuModule(
+        {{"moduleName", "Module_WriteTemplateInfo"}, {"timeout", 300}, {"isGrouping", true}});
+    QCOMPARE(built.frame->m_timeout, 300);
+    QVERIFY(built.frame->m_flag);
+    built = buildVpuModule({{"moduleName", "Module_WriteTemplateInfo"}});
+    QCOMPARE(built.frame->m_timeout, 0);
+    QVERIFY(!built.frame->m_flag);
+
+    // The envelope's limit is 65000 payload bytes.
+    QVariantMap big{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
+                    {"subtitleBMPFile", QByteArray(65000 - 8, 'x')}};
+    QVERIFY(buildVpuModule(big).frame);
+    big.insert("subtitleBMPFile", QByteArray(65000 - 7, 'x'));
+    QVERIFY(!buildVpuModule(big).frame);
+}
+
+void TestPacketModules::vpuBigTableFrames()
+{
+    Module_VPU_Protocol frame;
+    frame.m_guid = "g";
+    frame.m_flag = true;
+    frame.m_vpuByte1 = 120;
+    frame.m_vpuByte2 = 56;
+    const QByteArray records(6 * 54, char(0x11));
+    DAL_VPU_BIG big;
+    big.setCmdHead();
+    QVERIFY(big.createData(&frame, 54, 25, 30, 30, 5, records));
+    QCOMPARE(frame.m_command, quint16(SynTableCodeBase + 5));
+    QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036"
+                                                        "0019"
+                                                        "001e"
+                                                        "001e"
+                                                        "05"
+                                                        "0144"));
+    QCOMPARE(frame.m_data.mid(11), records);
+    QCOMPARE(frame.m_guid, QStringLiteral("g"));
+    QVERIFY(frame.m_flag);
+    QCOMPARE(frame.m_vpuByte1, quint8(120));
+    QCOMPARE(frame.m_vpuByte2, quint8(56));
+
+    // An empty table still gives one frame.
+    QVERIFY(big.createData(&frame, 38, 1, 0, 0, 0, {}));
+    QCOMPARE(frame.m_command, findModule("Module_SynOutputSetupInfo")->code);
+    QCOMPARE(frame.m_data, QByteArray::fromHex("0026"
+                                               "0001"
+                                               "0000"
+                                               "0000"
+                                               "00"
+                                               "0000"));
+
+    // Bad values leave the frame untouched.
+    const QByteArray before = frame.m_data;
+    QVERIFY(!big.createData(&frame, 38, 1, 0, 0, TableKindCount, {}));
+    QVERIFY(!big.createData(&frame, 38, -1, 0, 0, 0, {}));
+    QVERIFY(!big.createData(&frame, 38, 1, 0x10000, 0, 0, {}));
+    QVERIFY(!big.createData(&frame, 38, 1, 1, 1, 0, QByteArray(65000, 'x')));
+    QVERIFY(!big.createData(nullptr, 38, 1, 0, 0, 0, {}));
+    QCOMPARE(frame.m_data, before);
+}
+
+void TestPacketModules::vpuBigHeadsGuardTheCalls()
+{
+    const QVariantMap chunk{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
+                            {"isBig", true},
+                            {"subtitleBMPPos", 0},
+                            {"subtitleBMPLen", 1344},
+                            {"subtitleBMPFile", QByteArray(1344, 'p')}};
+    Module_ProtocolBase *frame = nullptr;
+    Module_VPU_Protocol table;
+    {
+        DAL_VPU_BIG big;
+        QVERIFY(!big.createData(&frame, chunk)); // no head yet
+        QVERIFY(!frame);
+        big.setCmdHead();
+        QVERIFY(!big.createData(&frame, chunk));
+        big.setFileHead();
+        QVERIFY(!big.createData(&table, 38, 1, 0, 0, 0, {}));
+        QVERIFY(big.createData(&frame, chunk));
+    }
+    std::unique_ptr<Module_ProtocolBase> owner(frame);
+    QCOMPARE(static_cast<Module_VPU_Protocol *>(frame)->m_data.size(), 4 + 2 + 2 + 1344);
+
+    Module_Base *data = nullptr;
+    QVERIFY(DAL_VPU_BIG().createData(&data, chunk));
+    std::unique_ptr<Module_Base> dataOwner(data);
+    QCOMPARE(static_cast<Module_WriteSubtitleBMPFileInfo *>(data)->subtitleBMPLen, quint16(1344));
+}
+
+void TestPacketModules::processorRoundTrip()
+{
+    Module_Base *data = nullptr;
+    Module_ProtocolBase *frame = nullptr;
+    QVERIFY(DAL_Processor().createData(&data, &frame,
+                                       {{"moduleName", "Module_ProcessorCommand"},
+                                        {"code", 0x0310},
+                                        {"data", "01020304"},
+                                        {"timeout", 500}}));
+    std::unique_ptr<Module_Base> dataOwner(data);
+    std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
+    auto *processor = dynamic_cast<Module_Processor_Protocol *>(frame);
+    QVERIFY(processor);
+    QCOMPARE(processor->m_command, quint16(0x0310));
+    QCOMPARE(processor->m_data, QByteArray::fromHex("01020304"));
+    QCOMPARE(processor->m_timeout, 500);
+
+    processor->m_wireFlags = Module_ProtocolBase::IsReply;
+    auto received = overTheWire(*processor);
+    QVERIFY(received);
+    received->m_guid = "p";
+    Module_Base *parsed = nullptr;
+    QVariantMap map;
+    QVERIFY(DAL_Processor().parseData(static_cast<Module_Processor_Protocol *>(received.get()),
+                                      &parsed, &map));
+    delete parsed;
+    QCOMPARE(map.value("moduleName").toString(), QStringLiteral("Module_ProcessorCommand"));
+    QCOMPARE(map.value("code").toUInt(), 0x0310u);
+    QCOMPARE(map.value("data").toByteArray(), QByteArray::fromHex("01020304"));
+    QCOMPARE(map.value("guid").toString(), QStringLiteral("p"));
+
+    QVERIFY(!DAL_Processor().createData(
+        &data, &frame,
+        {{"moduleName", "Module_ProcessorCommand"}, {"data", QByteArray(65001, 'x')}}));
+    QVERIFY(!data && !frame);
+}
+
+void TestPacketModules::armControlInfoBytes()
+{
+    Module_ARMControlInfo info;
+    QVERIFY(fillFromMap(&info, {{"m_commandWord", 0x008000A5u},
+                                {"m_cardSlotNum", 2},
+                                {"m_portNum", 3},
+                                {"m_regAddr", 0x120000},
+                                {"m_readLength", 1024}}));
+    QCOMPARE(info.commandByte(0), quint8(0xA5));
+    QCOMPARE(info.commandByte(2), quint8(0x80));
+    QCOMPARE(info.commandByte(3), quint8(0));
+    QCOMPARE(info.commandByte(5), quint8(2));
+    QCOMPARE(info.commandByte(6), quint8(3));
+    QCOMPARE(info.commandByte(7), quint8(0));
+    Module_ARMControlInfo copy(info);
+    QCOMPARE(copy.toMap(), info.toMap());
+    QCOMPARE(copy.m_memberAddress.value("m_regAddr"), static_cast<void *>(&copy.m_regAddr));
+    QCOMPARE(copy.m_memberAddress.size(), 11);
+}
+
+QTEST_GUILESS_MAIN(TestPacketModules)
+#include "test_packet_modules.moc"
