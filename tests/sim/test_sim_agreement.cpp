@@ -1,0 +1,135 @@
+// The virtual wall's frame check against the packet layer's codec: frames the
+// library encodes pass the wall's check and are answered, the wall's replies decode
+// in the library, and both refuse the same damaged datagrams.
+
+#include "simtestutil.h"
+#include "wallmodel.h"
+
+#include "armframe.h"
+#include "module_processor_protocol.h"
+#include "module_sendcard_protocol.h"
+#include "module_vpu_protocol.h"
+#include "wireframe.h"
+
+#include <QtTest>
+
+using namespace ledwall::sim;
+
+class TestSimAgreement : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void libraryFramesAreAnswered();
+    void bothRefuseTheSameDatagrams();
+};
+
+static Module_SendCard_Protocol sendCardFrame(quint8 operation, quint32 address, quint16 length,
+                                              const QByteArray &payload, int timeout)
+{
+    Module_SendCard_Protocol frame;
+    const quint8 command[7] = {operation, 0x00, 0x80, 0x01, 0x02, 0x03, 0x04};
+    ledwall::arm::setCommandBytes(frame.m_head, command);
+    ledwall::arm::setAddress(frame.m_head, address);
+    ledwall::arm::setLength(frame.m_head, length);
+    frame.cmdData = payload;
+    frame.m_timeout = timeout;
+    return frame;
+}
+
+void TestSimAgreement::libraryFramesAreAnswered()
+{
+    WallModel wall;
+
+    // A block write with a reply expected: stored and acknowledged.
+    const QByteArray chunk(1024, 'k');
+    const QByteArray write = sendCardFrame(0xA5, 0x120400, 1024, chunk, 1000).encode(41);
+    QCOMPARE(validateDatagram(write), RejectReason::None);
+    ledwall::wire::Decoded ack = ledwall::wire::decodeFrame(wall.handleDatagram(write));
+    QCOMPARE(ack.error, ledwall::wire::DecodeError::None);
+    QCOMPARE(ack.frame->m_sequence, quint16(41));
+    QCOMPARE(ack.frame->m_wireFlags, quint8(0xC0));
+    QCOMPARE(wall.sendCard().memory().read(0x120400, 1024), chunk);
+
+    // A read request: the reply carries the bytes and keeps the command bytes.
+    const QByteArray read = sendCardFrame(0xA4, 0x120400, 16, {}, 500).encode(42);
+    ledwall::wire::Decoded data = ledwall::wire::decodeFrame(wall.handleDatagram(read));
+    QCOMPARE(data.error, ledwall::wire::DecodeError::None);
+    const auto *reply = static_cast<const Module_SendCard_Protocol *>(data.frame.get());
+    QCOMPARE(reply->cmdData, chunk.left(16));
+    QCOMPARE(reply->registerAddress(), quint32(0x120400));
+    QCOMPARE(reply->m_head.mid(2, 9), read.mid(2, 9));
+
+    // Discovery.
+    ledwall::wire::Decoded answer =
+        ledwall::wire::decodeFrame(wall.handleDatagram(ledwall::wire::discoveryRequest()->encode(43)));
+    QCOMPARE(answer.error, ledwall::wire::DecodeError::None);
+    QVERIFY(ledwall::wire::isDiscoveryAnswer(*answer.frame));
+
+    // A receiving-card chunk in its inner frame.
+    ledwall::arm::InnerFrame inner;
+    inner.command = 0x10;
+    inner.address = 0xA0000000u >> 2;
+    inner.data = QByteArray(256, 'r');
+    inner.dataLength = quint16(inner.data.size());
+    const QByteArray innerBytes = ledwall::arm::buildInnerFrame(inner);
+    const QByteArray receiving =
+        sendCardFrame(0xA5, 0, quint16(innerBytes.size()), innerBytes, 1000).encode(44);
+    QCOMPARE(validateDatagram(receiving), RejectReason::None);
+    QCOMPARE(ledwall::wire::decodeFrame(wall.handleDatagram(receiving)).error,
+             ledwall::wire::DecodeError::None);
+
+    // Processor and VPU envelopes.
+    Module_VPU_Protocol vpu;
+    vpu.m_command = 0x0102;
+    vpu.m_vpuByte1 = 7;
+    vpu.m_data = "vpu data";
+    vpu.m_timeout = 100;
+    Module_Processor_Protocol processor;
+    processor.m_data = QByteArray(3000, 'p');
+    processor.m_timeout = 100;
+    const std::pair<QByteArray, quint16> envelopes[] = {{vpu.encode(45), 45}, {processor.encode(46), 46}};
+    for (const auto &[envelope, sequence] : envelopes) {
+        QCOMPARE(validateDatagram(envelope), RejectReason::None);
+        const ledwall::wire::Decoded envelopeAck = ledwall::wire::decodeFrame(wall.handleDatagram(envelope));
+        QCOMPARE(envelopeAck.error, ledwall::wire::DecodeError::None);
+        QCOMPARE(envelopeAck.frame->m_sequence, sequence);
+        QCOMPARE(envelopeAck.frame->m_wireFlags, quint8(0xC0));
+    }
+
+    const Counters counters = wall.counters();
+    QCOMPARE(counters.rejectedTotal(), quint64(0));
+    QCOMPARE(counters.malformed, quint64(0));
+    QCOMPARE(counters.receivingCardFramesNotModelled, quint64(1));
+}
+
+void TestSimAgreement::bothRefuseTheSameDatagrams()
+{
+    Module_VPU_Protocol vpu;
+    vpu.m_data = "abc";
+    const QVector<QByteArray> bases = {
+        sendCardFrame(0xA5, 0x10E000, 6, "abcdef", 1000).encode(1),
+        sendCardFrame(0xA4, 0x120000, 1024, {}, 500).encode(2),
+        vpu.encode(3),
+    };
+    int compared = 0;
+    for (const QByteArray &base : bases) {
+        QVector<QByteArray> variants = {base, base.left(base.size() - 1), base + 'x', base.left(1)};
+        for (int index = 0; index < base.size(); ++index) {
+            QByteArray damaged = base;
+            damaged[index] = char(quint8(damaged.at(index)) ^ 0x5A);
+            variants.append(damaged);
+        }
+        for (const QByteArray &datagram : variants) {
+            const bool wallAccepts = validateDatagram(datagram) == RejectReason::None;
+            const bool libraryAccepts =
+                ledwall::wire::decodeFrame(datagram).error == ledwall::wire::DecodeError::None;
+            QVERIFY2(wallAccepts == libraryAccepts, datagram.toHex().constData());
+            ++compared;
+        }
+    }
+    QVERIFY(compared > 80);
+}
+
+QTEST_GUILESS_MAIN(TestSimAgreement)
+#include "test_sim_agreement.moc"

@@ -1,0 +1,65 @@
+#pragma once
+// Faults the virtual wall can be told to show, so that time-outs, retries and
+// duplicate handling of the library can be tested. Thread-safe: tests change the
+// settings while the server thread applies them.
+//
+// - A dropped or silenced request is lost as if it never arrived: the card does
+//   not act on it and does not answer (counted as "dropped").
+// - Silence applies to the whole wall or to sending-card frames whose register
+//   address is in the chosen set.
+// - Drop every Nth counts the well-formed requests that are not silenced.
+// - Delay, duplicate and reorder shape the replies: a delayed reply leaves D ms
+//   later, a duplicated one leaves twice, and with reordering each reply is held
+//   back and sent right after the next one (or when reordering is switched off).
+
+#include "simwire.h"
+
+#include <QHostAddress>
+#include <mutex>
+#include <QSet>
+#include <QVector>
+
+namespace ledwall::sim {
+
+struct OutgoingDatagram
+{
+    QByteArray datagram;
+    QHostAddress address;
+    quint16 port = 0;
+};
+
+class FaultInjector
+{
+public:
+    void setDropEveryNth(int n);      // 0 = off; n >= 1 drops requests n, 2n, 3n, ...
+    void dropNext(int count);         // the next `count` requests are dropped
+    void setReplyDelay(int milliseconds);
+    void setDuplicateReplies(bool on);
+    void setReorderReplies(bool on);  // switching it off releases a held reply (see takeHeld)
+    void setSilent(bool on);
+    void setSilentAddresses(const QSet<quint32> &addresses);
+    void clear();                     // every fault off (a held reply stays for takeHeld)
+
+    int replyDelay() const;
+
+    // True when the request is to be lost.
+    bool shouldDrop(const Frame &request);
+    // The datagrams to send now for one reply, in order.
+    QVector<OutgoingDatagram> shapeReply(const OutgoingDatagram &reply);
+    // A reply held back for reordering, released.
+    QVector<OutgoingDatagram> takeHeld();
+
+private:
+    mutable std::mutex m_mutex;
+    int m_dropEveryNth = 0;
+    int m_dropNext = 0;
+    quint64 m_requestCount = 0;
+    int m_delay = 0;
+    bool m_duplicate = false;
+    bool m_reorder = false;
+    bool m_silent = false;
+    QSet<quint32> m_silentAddresses;
+    QVector<OutgoingDatagram> m_held;
+};
+
+} // namespace ledwall::sim
