@@ -1,0 +1,346 @@
+// The command pipeline's threads against a recording stand-in for the packet
+// layer, link manager, data center and facade.
+
+#include "fakepipelinebackend.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <thread>
+
+// Delivers frames the way the link manager does: a signal connected by its
+// signature text to the pipeline's private slot.
+class FakeLink : public QObject
+{
+    Q_OBJECT
+signals:
+    void sig_reciveCmd(QString guid, Module_ProtocolBase *cmd);
+};
+
+// Receives the pipeline's signal in the test thread (queued), for QSignalSpy.
+class BigPackageRelay : public QObject
+{
+    Q_OBJECT
+signals:
+    void relayed(int flag);
+public slots:
+    void slot_dealBigData(int flag) { emit relayed(flag); }
+};
+
+class OddFrame : public Module_ProtocolBase
+{
+public:
+    OddFrame() : Module_ProtocolBase(7) {}
+    Module_ProtocolBase *clone() const override { return new OddFrame(*this); }
+    QByteArray encode(quint16) const override { return {}; }
+};
+
+class TestPipelineThread : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::shared_ptr<FakePipelineBackend> backend;
+    std::unique_ptr<BLL_BusinessLogic_ModuleThread> pipeline;
+    FakeLink link;
+
+    static QVariantMap vpu(const QString &module, const QString &guid = QStringLiteral("dev1"))
+    {
+        return {{"moduleName", module}, {"guid", guid}};
+    }
+    void deliver(Module_ProtocolBase *frame, const QString &guid = QStringLiteral("dev1"))
+    {
+        emit link.sig_reciveCmd(guid, frame);
+        delete frame; // as the link manager does, right after the emission
+    }
+
+private slots:
+    void init()
+    {
+        backend = std::make_shared<FakePipelineBackend>();
+        backend->addDevice("dev1", 2);
+        backend->addDevice("proc", 1, 120, 56);
+        backend->setCurrentDevice("dev1");
+        pipeline = std::make_unique<BLL_BusinessLogic_ModuleThread>(backend);
+        QVERIFY(connect(&link, SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), pipeline.get(),
+                        SLOT(slot_reciveCmd(QString, Module_ProtocolBase *))));
+    }
+    void cleanup()
+    {
+        backend->setPushGateOpen(true);
+        pipeline.reset();
+        backend.reset();
+    }
+
+    void commandsAreHandledInOrder()
+    {
+        backend->setPushGateOpen(false);
+        pipeline->appendModuleData(vpu("Module_First"));
+        pipeline->appendModuleData(vpu("Module_Second"));
+        QTRY_COMPARE(backend->eventsStartingWith("pushing:").size(), 1);
+        // The second waits until the first has been handed to the link.
+        QVERIFY(!backend->events().contains("create:vpu:Module_Second"));
+        QCOMPARE(pipeline->pendingCommandCount(), 1);
+        backend->setPushGateOpen(true);
+        QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 2);
+        QCOMPARE(backend->eventsStartingWith("push:"),
+                 QStringList({"push:dev1:Module_First:0:0", "push:dev1:Module_Second:0:0"}));
+    }
+
+    void storeOnlyCommands()
+    {
+        pipeline->appendModuleData({{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"},
+                                    {"isSave", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_Quiet"}, {"guid", "dev1"},
+                                    {"sendDataToDevice", "no"}, {"isSave", true}});
+        pipeline->appendModuleData(vpu("Module_Marker"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
+        QCOMPARE(backend->eventsStartingWith("save:"),
+                 QStringList({"save:dev1:3:Module_Scene", "save:dev1::Module_Quiet"}));
+        QCOMPARE(backend->eventsStartingWith("push"),
+                 QStringList({"pushing:dev1:Module_Marker", "push:dev1:Module_Marker:0:0"}));
+    }
+
+    void unknownDeviceIsNeitherStoredNorSent()
+    {
+        pipeline->appendModuleData({{"moduleName", "Module_Lost"}, {"guid", "nobody"}, {"isSave", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_LostToo"}, {"guid", "nobody"}, {"processorFlag", 1},
+                                    {"isSave", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_LostBig"}, {"guid", "nobody"}, {"isBig", true}});
+        pipeline->appendModuleData(vpu("Module_Marker"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
+        QVERIFY(backend->eventsStartingWith("save:").isEmpty());
+        QCOMPARE(backend->eventsStartingWith("push:").size(), 1);
+    }
+
+    void processorBranch()
+    {
+        pipeline->appendModuleData({{"moduleName", "Module_Proc"}, {"guid", "dev1"}, {"processorFlag", 1},
+                                    {"isBig", true}, {"isSave", true}, {"grouping", true}});
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Proc:flag"));
+        QVERIFY(backend->events().contains("create:processor:Module_Proc"));
+        QVERIFY(backend->eventsStartingWith("create:big").isEmpty());
+        QVERIFY(backend->events().contains("save:dev1::Module_Proc"));
+    }
+
+    void vpuBytesGoIntoFramesOfKindOneDevices()
+    {
+        pipeline->appendModuleData(vpu("Module_A", "proc"));
+        pipeline->appendModuleData(vpu("Module_B", "dev1"));
+        QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 2);
+        QCOMPARE(backend->eventsStartingWith("push:"),
+                 QStringList({"push:proc:Module_A:120:56", "push:dev1:Module_B:0:0"}));
+    }
+
+    void bigPackageType()
+    {
+        BigPackageRelay relay;
+        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, &relay,
+                &BigPackageRelay::slot_dealBigData);
+        QSignalSpy spy(&relay, &BigPackageRelay::relayed);
+        auto big = [](const QString &scene, const QString &guid = QStringLiteral("dev1")) {
+            return QVariantMap{{"moduleName", "Module_Table"}, {"guid", guid}, {"isBig", true},
+                               {"isSave", true}, {"bigType", 2}, {"sceneId", scene}};
+        };
+        pipeline->appendModuleData(big("4"));      // stored under a scene: no signal
+        pipeline->appendModuleData(big(QString(), "nobody")); // not stored: no signal
+        pipeline->appendModuleData(big(QString()));
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 2);
+        QCOMPARE(backend->eventsStartingWith("save:"),
+                 QStringList({"save:dev1:4:Module_Table", "save:dev1::Module_Table"}));
+
+        // Without isSave the large-package frame goes straight to the link.
+        pipeline->appendModuleData({{"moduleName", "Module_Chunk"}, {"guid", "dev1"}, {"isBig", true},
+                                    {"bigType", 2}});
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Chunk:0:0"));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void badInputNeverStopsTheSendThread()
+    {
+        pipeline->appendModuleData({});
+        pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"isSave", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"sendCardFlag", 1}});
+        pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"isBig", true},
+                                    {"isSave", true}, {"bigType", 0}});
+        pipeline->appendModuleData({{"moduleName", 12},
+                                    {"guid", QVariantList{"dev1"}},
+                                    {"sendCardFlag", QVariantMap{}},
+                                    {"processorFlag", QByteArray("\xff")},
+                                    {"isBig", QVariantList{true}},
+                                    {"pointIndex", QVariantMap{}}});
+        pipeline->appendModuleData(vpu("Module_Marker"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
+        QCOMPARE(backend->eventsStartingWith("push:").size(), 1);
+        QVERIFY(backend->eventsStartingWith("save:").isEmpty());
+        // The wrongly typed map went down the VPU branch with default keys.
+        QVERIFY(backend->events().contains("create:vpu:12"));
+    }
+
+    void walkingPointBlinksUntilAnotherModule()
+    {
+        pipeline->appendModuleData({{"moduleName", "Module_PixelWalkPointMap"}, {"guid", "dev1"},
+                                    {"sendCardFlag", 1}, {"pointIndex", 2}, {"ltcpAddr_data", 0xA0100000u},
+                                    {"pointBright", 200}});
+        QTRY_COMPARE_WITH_TIMEOUT(backend->eventsStartingWith("walk:").size(), 3, 3000);
+        QCOMPARE(backend->eventsStartingWith("walk:"),
+                 QStringList({"walk:dev1:2:a0100000:off", "walk:dev1:2:a0100000:on", "walk:dev1:2:a0100000:off"}));
+
+        pipeline->appendModuleData({{"moduleName", "Module_WriteSendCardRegister"}, {"guid", "dev1"},
+                                    {"sendCardFlag", 1}});
+        QTRY_VERIFY(backend->events().contains("create:sendcard:dev1:Module_WriteSendCardRegister"));
+        const int draws = backend->eventsStartingWith("walk:").size();
+        QTest::qWait(600); // more than two blink periods
+        QCOMPARE(backend->eventsStartingWith("walk:").size(), draws);
+    }
+
+    void closeThreadThenAppendSends()
+    {
+        pipeline->appendModuleData(vpu("Module_One"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_One:0:0"));
+        pipeline->closeThread();
+        pipeline->closeThread(); // twice is harmless
+        pipeline->appendModuleData(vpu("Module_Two"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Two:0:0"));
+    }
+
+    void closeThreadKeepsQueuedCommands()
+    {
+        backend->setPushGateOpen(false);
+        pipeline->appendModuleData(vpu("Module_One"));
+        pipeline->appendModuleData(vpu("Module_Two"));
+        QTRY_VERIFY(backend->events().contains("pushing:dev1:Module_One"));
+        std::thread opener([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            backend->setPushGateOpen(true);
+        });
+        pipeline->closeThread(); // waits for the command in flight
+        opener.join();
+        QVERIFY(backend->events().contains("push:dev1:Module_One:0:0"));
+        QCOMPARE(pipeline->pendingCommandCount(), 1);
+        pipeline->appendModuleData(vpu("Module_Three"));
+        QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 3);
+        QCOMPARE(backend->eventsStartingWith("push:").last(), QStringLiteral("push:dev1:Module_Three:0:0"));
+    }
+
+    void closeThreadFromOwnThreadDoesNotDeadlock()
+    {
+        std::atomic<bool> closed{false};
+        // A direct receiver runs on the send thread, which cannot join itself.
+        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, pipeline.get(),
+                [&](int) {
+                    pipeline->closeThread();
+                    closed = true;
+                },
+                Qt::DirectConnection);
+        pipeline->appendModuleData({{"moduleName", "Module_Table"}, {"guid", "dev1"}, {"isBig", true},
+                                    {"isSave", true}, {"bigType", 0}});
+        QTRY_VERIFY(closed);
+        pipeline->closeThread(); // joins the stopped thread
+        pipeline->appendModuleData(vpu("Module_After"));
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_After:0:0"));
+    }
+
+    void destructorWhileBusyJoins()
+    {
+        backend->setPushGateOpen(false);
+        for (int i = 0; i < 5; ++i)
+            pipeline->appendModuleData(vpu(QStringLiteral("Module_%1").arg(i)));
+        auto *frame = new Module_SendCard_Protocol;
+        frame->cmdData = "Module_Reply";
+        deliver(frame);
+        QTRY_VERIFY(backend->events().contains("pushing:dev1:Module_0"));
+        std::thread opener([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            backend->setPushGateOpen(true);
+        });
+        pipeline.reset();
+        opener.join();
+        const QStringList after = backend->events();
+        QVERIFY(after.contains("push:dev1:Module_0:0:0"));
+        QTest::qWait(50);
+        QCOMPARE(backend->events(), after); // nothing runs after destruction
+    }
+
+    void receivedFramesAreParsedStoredAndEmitted()
+    {
+        auto *card = new Module_SendCard_Protocol;
+        card->cmdData = "Module_SendCardFlashInfo";
+        deliver(card);
+        auto *processor = new Module_Processor_Protocol;
+        processor->m_data = "Module_ProcessorCommand";
+        deliver(processor);
+        QTRY_COMPARE(backend->emitted().size(), 2);
+        QCOMPARE(backend->emitted().at(0).toMap().value("moduleName").toString(),
+                 QStringLiteral("Module_SendCardFlashInfo"));
+        QCOMPARE(backend->emitted().at(0).toMap().value("guid").toString(), QStringLiteral("dev1"));
+        QCOMPARE(backend->eventsStartingWith("save:"),
+                 QStringList({"save:dev1:dev1:Module_SendCardFlashInfo", "save:dev1::Module_ProcessorCommand"}));
+    }
+
+    void onlyTheDeviceInUseIsReported()
+    {
+        backend->addDevice("other", 2);
+        auto *processor = new Module_Processor_Protocol;
+        processor->m_data = "Module_FromOther";
+        deliver(processor, "other"); // not the current device
+        auto *unknown = new Module_Processor_Protocol;
+        unknown->m_data = "Module_Unknown"; // the parser makes nothing of it
+        deliver(unknown);
+        auto *marker = new Module_Processor_Protocol;
+        marker->m_data = "Module_Marker";
+        deliver(marker);
+        QTRY_COMPARE(backend->emitted().size(), 1);
+        QCOMPARE(backend->emitted().at(0).toMap().value("moduleName").toString(), QStringLiteral("Module_Marker"));
+        QVERIFY(backend->events().contains("save:other::Module_FromOther")); // stored all the same
+        QVERIFY(backend->events().contains("parse:processor:dev1:Module_Unknown"));
+    }
+
+    void vpuBytesTakenFromReceivedFrames()
+    {
+        backend->setCurrentDevice("proc");
+        auto *frame = new Module_VPU_Protocol;
+        frame->m_vpuByte1 = 7;
+        frame->m_vpuByte2 = 9;
+        frame->m_data = "Module_ReadBeforeSynInfo";
+        deliver(frame, "proc");
+        QTRY_COMPARE(backend->emitted().size(), 1);
+        QVERIFY(backend->events().contains("device-bytes-at-parse:7:9"));
+        QCOMPARE(backend->deviceRecord("proc").vpuByte1, quint8(7));
+
+        // A device of another kind keeps its bytes.
+        auto *other = new Module_VPU_Protocol;
+        other->m_vpuByte1 = 1;
+        other->m_data = "Module_X";
+        deliver(other, "dev1");
+        QTRY_VERIFY(backend->events().contains("parse:vpu:dev1:Module_X"));
+        QCOMPARE(backend->deviceRecord("dev1").vpuByte1, quint8(120));
+    }
+
+    void framesOfUnknownTypeAreDropped()
+    {
+        deliver(new OddFrame);
+        auto *lying = new Module_SendCard_Protocol;
+        lying->m_protocolType = Module_ProtocolBase::VideoProcessingUnit; // type and class disagree
+        deliver(lying);
+        emit link.sig_reciveCmd("dev1", nullptr);
+        QCOMPARE(pipeline->pendingFrameCount(), 0);
+        QTest::qWait(30);
+        QVERIFY(backend->eventsStartingWith("parse:").isEmpty());
+    }
+
+    void forwarders()
+    {
+        pipeline->resetInit();
+        pipeline->setPlanSendPack(3);
+        pipeline->setReveUpdateStop(true);
+        pipeline->saveUsbFlashFile({});
+        QCOMPARE(pipeline->getactivePack().value("active").toInt(), 1);
+        QCOMPARE(backend->events(), QStringList({"resetInit", "setPlanSendPack:3", "setReveUpdateStop:1",
+                                                 "saveUsbFlashFile"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPipelineThread)
+#include "test_pipeline_thread.moc"
