@@ -1,0 +1,155 @@
+// The facade: the single instance, its members, its small operations and slots.
+// Connections live in bll_businesslogic_desktop_connections.cpp, the forwarders in
+// bll_businesslogic_desktop_forwarders.cpp.
+
+#include "bll_businesslogic_desktop.h"
+
+#include "bll_datacenter_desktop.h"
+#include "module_base.h"
+#include "module_sendcard_protocol.h"
+#include "modulefill.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+
+namespace
+{
+Q_LOGGING_CATEGORY(lcFacade, "ledwall.facade")
+
+// Header byte `index` of a sending-card frame, 0 when the header is short.
+quint8 headerByte(const QByteArray &head, int index)
+{
+    return index < head.size() ? quint8(head.at(index)) : 0;
+}
+
+bool fillByTables(Module_Base *module, const QVariantMap &map, ledwall::FillTypes types)
+{
+    if (!module)
+        return false;
+    ledwall::fillMembers(module->m_memberAddress, module->m_memberTypeName, map, types);
+    return true;
+}
+} // namespace
+
+// Built when the library is loaded, before the interface's first call.
+BLL_BusinessLogic_Desktop BLL_BusinessLogic_Desktop::m_instance;
+
+BLL_BusinessLogic_Desktop *BLL_BusinessLogic_Desktop::instance()
+{
+    return &m_instance;
+}
+
+BLL_BusinessLogic_Desktop::BLL_BusinessLogic_Desktop(QObject *parent) : QObject(parent) {}
+
+BLL_BusinessLogic_Desktop::~BLL_BusinessLogic_Desktop()
+{
+    // The server bridge goes first; startListenServer creates it once that
+    // feature is in. Until then it never exists.
+    Q_ASSERT(!m_server);
+    // The members follow in reverse order; the pipeline joins its threads.
+}
+
+// ---- small operations ------------------------------------------------------------------
+
+void BLL_BusinessLogic_Desktop::clearData()
+{
+    m_moduleThread.closeThread();
+    m_echoManagement.closeFrameThread(QString());
+    BLL_DataCenter_Desktop::instance()->clearData();
+}
+
+unsigned char BLL_BusinessLogic_Desktop::getChar(int value, int index)
+{
+    if (index < 0 || index > 3)
+        return 0;
+    return static_cast<unsigned char>(quint32(value) >> (8 * (3 - index)));
+}
+
+bool BLL_BusinessLogic_Desktop::fillModule(Module_Base *module, const QVariantMap &map)
+{
+    return fillByTables(module, map, ledwall::FillTypes::Basic);
+}
+
+bool BLL_BusinessLogic_Desktop::fillModuleNew(Module_Base *module, const QVariantMap &map)
+{
+    return fillByTables(module, map, ledwall::FillTypes::Extended);
+}
+
+QVariantMap BLL_BusinessLogic_Desktop::parseLsDll(const QVariantMap &map)
+{
+    Q_UNUSED(map)
+    qCDebug(lcFacade) << "parseLsDll is not used";
+    return {};
+}
+
+void BLL_BusinessLogic_Desktop::sendAdjustFile(QString path)
+{
+    Q_UNUSED(path)
+}
+
+void BLL_BusinessLogic_Desktop::sendCalibData(const QVariantMap &map)
+{
+    Q_UNUSED(map)
+}
+
+int BLL_BusinessLogic_Desktop::updataFileFLS_MSB(QString path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCDebug(lcFacade) << "Cannot open file for reading:" << path;
+        return 0;
+    }
+    // The flash address word sits at 0x5C of the 1024-byte upgrade header.
+    constexpr int wordOffset = 0x5C;
+    const QByteArray head = file.read(wordOffset + 4);
+    if (head.size() < wordOffset + 4) {
+        qCDebug(lcFacade) << "upgrade file too short:" << path << head.size();
+        return 0;
+    }
+    const quint32 word = quint32(quint8(head.at(wordOffset))) << 24 |
+                         quint32(quint8(head.at(wordOffset + 1))) << 16 |
+                         quint32(quint8(head.at(wordOffset + 2))) << 8 |
+                         quint32(quint8(head.at(wordOffset + 3)));
+    return int((word >> 21) & 7);
+}
+
+// ---- slots ---------------------------------------------------------------------------
+
+void BLL_BusinessLogic_Desktop::slot_talkToUI(QVariantMap pMap)
+{
+    emit sig_TalkToUI(pMap);
+}
+
+QVariantMap BLL_BusinessLogic_Desktop::timeoutCmdMap(const Module_SendCard_Protocol &frame)
+{
+    const QByteArray &head = frame.m_head;
+    // Register address bytes 11..14 of the header, most significant first.
+    quint32 reg = 0;
+    for (int i = 0; i < 4; ++i)
+        reg = (reg << 8) | headerByte(head, 11 + i);
+    QVariantMap map;
+    map.insert(QStringLiteral("m_con"), uint(headerByte(head, 2)));
+    map.insert(QStringLiteral("m_cmd"), uint(headerByte(head, 3)));
+    map.insert(QStringLiteral("m_reg"), uint(reg));
+    map.insert(QStringLiteral("cmdData"), frame.cmdData);
+    return map;
+}
+
+void BLL_BusinessLogic_Desktop::slot_timeoutCmd(QString guid, Module_ProtocolBase *cmd)
+{
+    // The link manager deletes the frame once this call returns: read, never delete.
+    if (!cmd || cmd->protocolType() != Module_ProtocolBase::SendCard)
+        return;
+    const auto *frame = dynamic_cast<const Module_SendCard_Protocol *>(cmd);
+    if (!frame)
+        return;
+    const QVariantMap map = timeoutCmdMap(*frame);
+    qCDebug(lcFacade) << "command timed out, guid:" << guid
+                      << map.value(QStringLiteral("m_reg")).toUInt();
+    emit sig_timeoutCmd(map);
+}
+
+void BLL_BusinessLogic_Desktop::slot_sndScreenWh(int width, int height)
+{
+    qCDebug(lcFacade) << "screen size for the server clients: not available yet" << width << height;
+}

@@ -1,0 +1,300 @@
+// The facade's links end to end through the virtual wall on loopback: opening
+// links, commands out and replies in, time-outs, and relays that exist once
+// however often searches and port listings run.
+//
+// Searches go to the address the test provides (loopback), never to a broadcast
+// address of the machine.
+
+#include "bll_businesslogic_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "module_base.h"
+#include "virtualwall.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace
+{
+
+constexpr int WaitMs = 3000;
+const QString FlashInfo = QStringLiteral("Module_SendCardFlashInfo");
+const QString WriteAck = QStringLiteral("Module_WriteSendCardRegister");
+
+// Collects what the facade reports, in the test's thread (replies come queued
+// from the pipeline's receive thread).
+class Collector : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Collector(BLL_BusinessLogic_Desktop *facade)
+    {
+        connect(facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, this,
+                &Collector::onModuleData);
+        connect(facade, &BLL_BusinessLogic_Desktop::sig_timeoutCmd, this, &Collector::onTimeout);
+    }
+
+    // Replies of `moduleName` at register `address`.
+    int repliesAt(const QString &moduleName, quint32 address) const
+    {
+        return int(std::count_if(moduleData.cbegin(), moduleData.cend(), [&](const QVariantMap &m) {
+            return m.value(QStringLiteral("moduleName")).toString() == moduleName &&
+                   m.value(QStringLiteral("m_regAddr")).toUInt() == address;
+        }));
+    }
+    QVariantMap firstReplyAt(const QString &moduleName, quint32 address) const
+    {
+        for (const QVariantMap &m : moduleData) {
+            if (m.value(QStringLiteral("moduleName")).toString() == moduleName &&
+                m.value(QStringLiteral("m_regAddr")).toUInt() == address)
+                return m;
+        }
+        return {};
+    }
+    int timeoutsAt(quint32 address) const
+    {
+        return int(std::count_if(timeouts.cbegin(), timeouts.cend(), [&](const QVariantMap &m) {
+            return m.value(QStringLiteral("m_reg")).toUInt() == address;
+        }));
+    }
+
+    QList<QVariantMap> moduleData;
+    QList<QVariantMap> timeouts;
+
+private slots:
+    void onModuleData(QVariantMap map) { moduleData << map; }
+    void onTimeout(QVariantMap map) { timeouts << map; }
+};
+
+QVariantMap writeRegisters(const QString &guid, quint32 address, const QByteArray &bytes)
+{
+    return {{QStringLiteral("moduleName"), QStringLiteral("Module_WriteSendCardRegister")},
+            {QStringLiteral("sendCardFlag"), 1},
+            {QStringLiteral("guid"), guid},
+            {QStringLiteral("m_regAddr"), address},
+            {QStringLiteral("regData"), bytes},
+            {QStringLiteral("timeout"), 1000}};
+}
+
+QVariantMap readRegisters(const QString &guid, quint32 address, int length, int timeout = 1000)
+{
+    return {{QStringLiteral("moduleName"), QStringLiteral("Module_ReadSendCardRegister")},
+            {QStringLiteral("sendCardFlag"), 1},
+            {QStringLiteral("guid"), guid},
+            {QStringLiteral("m_regAddr"), address},
+            {QStringLiteral("readLength"), length},
+            {QStringLiteral("timeout"), timeout}};
+}
+
+// A stored data object for the relay check.
+class NoteModule : public Module_Base
+{
+public:
+    NoteModule() { m_moduleName = QStringLiteral("Module_TestNote"); }
+    Module_Base *clone() const override { return new NoteModule(*this); }
+};
+
+} // namespace
+
+class TestFacadeLinks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void directLinkWritesAndReadsBack();
+    void secondLinkDoesNotDeliverFramesTwice();
+    void silentAddressArrivesAsTimeout();
+    void failedOpensLeaveNoDevice();
+    void guidLinksAndProcessorDevicesAreRecordedNotAnnounced();
+    void relaysExistOnceAfterRepeatedSearchesAndListings();
+
+private:
+    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
+    ledwall::sim::VirtualWall m_wall;
+    QString m_guid;
+};
+
+void TestFacadeLinks::initTestCase()
+{
+    QVERIFY(m_wall.start());
+    // Searches on loopback only.
+    m_facade->setLocalAddressProvider([] { return QStringLiteral("127.0.0.1"); });
+}
+
+void TestFacadeLinks::cleanupTestCase()
+{
+    m_facade->setLocalAddressProvider({});
+    m_facade->clearData();
+    m_wall.stop();
+}
+
+void TestFacadeLinks::directLinkWritesAndReadsBack()
+{
+    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("wall"));
+    QCOMPARE(newDevices.count(), 1);
+    m_guid = newDevices.at(0).at(0).toString();
+    QVERIFY(!m_guid.isEmpty());
+    QCOMPARE(newDevices.at(0).at(1).toString(), QStringLiteral("wall"));
+
+    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+    QCOMPARE(dc->getCurrentGuid(), m_guid);
+    QCOMPARE(dc->getDeviceNetId(m_guid), m_guid);
+    Bll_DataCenter_DeviceBase *device = dc->getDevice(m_guid);
+    QVERIFY(device);
+    QCOMPARE(device->kind(), 2);
+    QCOMPARE(device->deviceName(), QStringLiteral("wall"));
+    QCOMPARE(device->port(), m_wall.port());
+    QCOMPARE(int(device->getFirstVpuByte()), 120);
+    QCOMPARE(int(device->getSecondVpuByte()), 56);
+
+    Collector collector(m_facade);
+    QByteArray block(64, '\0');
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char(i * 7 + 3);
+    m_facade->moduleThread().appendModuleData(writeRegisters(m_guid, 0x80000, block));
+    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x80000, block.size()));
+
+    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80000), 1, WaitMs);
+    const QVariantMap reply = collector.firstReplyAt(FlashInfo, 0x80000);
+    QCOMPARE(reply.value(QStringLiteral("regData")).toByteArray(), block);
+    QCOMPARE(m_wall.readMemory(0x80000, block.size()), block);
+    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(WriteAck, 0x80000), 1, WaitMs);
+    QVERIFY(collector.firstReplyAt(WriteAck, 0x80000).value(QStringLiteral("result")).toBool());
+    QVERIFY(collector.timeouts.isEmpty());
+}
+
+void TestFacadeLinks::secondLinkDoesNotDeliverFramesTwice()
+{
+    QVERIFY(!m_guid.isEmpty());
+    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("second"));
+    QCOMPARE(newDevices.count(), 1);
+    const QString second = newDevices.at(0).at(0).toString();
+    QVERIFY(second != m_guid);
+
+    Collector collector(m_facade);
+    m_facade->moduleThread().appendModuleData(readRegisters(second, 0x80100, 16));
+    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80100), 1, WaitMs);
+    // A second connection of the link signals would deliver a second copy now.
+    QTest::qWait(300);
+    QCOMPARE(collector.repliesAt(FlashInfo, 0x80100), 1);
+}
+
+void TestFacadeLinks::silentAddressArrivesAsTimeout()
+{
+    QVERIFY(!m_guid.isEmpty());
+    Collector collector(m_facade);
+    m_wall.setSilentAddresses({0x90000});
+    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(collector.timeoutsAt(0x90000) >= 1, WaitMs);
+    const QVariantMap timeout = collector.timeouts.constFirst();
+    QCOMPARE(timeout.value(QStringLiteral("m_con")).toUInt(), 0xA4u); // a read
+    QVERIFY(timeout.contains(QStringLiteral("m_cmd")));
+    QVERIFY(timeout.contains(QStringLiteral("cmdData")));
+    QCOMPARE(collector.repliesAt(FlashInfo, 0x90000), 0);
+    m_wall.clearFaults();
+
+    // The link goes on working after a time-out.
+    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8));
+    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x90000), 1, WaitMs);
+}
+
+void TestFacadeLinks::failedOpensLeaveNoDevice()
+{
+    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+    const int devices = dc->getDevicesList().size();
+    const QString current = dc->getCurrentGuid();
+    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+
+    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), 0, QStringLiteral("nowhere"));
+    m_facade->connectSendCard(QStringLiteral("not an address"), m_wall.port(),
+                              QStringLiteral("nowhere"));
+    QCOMPARE(m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), 0), QString());
+
+    QCOMPARE(newDevices.count(), 0);
+    QCOMPARE(dc->getDevicesList().size(), devices);
+    QCOMPARE(dc->getCurrentGuid(), current);
+}
+
+void TestFacadeLinks::guidLinksAndProcessorDevicesAreRecordedNotAnnounced()
+{
+    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+    const QString current = dc->getCurrentGuid();
+    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+
+    const QString guid = m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), m_wall.port());
+    QVERIFY(!guid.isEmpty());
+    Bll_DataCenter_DeviceBase *device = dc->getDevice(guid);
+    QVERIFY(device);
+    QCOMPARE(device->kind(), 2);
+    QCOMPARE(device->deviceName(), QStringLiteral("HX28"));
+    QCOMPARE(dc->getDeviceNetId(guid), guid);
+
+    // Replies on such a link reach the interface like any other.
+    Collector collector(m_facade);
+    m_facade->moduleThread().appendModuleData(readRegisters(guid, 0x80200, 4));
+    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80200), 1, WaitMs);
+
+    m_facade->createDevices(QStringLiteral("KP7720"), QStringLiteral("made-kp7720"),
+                            QStringLiteral("127.0.0.9"), 5000);
+    Bll_DataCenter_DeviceBase *made = dc->getDevice(QStringLiteral("made-kp7720"));
+    QVERIFY(made);
+    QCOMPARE(made->kind(), 1);
+    QCOMPARE(made->deviceName(), QStringLiteral("KP7720"));
+    QCOMPARE(made->ip(), QStringLiteral("127.0.0.9"));
+    QCOMPARE(made->port(), quint16(5000));
+    QCOMPARE(int(made->getFirstVpuByte()), 120);
+    QCOMPARE(int(made->getSecondVpuByte()), 56);
+
+    m_facade->createDevices(QStringLiteral("XYZ"), QStringLiteral("made-xyz"),
+                            QStringLiteral("127.0.0.9"), 5000);
+    QVERIFY(!dc->getDevice(QStringLiteral("made-xyz")));
+
+    QCOMPARE(newDevices.count(), 0);
+    QCOMPARE(dc->getCurrentGuid(), current);
+}
+
+void TestFacadeLinks::relaysExistOnceAfterRepeatedSearchesAndListings()
+{
+    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    QSignalSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
+    QSignalSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
+    for (int i = 0; i < 2; ++i) {
+        m_facade->searchDevices(QStringLiteral("10.1.2.3"), m_wall.port());
+        m_facade->searchKP7720Devices(QStringLiteral("10.1.2.3"), m_wall.port());
+        m_facade->getComPort();
+        m_facade->getUSBSerialNumber();
+    }
+    QCOMPARE(comPorts.count(), 2);
+    QCOMPARE(usbSerials.count(), 2);
+    QCOMPARE(newDevices.count(), 4);
+    QCOMPARE(newDevices.at(0).at(1).toString(), QStringLiteral("SearchDevice"));
+    QCOMPARE(newDevices.at(1).at(1).toString(), QStringLiteral("KP7720Search"));
+    const QString search = newDevices.at(2).at(0).toString();
+    QVERIFY(search != newDevices.at(0).at(0).toString());
+    Bll_DataCenter_DeviceBase *device = dc->getDevice(search);
+    QVERIFY(device);
+    QCOMPARE(device->kind(), 0);
+    QCOMPARE(device->deviceName(), QStringLiteral("SEARCHDEVICE"));
+    // The caller's address is replaced by the local one.
+    QCOMPARE(device->ip(), QStringLiteral("127.0.0.1"));
+
+    QSignalSpy saveState(m_facade, &BLL_BusinessLogic_Desktop::sig_saveState);
+    QSignalSpy saveDisplayFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveDisplayFile);
+    QSignalSpy saveProcessorFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveProcessorFile);
+    NoteModule note;
+    dc->saveData(search, &note, search);
+    dc->displayBoxFile().saveDisplayBoxData(QStringLiteral("/nonexistent/x.drc"), {});
+    dc->processorFile().saveProcessorXMLFile(QStringLiteral("/nonexistent/x.xml"), {});
+    QCoreApplication::processEvents();
+    QCOMPARE(saveState.count(), 1);
+    QCOMPARE(saveDisplayFile.count(), 1);
+    QCOMPARE(saveProcessorFile.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestFacadeLinks)
+#include "test_facade_links.moc"

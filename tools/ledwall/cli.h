@@ -1,0 +1,26 @@
+#pragma once
+// The subcommands of the ledwall tool.
+//
+// Each subcommand lives in a file of its own (cmd_<name>.cpp) and is listed in the
+// table in commands.cpp. `run` receives the arguments from the subcommand's name
+// on (args[0] is the name) and returns the exit code:
+//   0 ok, 1 the operation failed, 2 bad usage.
+// Results go to stdout as JSON, messages to stderr (helpers in cliutil.h).
+
+#include <QStringList>
+#include <QVector>
+
+struct CliCommand
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &args);
+};
+
+// Every subcommand, in the order `ledwall --help` lists them.
+const QVector<CliCommand> &cliCommands();
+
+// Subcommand entry points.
+int runDemoCommand(const QStringList &args);
+int runSendCommand(const QStringList &args);
+int runSimCommand(const QStringList &args);

@@ -1,0 +1,35 @@
+#pragma once
+// Helpers shared by the ledwall subcommands: exit codes, output conventions and
+// option parsing.
+
+#include <QCommandLineParser>
+#include <QJsonValue>
+#include <QString>
+#include <QVariant>
+
+namespace cli {
+
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// JSON for a variant: maps and lists recursively, QByteArray as lower-case hex,
+// everything else as QJsonValue::fromVariant gives it.
+QJsonValue toJson(const QVariant &value);
+enum JsonStyle { Indented, Compact };
+// One JSON document on stdout followed by a newline, flushed. Compact output is one
+// line, for commands that keep running after they report.
+void printJson(const QVariant &value, JsonStyle style = Indented);
+// "ledwall: <message>" on stderr.
+void printError(const QString &message);
+
+// Prepares `parser` for subcommand `args[0]` (adds --help and the description)
+// and parses `args`. Returns -1 when the command should go on; otherwise the exit
+// code to return at once (after printing help on stdout or the error and usage
+// on stderr).
+int parseArguments(QCommandLineParser &parser, const QStringList &args,
+                   const QString &description);
+// The value of an option as a number in [minimum, maximum]; prints an error and
+// returns false when it is not one.
+bool optionNumber(const QCommandLineParser &parser, const QString &option, qint64 minimum,
+                  qint64 maximum, qint64 *value);
+
+} // namespace cli

@@ -1,0 +1,129 @@
+// ledwall send: one module data map to a device, the replies as JSON lines.
+//
+//     ledwall send --port N [--host A] [--wait MS] MAP.json
+//
+// Opens a direct network link through the library's facade, fills in the map's
+// "guid", appends the map to the command pipeline and prints every reply and
+// time-out the facade reports within the wait, one compact JSON line each:
+//     {"map":{...},"signal":"sig_devicesModuleData"}
+//     {"map":{...},"signal":"sig_timeoutCmd"}
+// Exit 0 when at least one reply came, 1 when none did (or the link or the file
+// failed), 2 on bad usage.
+
+#include "cli.h"
+#include "cliutil.h"
+
+#if __has_include("bll_businesslogic_desktop.h")
+#define LEDWALL_CLI_HAS_FACADE 1
+#include "facadesession.h"
+#endif
+
+#include <QFile>
+#include <QHostAddress>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+
+namespace
+{
+
+#ifdef LEDWALL_CLI_HAS_FACADE
+// The map in a JSON file; false (and a message) when it is not one JSON object.
+bool readModuleMap(const QString &path, QVariantMap *map)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        cli::printError(QStringLiteral("%1 is not a JSON object%2")
+                            .arg(path, error.error != QJsonParseError::NoError
+                                           ? QStringLiteral(": ") + error.errorString()
+                                           : QString()));
+        return false;
+    }
+    *map = document.object().toVariantMap();
+    if (map->value(QStringLiteral("moduleName")).toString().isEmpty()) {
+        cli::printError(QStringLiteral("%1 has no \"moduleName\"").arg(path));
+        return false;
+    }
+    return true;
+}
+#endif
+
+} // namespace
+
+int runSendCommand(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the device (required)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the device."),
+                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+    parser.addOption({QStringLiteral("wait"), QStringLiteral("How long to collect replies, in ms."),
+                      QStringLiteral("MS"), QStringLiteral("1000")});
+    parser.addOption(
+        {QStringLiteral("verbose"), QStringLiteral("Log the library's debug output on stderr.")});
+    parser.addPositionalArgument(QStringLiteral("MAP.json"),
+                                 QStringLiteral("The module data map (a JSON object)."));
+    const int parsed = cli::parseArguments(
+        parser, args,
+        QStringLiteral(
+            "Sends one module data map to the device at --host:--port through the library "
+            "and prints the replies and time-outs that arrive within --wait ms as JSON lines."));
+    if (parsed >= 0)
+        return parsed;
+    if (parser.positionalArguments().size() != 1) {
+        cli::printError(QStringLiteral("expected one MAP.json file"));
+        return cli::ExitUsage;
+    }
+    if (!parser.isSet(QStringLiteral("port"))) {
+        cli::printError(QStringLiteral("--port is required"));
+        return cli::ExitUsage;
+    }
+    qint64 port = 0;
+    qint64 waitMs = 0;
+    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port) ||
+        !cli::optionNumber(parser, QStringLiteral("wait"), 0, 600000, &waitMs))
+        return cli::ExitUsage;
+    const QString host = parser.value(QStringLiteral("host"));
+    const QHostAddress address(host);
+    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
+        cli::printError(QStringLiteral("--host '%1' is not an IPv4 address").arg(host));
+        return cli::ExitUsage;
+    }
+
+#ifdef LEDWALL_CLI_HAS_FACADE
+    QVariantMap map;
+    if (!readModuleMap(parser.positionalArguments().constFirst(), &map))
+        return cli::ExitFailed;
+    if (!parser.isSet(QStringLiteral("verbose")))
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+
+    cli::FacadeSession session([](const QString &signal, const QVariantMap &reported) {
+        cli::printJson(
+            QVariantMap{{QStringLiteral("signal"), signal}, {QStringLiteral("map"), reported}},
+            cli::Compact);
+    });
+    const QString guid = session.open(address.toString(), quint16(port), QStringLiteral("send"));
+    if (guid.isEmpty()) {
+        cli::printError(
+            QStringLiteral("cannot open a link to %1:%2").arg(address.toString()).arg(port));
+        return cli::ExitFailed;
+    }
+    map.insert(QStringLiteral("guid"), guid);
+    session.append(map);
+    cli::waitUntil([] { return false; }, int(waitMs));
+    if (session.replies.isEmpty()) {
+        cli::printError(QStringLiteral("no reply within %1 ms").arg(waitMs));
+        return cli::ExitFailed;
+    }
+    return cli::ExitOk;
+#else
+    cli::printError(QStringLiteral("this build of ledwall has no business-logic library"));
+    return cli::ExitFailed;
+#endif
+}
