@@ -13,10 +13,7 @@
 #include "cli.h"
 #include "cliutil.h"
 
-#if __has_include("bll_businesslogic_desktop.h")
-#define LEDWALL_CLI_HAS_FACADE 1
 #include "facadesession.h"
-#endif
 
 #include <QFile>
 #include <QHostAddress>
@@ -27,7 +24,6 @@
 namespace
 {
 
-#ifdef LEDWALL_CLI_HAS_FACADE
 // The map in a JSON file; false (and a message) when it is not one JSON object.
 bool readModuleMap(const QString &path, QVariantMap *map)
 {
@@ -52,7 +48,6 @@ bool readModuleMap(const QString &path, QVariantMap *map)
     }
     return true;
 }
-#endif
 
 } // namespace
 
@@ -96,7 +91,6 @@ int runSendCommand(const QStringList &args)
         return cli::ExitUsage;
     }
 
-#ifdef LEDWALL_CLI_HAS_FACADE
     QVariantMap map;
     if (!readModuleMap(parser.positionalArguments().constFirst(), &map))
         return cli::ExitFailed;
@@ -122,8 +116,4 @@ int runSendCommand(const QStringList &args)
         return cli::ExitFailed;
     }
     return cli::ExitOk;
-#else
-    cli::printError(QStringLiteral("this build of ledwall has no business-logic library"));
-    return cli::ExitFailed;
-#endif
 }
