@@ -3,9 +3,13 @@
 //
 // The in-memory data (basic information, per-display data, cabinet and module
 // configurations, module flash data, received receiving-card maps) is kept
-// here and is safe to use from several threads. The file readers and writers
-// do not know their formats yet: opens give empty results, saves give false
-// (and report it through sig_saveDisplayFile), each with a log line.
+// here and is safe to use from several threads.
+//
+// Files (formats in docs/file-formats.md): opens that return a list give the
+// file's map as the only element, gamma opens give the table as point maps
+// {"x", "y"}; a missing or damaged file gives an empty result and a log line.
+// Saves write atomically, refuse an empty map and drop the request keys
+// ("isSave", "filePath", "configFlag", "superadditionFlag", "DoNotrespond").
 
 #include <QMap>
 #include <mutex>
@@ -20,22 +24,46 @@ class BLL_DataCenter_DisplayBoxFile : public QObject
 public:
     explicit BLL_DataCenter_DisplayBoxFile(QObject *parent = nullptr);
 
-    // Files (formats to come).
+    // Display data (.drc): the map given is the file's data.
     QVariantList openDisplayBoxData(QString path);
+    bool saveDisplayBoxData(QString path, QVariantMap data);
+    // Cabinet file (.box); an opened cabinet is also kept as the cabinet
+    // configuration of its "boxName" (else the file's base name).
     QVariantList openBoxData(QString path);
+    bool saveBoxData(QString path, QVariantMap data);
+    // Complex display data (.rcxs). The open reports through
+    // sig_openDisplayFileIndex: {"fileType": "rcxs", "result", "filePath",
+    // "superadditionFlag", "DoNotrespond", "data"}.
     void openComplexBoxData(QString path, bool superadditionFlag, bool doNotRespond);
+    bool saveComplexBoxData(QString path, QVariantMap data);
+    // Plain JSON objects (.json basic parameters, .BCJ and .MCJ cabinet and
+    // module configurations, read and written by other programs too).
     QVariantList openBasicParameterData(QString path, QVariantMap request);
     QVariantList openBoxConfigureData(QString path, QVariantMap request);
-    bool openDisplayConnectXMLFile(QString path);
-    QVariantList openHdrGammaFile(QString path);
-    bool saveDisplayBoxData(QString path, QVariantMap data);
-    bool saveComplexBoxData(QString path, QVariantMap data);
+    // Both return [{"result": bool, "filePath": the path written}] and set
+    // path to the local path written.
     QVariantList saveBoxConfigureFile(QString &path, QVariantMap data);
     QVariantList saveModuleConfigureFile(QString &path, QVariantMap data);
+    // Connection XML: {"basicInfo", "displayArr"}. The open replaces the
+    // in-memory basic information and displays (keyed by "display_idx") and
+    // reports through sig_openDisplayFileIndex {"fileType": "xml", "result",
+    // "filePath", "data"}. A save of a request without data writes the
+    // in-memory data. The clear forgets the in-memory data and, given a path,
+    // writes an empty connection file there.
+    bool openDisplayConnectXMLFile(QString path);
     bool saveDisplayConnectXMLFile(QString path, QVariantMap data);
     bool clearDisplayConnectXMLFile(QString path);
+    // HDR gamma table (.mif). The save takes "gammaTable" and "width" (bits,
+    // default 16).
+    QVariantList openHdrGammaFile(QString path);
+    bool saveHdrGammaFile(QString path, QVariantMap data);
+    // The gray table values (ints) of a gamma file of any kind (.mif, .dat,
+    // .gamdat, .gam); with an empty path the chip family's default curve.
     QVariantList getGrayTable(QString chip, QString path);
 
+    // Gamma files. saveGammaData takes the table from "gammaTable" (numbers
+    // or point maps) and writes .gamdat as hexadecimal entries, anything else
+    // as a .gam JSON file keeping the other parameters.
     QVariantList openGammaData(QString path);
     QVariantList openGammaCalibData(QString path);
     QVariantList openGamdatGammaData(QString path);
@@ -43,7 +71,8 @@ public:
     bool saveGammaData(QString path, QVariantMap data);
     bool saveGammaCalibData(QString path, QVariantMap data);
 
-    // Chip gamma table builders (tables to come).
+    // Chip gamma table builders: point maps {"x", "y"} of the family's curve
+    // from the request keys "gamma", "bits", "maxGray", "points".
     QVariantList getICN2053Gamma(QVariantMap request);
     QVariantList getGamma_FM6363(QVariantMap request);
     QVariantList getGamma_FM6565(QVariantMap request);

@@ -1,6 +1,9 @@
 #pragma once
-// The camera address file. The format is still to come: both operations give
-// an empty map, with a log line.
+// The camera address file: a JSON file keeping the camera address map
+// (docs/file-formats.md).
+//   openCameraIpData: the stored map, with the keys the file lacks taken from
+//     the given map; empty (with a log line) for a missing or damaged file.
+//   saveCameraIpData: {"result": bool, "filePath"}; an empty map is refused.
 
 #include <QString>
 #include <QVariantMap>

@@ -1,7 +1,11 @@
 #pragma once
-// Processor configuration and gamut files. The formats are still to come:
-// opens give empty results, saves give false (a processor-file save also emits
-// sig_saveProcessorFile(false)), each with a log line.
+// Processor configuration and gamut files: XML files that keep a parameter
+// map with its value types (docs/file-formats.md). Saves store the request map
+// without its request keys ("isSave", "filePath", ...), atomically, and
+// refuse an empty one; a processor-file save also reports through
+// sig_saveProcessorFile. Opens give the stored map (the gamut XML open as the
+// only element of a list); a missing or damaged file gives an empty result and
+// a log line.
 
 #include <QObject>
 #include <QString>
