@@ -1,0 +1,32 @@
+#pragma once
+// Paths handed over by the user interface, the application directory, and the
+// date texts used in file names.
+
+#include <QDateTime>
+#include <QString>
+
+namespace ledwall
+{
+
+// A path as the user interface may pass it, made usable: "file:///" and then
+// "file:" are removed wherever they occur, and a "%25" right after the first "%"
+// becomes a plain "%". A "file:///" that is not followed by a drive letter
+// leaves the root "/" in place, so that file:///tmp/a names /tmp/a.
+QString normalizeFilePath(QString path);
+
+// The directory below which the settings files live: the one set with
+// setApplicationDirectory, else QCoreApplication::applicationDirPath() when an
+// application object exists, else the current directory.
+QString applicationDirectory();
+// Points applicationDirectory() at `dir` (tests); an empty text restores the default.
+void setApplicationDirectory(const QString &dir);
+
+// "2026-1-5" (type 0) or "2026-1-5-9-3-7" (type 1), without leading zeros; any
+// other type gives an empty text.
+QString dateTimeString(int type, const QDateTime &when);
+
+// `path` renamed to "<dir>/<base name>_<yyyyMMdd_HHmmss>.<suffix>", for when the
+// file itself cannot be written.
+QString timestampedFilePath(const QString &path, const QDateTime &when);
+
+} // namespace ledwall

@@ -1,0 +1,402 @@
+// The facade's file and settings operations.
+
+#include "bll_businesslogic_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "filedispatch.h"
+#include "filepaths.h"
+#include "gammacurve.h"
+#include "wiringpdflayout.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <mutex>
+
+using namespace ledwall;
+
+namespace
+{
+
+// Every log line of the process, so that a test can see which operation ran.
+std::mutex logMutex;
+QStringList logLines;
+
+void captureMessage(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    std::lock_guard<std::mutex> locker(logMutex);
+    logLines.append(QLatin1String(context.category) + QLatin1String(": ") + message);
+}
+
+QStringList takeLog()
+{
+    std::lock_guard<std::mutex> locker(logMutex);
+    QStringList lines;
+    lines.swap(logLines);
+    return lines;
+}
+
+bool logHas(const QStringList &lines, const QString &text)
+{
+    return !lines.filter(text).isEmpty();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+BLL_BusinessLogic_Desktop &facade()
+{
+    return *BLL_BusinessLogic_Desktop::instance();
+}
+
+} // namespace
+
+class TestFacadeFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=true"));
+        qInstallMessageHandler(captureMessage);
+    }
+    void cleanupTestCase() { qInstallMessageHandler(nullptr); }
+    void init() { takeLog(); }
+
+    void pathNormalization()
+    {
+        const QList<QPair<QString, QString>> cases = {
+            {"file:///C:/a%25b.drc", "C:/a%b.drc"}, // Windows URL, escaped percent
+            {"file:///tmp/x.drc", "/tmp/x.drc"},    // a POSIX URL keeps its root
+            {"file:C:/x.gam", "C:/x.gam"},
+            {"a%2525.ini", "a%25.ini"}, // only after the first percent
+            {"a%b%25.ini", "a%b%25.ini"},
+            {"/data/x.drc", "/data/x.drc"}};
+        for (const auto &c : cases)
+            QCOMPARE(normalizeFilePath(c.first), c.second);
+    }
+
+    void extensionsFirstMatchWins()
+    {
+        using D = DisplayBoxFileCall;
+        QCOMPARE(displayBoxFileCall(true, "a.drc.xml", 0), D::SaveDisplayBoxData);
+        QCOMPARE(displayBoxFileCall(true, "a.MCJ.BCJ", 0), D::SaveModuleConfigureFile);
+        QCOMPARE(displayBoxFileCall(false, "a.DRC", 0), D::None); // case-sensitive
+        QCOMPARE(displayBoxFileCall(false, "a.MCJ", 0), D::None);
+        QCOMPARE(displayBoxFileCall(false, "a.MCJ", 2), D::OpenBoxConfigureData);
+        QCOMPARE(displayBoxFileCall(false, "a.json", 0), D::None);
+        QCOMPARE(displayBoxFileCall(false, "a.json", 1), D::OpenBasicParameterData);
+        QCOMPARE(displayBoxFileCall(false, "a.json.xml", 0), D::OpenDisplayConnectXMLFile);
+        QCOMPARE(displayBoxFileCall(false, "h.mif", 0), D::OpenHdrGammaFile);
+
+        using G = GammaFileCall;
+        QCOMPARE(gammaFileCall(true, "x.gamcalib"), G::SaveGammaCalibData);
+        QCOMPARE(gammaFileCall(false, "x.gamcalib"), G::OpenGammaCalibData);
+        QCOMPARE(gammaFileCall(false, "x.gam"), G::OpenGammaData);
+        QCOMPARE(gammaFileCall(false, "x.dat"), G::OpenLSGammaData);
+        QCOMPARE(gammaFileCall(true, "x.dat"), G::None);
+    }
+
+    // Without "isSave" or "filePath", or with a file kind no row knows, nothing
+    // reaches the data center.
+    void incompleteOrUnknownRequestsDoNothing()
+    {
+        const QVariantMap noSave{{"filePath", "/x/a.drc"}};
+        const QVariantMap noPath{{"isSave", false}};
+        const QVariantMap unknown{{"isSave", false}, {"filePath", "/x/a.unknown"}};
+        for (const QVariantMap &request : {noSave, noPath, unknown}) {
+            QVERIFY(facade().saveOrOpenDisplayBoxFile(request).isEmpty());
+            QVERIFY(facade().saveOrOpenGammaFile(request).isEmpty());
+            QVERIFY(facade().saveOrOpenEncryptFile(request).isEmpty());
+            QVERIFY(facade().saveOrOpenProcessorConfigFile(request).isEmpty());
+            QVERIFY(facade().saveOrOpenGamutConfigFile(request).isEmpty());
+            QVERIFY(facade().saveOrOpenGamutCfgFile(request).isEmpty());
+        }
+        QVERIFY(facade().ETHFileOperation(noSave).isEmpty());
+        QVERIFY(facade().ETHFileOperation(noPath).isEmpty());
+        const QStringList log = takeLog();
+        QVERIFY2(!logHas(log, "ledwall.datacenter") && !logHas(log, "->"),
+                 qPrintable(log.join('\n')));
+    }
+
+    // Saves and opens reach the data center's file objects with the normalised path
+    // and come back whole.
+    void dispatchRoundTrips()
+    {
+        QTemporaryDir dir;
+        const QString url = "file://" + dir.path(); // file:///tmp/...
+        auto request = [](bool isSave, const QString &path, QVariantMap extra = {}) {
+            extra.insert({{"isSave", isSave}, {"filePath", path}});
+            return extra;
+        };
+        QSignalSpy saved(&BLL_DataCenter_Desktop::instance()->displayBoxFile(),
+                         &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
+        const QVariantMap display{{"displayBoxDataMap", QVariantMap{{"w", 7}}}};
+        QVERIFY(facade()
+                    .saveOrOpenDisplayBoxFile(request(true, url + "/a%25b.drc", display))
+                    .isEmpty());
+        QVERIFY(logHas(takeLog(), "-> \"saveDisplayBoxData\" \"" + dir.path() + "/a%b.drc\""));
+        QCOMPARE(saved.count(), 1);
+        const QVariantList opened =
+            facade().saveOrOpenDisplayBoxFile(request(false, url + "/a%25b.drc"));
+        QCOMPARE(opened.value(0).toMap().value("w").toInt(), 7);
+
+        // x.gamdat is saved as a .gam file would be, and opened as a .gamdat.
+        const QVariantMap table{{"gammaTable", QVariantList{0, 40, 4095}}};
+        QVERIFY(facade().saveOrOpenGammaFile(request(true, url + "/x.gamdat", table)).isEmpty());
+        QVERIFY(logHas(takeLog(), "-> \"saveGammaData\""));
+        const QVariantList points = facade().saveOrOpenGammaFile(request(false, url + "/x.gamdat"));
+        QVERIFY(logHas(takeLog(), "-> \"openGamdatGammaData\""));
+        QCOMPARE(points.size(), 3);
+        QCOMPARE(points.last().toMap().value("y").toInt(), 4095);
+
+        using F = BLL_BusinessLogic_Desktop;
+        auto reopen = [&](auto operation, const QString &path, const QVariantMap &data) {
+            (facade().*operation)(request(true, path, data));
+            return QVariant((facade().*operation)(request(false, path)));
+        };
+        const QVariantMap user{{"user", "ops"}}, scale{{"scale", 3}}, k{{"k", 1}};
+        auto first = [](const QVariant &list) { return list.toList().value(0).toMap(); };
+        QCOMPARE(first(reopen(&F::saveOrOpenEncryptFile, url + "/s.ini", user)), user);
+        QCOMPARE(reopen(&F::saveOrOpenProcessorConfigFile, url + "/p.xml", scale).toMap(), scale);
+        const QVariantMap cameras{{"camera1", "127.0.0.1"}};
+        QCOMPARE(reopen(&F::ETHFileOperation, url + "/c", {{"cameraIpDataMap", cameras}}).toMap(),
+                 cameras);
+
+        // The gamut files take the path as given.
+        facade().saveOrOpenGamutConfigFile(request(false, dir.path() + "/g%25.xml"));
+        QVERIFY(logHas(takeLog(), "-> \"openGamutXMLFile\" \"" + dir.path() + "/g%25.xml\""));
+        QCOMPARE(reopen(&F::saveOrOpenGamutCfgFile, dir.path() + "/c.xml", k).toMap(), k);
+    }
+
+    void jsonFailures()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath("missing.json");
+        QVERIFY(!facade().getJsonData(missing).isValid());
+        QVERIFY(logHas(takeLog(), "read json file error!!!!"));
+
+        writeFile(dir.filePath("empty.json"), "");
+        writeFile(dir.filePath("cut.json"), "{\"a\": [1, 2");
+        for (const char *name : {"empty.json", "cut.json"}) {
+            QVERIFY(!facade().getJsonData(dir.filePath(name)).isValid());
+            QVERIFY(facade().getDisPlayDataJson(dir.filePath(name)).isEmpty());
+            QVERIFY(logHas(takeLog(), "parse json error!!!!"));
+        }
+
+        QVERIFY(facade().getAkeyScreenStr(missing).isEmpty());
+        QVERIFY(logHas(takeLog(), "read str file error!!!!"));
+
+        // A file that cannot be written is not created, and the old one stays whole.
+        facade().saveJsonData({{"a", 1}}, dir.filePath("no/such/dir.json"));
+        QVERIFY(logHas(takeLog(), "write json file error!!!!"));
+        QVERIFY(!QFile::exists(dir.filePath("no/such/dir.json")));
+    }
+
+    void jsonRoundTrips()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("screen.json");
+        writeFile(path, "old content that is longer than the new one, to be replaced");
+        const QVariantMap map{{"name", QString::fromUtf8("Bühne")},
+                              {"list", QVariantList{1, "two"}},
+                              {"inner", QVariantMap{{"x", 3}}}};
+        QVERIFY(facade().setAkeyScreenJson(path, map) >= 0);
+        QVERIFY(logHas(takeLog(), "setAkeyScreenJson time"));
+        QCOMPARE(facade().getDisPlayDataJson(path), map);
+        QCOMPARE(facade().getAkeyScreenJson(path).toMap(), map);
+        QVERIFY(facade().getAkeyScreenStr(path).contains(QString::fromUtf8("\"Bühne\"")));
+        QVERIFY(readFile(path).contains("\n    \"inner\"")); // indented
+
+        // Settings files live below the application directory.
+        setApplicationDirectory(dir.path());
+        facade().setFanCrtlJson({{"fan", 2}});
+        facade().setMoniJson({{"moni", 3}});
+        QCOMPARE(facade().getFanCrtlJson().toMap().value("fan").toInt(), 2);
+        QCOMPARE(facade().getMoniJson().toMap().value("moni").toInt(), 3);
+        QVERIFY(QFile::exists(dir.filePath("ConfigData/ConfigurationFile/FanCrtl.json")));
+        QVERIFY(QFile::exists(dir.filePath("ConfigData/ConfigurationFile/MoniData.json")));
+        setApplicationDirectory(QString());
+
+        const QString debug = dir.filePath("debug.txt");
+        facade().writeDebugListToTxt({1, 2}, debug);
+        facade().writeDebugMapToFile({{"k", "v"}}, debug);
+        facade().writeDebugListToTxt({3}, QString());
+        const QByteArray text = readFile(debug);
+        QVERIFY(text.startsWith('['));
+        QVERIFY(text.contains("\"k\": \"v\""));
+    }
+
+    void directories()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("sub"));
+        writeFile(dir.filePath("a.txt"), "hello");
+        writeFile(dir.filePath("sub/b.txt"), "b");
+        // A link back up the tree must not make the walk endless.
+        QVERIFY(QFile::link(dir.path(), dir.filePath("sub/up")));
+
+        QVariantList entries;
+        facade().getFileDir(dir.path(), entries);
+        const QDir root(dir.path());
+        const QString sub = root.absoluteFilePath("sub") + "?dir";
+        const QStringList list = QVariant(entries).toStringList();
+        QCOMPARE(list.size(), 4);
+        QVERIFY(list.contains(root.absoluteFilePath("a.txt") + "?file"));
+        const int subIndex = list.indexOf(sub);
+        QVERIFY(subIndex >= 0 && subIndex + 2 < list.size());
+        const QStringList subEntries = list.mid(subIndex + 1, 2);
+        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/b.txt") + "?file"));
+        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/up") + "?dir"));
+
+        QCOMPARE(facade().getFileSize(dir.filePath("a.txt")), 5u);
+        QCOMPARE(facade().getFileSize(dir.filePath("none")), 0u);
+        QVERIFY(logHas(takeLog(), "Cannot open file for reading:"));
+
+        QVERIFY(QFile::remove(dir.filePath("sub/up")));
+        facade().clearDir(dir.path());
+        QVERIFY(!QFile::exists(dir.filePath("a.txt")));
+        QVERIFY(QFile::exists(dir.filePath("sub/b.txt"))); // subfolders stay
+        QVERIFY(logHas(takeLog(), "a.txt"));
+        facade().clearDir(dir.filePath("made"));
+        QVERIFY(QDir(dir.filePath("made")).exists());
+
+        QVERIFY(facade().getAkeyScreenFileDir(dir.filePath("new/screens")).isEmpty());
+        QVERIFY(QDir(dir.filePath("new/screens")).exists());
+    }
+
+    void dateTimeStrings()
+    {
+        const QDateTime when(QDate(2026, 1, 5), QTime(9, 3, 7));
+        QCOMPARE(dateTimeString(0, when), QString("2026-1-5"));
+        QCOMPARE(dateTimeString(1, when), QString("2026-1-5-9-3-7"));
+        QVERIFY(facade().getDateTimeString(2).isEmpty());
+        const QString today = facade().getDateTimeString(1);
+        QVERIFY(QRegularExpression("^\\d{4}(-[1-9]?\\d){5}$").match(today).hasMatch());
+        QCOMPARE(timestampedFilePath("/d/wiring.pdf", when),
+                 QString("/d/wiring_20260105_090307.pdf"));
+    }
+
+    void gammaCurves()
+    {
+        auto points = [](const QVariantList &curve) {
+            QList<QPair<int, int>> out;
+            for (const QVariant &p : curve)
+                out.append({p.toMap().value("x").toInt(), p.toMap().value("y").toInt()});
+            return out;
+        };
+        QVariantMap request{
+            {"inGray", 2}, {"outGray", 16}, {"maxValue", 255}, {"gam", 1.0}, {"mode", 0}};
+        QCOMPARE(points(facade().setGamma(request)),
+                 (QList<QPair<int, int>>{{0, 0}, {1, 85}, {2, 170}, {3, 255}}));
+
+        // One input level: a single point, not a division by zero.
+        request["inGray"] = 0;
+        QCOMPARE(points(facade().setGamma(request)), (QList<QPair<int, int>>{{0, 0}}));
+        for (int depth : {-1, 31}) {
+            request["inGray"] = depth;
+            QVERIFY(facade().setGamma(request).isEmpty());
+        }
+
+        // Mode 1 never lets the curve fall below the ramp of the output depth.
+        request = {{"inGray", 8}, {"outGray", 12}, {"maxValue", 65535}, {"gam", 2.8}, {"mode", 1}};
+        const auto curve = points(facade().setGamma(request));
+        QCOMPARE(curve.size(), 256);
+        QCOMPARE(curve.at(1).second, 16);
+        QCOMPARE(curve.last().second, 65535);
+        for (const auto &p : curve)
+            QVERIFY(p.second >= 16 * p.first);
+    }
+
+    void chipGammaBuilders()
+    {
+        QCOMPARE(chipGammaBuilder("FM6565B"), ChipGammaBuilder::ICN2053);
+        QCOMPARE(chipGammaBuilder("icn2053"), ChipGammaBuilder::None);
+        BLL_DataCenter_DisplayBoxFile &files = BLL_DataCenter_Desktop::instance()->displayBoxFile();
+        const QVariantMap request{{"gamma", 2.2}};
+        auto forChip = [&](const char *chip) {
+            QVariantMap withChip = request;
+            withChip["driverChip"] = chip;
+            return facade().fromLibGetGammaTab(withChip);
+        };
+        QVERIFY(!forChip("ICN2055/ICN2059").isEmpty());
+        QCOMPARE(forChip("ICN2055/ICN2059"), files.getICN2053Gamma(request));
+        QCOMPARE(forChip("FM6363"), files.getGamma_FM6363(request));
+        QCOMPARE(forChip("FM6565"), files.getGamma_FM6565(request));
+        QCOMPARE(forChip("CNS7253"), files.getGamma_CNS7263(request));
+        QVERIFY(facade().fromLibGetGammaTab({{"driverChip", "XYZ"}}).isEmpty());
+    }
+
+    void wiringPageLayout()
+    {
+        const WiringPdfLayout small = wiringPdfLayout(QSize(100, 50), 3780, 2835);
+        QCOMPARE(small.pagePixels, QSize(300, 170));
+        QCOMPARE(small.dpiY, 96.0); // 72 dpi is raised to 96
+        QCOMPARE(small.imageTopLeft, QPoint(100, 20));
+        QCOMPARE(small.tableRows.first(), QRect(20, 90, 260, 20));
+        QCOMPARE(small.tableLines.at(3), QLineF(20, 150, 280, 150));
+
+        const WiringPdfLayout wide = wiringPdfLayout(QSize(600, 100), 11811, 11811);
+        QCOMPARE(wide.tableRows.first().left(), 340);
+        QVERIFY(qAbs(wide.pageMillimetres.width() - 640 * 25.4 / 300) < 0.01);
+    }
+
+    void pdfExport()
+    {
+        QTemporaryDir dir;
+        const QString base = dir.filePath("wiring");
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::darkBlue);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        QVERIFY(image.save(base + ".png"));
+
+        const QVariantMap request{
+            {"path", base}, {"title", "Wall A"}, {"date", "Date: "}, {"reso", "300x200"}};
+        facade().exportConnectDisplayData(request);
+        const QByteArray pdf = readFile(base + ".pdf");
+        QVERIFY(pdf.startsWith("%PDF"));
+        QVERIFY(pdf.contains("/Count 1"));
+        // 340 x 320 pixels at 96 dpi: 255 x 240 points.
+        const int box = pdf.indexOf("/MediaBox [0 0 ");
+        QVERIFY(box >= 0);
+        const QList<QByteArray> size =
+            pdf.mid(box + 15, pdf.indexOf(']', box) - box - 15).split(' ');
+        QCOMPARE(size.size(), 2);
+        QVERIFY(qAbs(size.at(0).toDouble() - 255) <= 1);
+        QVERIFY(qAbs(size.at(1).toDouble() - 240) <= 1);
+        QVERIFY(!QFile::exists(base + ".png")); // the picture is consumed
+
+        // The PDF cannot be opened for writing: a time-stamped name is used.
+        const QString held = dir.filePath("held");
+        QVERIFY(image.save(held + ".png"));
+        QVERIFY(QDir(dir.path()).mkdir("held.pdf"));
+        facade().exportConnectDisplayData({{"path", held}});
+        const QStringList made = QDir(dir.path()).entryList({"held_*.pdf"}, QDir::Files);
+        QCOMPARE(made.size(), 1);
+        QVERIFY(QRegularExpression("^held_\\d{8}_\\d{6}\\.pdf$").match(made.first()).hasMatch());
+        QVERIFY(readFile(dir.filePath(made.first())).startsWith("%PDF"));
+
+        // Without a picture nothing is written.
+        facade().exportConnectDisplayData({{"path", dir.filePath("none")}});
+        QVERIFY(logHas(takeLog(), "Failed to load image:"));
+        QVERIFY(!QFile::exists(dir.filePath("none.pdf")));
+    }
+};
+
+QTEST_MAIN(TestFacadeFiles)
+#include "test_facade_files.moc"
