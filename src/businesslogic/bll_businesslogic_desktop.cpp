@@ -5,6 +5,7 @@
 #include "bll_businesslogic_desktop.h"
 
 #include "bll_datacenter_desktop.h"
+#include "filepaths.h"
 #include "module_base.h"
 #include "module_sendcard_protocol.h"
 #include "modulefill.h"
@@ -94,23 +95,19 @@ void BLL_BusinessLogic_Desktop::sendCalibData(const QVariantMap &map)
 
 int BLL_BusinessLogic_Desktop::updataFileFLS_MSB(QString path)
 {
+    path = ledwall::normalizeFilePath(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qCDebug(lcFacade) << "Cannot open file for reading:" << path;
         return 0;
     }
-    // The flash address word sits at 0x5C of the 1024-byte upgrade header.
-    constexpr int wordOffset = 0x5C;
-    const QByteArray head = file.read(wordOffset + 4);
-    if (head.size() < wordOffset + 4) {
-        qCDebug(lcFacade) << "upgrade file too short:" << path << head.size();
+    // Only the header is needed; a file shorter than it carries no valid word.
+    const auto header = ledwall::upgrade::parseHeader(file.read(ledwall::upgrade::HeaderSize));
+    if (!header) {
+        qCDebug(lcFacade) << "upgrade file too short:" << path;
         return 0;
     }
-    const quint32 word = quint32(quint8(head.at(wordOffset))) << 24 |
-                         quint32(quint8(head.at(wordOffset + 1))) << 16 |
-                         quint32(quint8(head.at(wordOffset + 2))) << 8 |
-                         quint32(quint8(head.at(wordOffset + 3)));
-    return int((word >> 21) & 7);
+    return header->flsMsb();
 }
 
 // ---- slots ---------------------------------------------------------------------------

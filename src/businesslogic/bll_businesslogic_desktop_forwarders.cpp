@@ -154,16 +154,14 @@ void BLL_BusinessLogic_Desktop::operationAdjustDB(QVariantMap request)
     m_sendCardPackage.operationAdjustDB(request);
 }
 
-UpdateReceCardErrorType BLL_BusinessLogic_Desktop::checkReceFileHead(QString path,
-                                                                     QMap<QString, QVariant> map)
+int BLL_BusinessLogic_Desktop::checkReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    return m_sendCardPackage.checkReceFileHead(path, map);
+    return int(m_sendCardPackage.checkReceFileHead(path, map));
 }
 
-UpdateReceCardErrorType BLL_BusinessLogic_Desktop::packageReceFileHead(QString path,
-                                                                       QMap<QString, QVariant> map)
+int BLL_BusinessLogic_Desktop::packageReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    return m_sendCardPackage.packageReceFileHead(path, map);
+    return int(m_sendCardPackage.packageReceFileHead(path, map));
 }
 
 QVariantMap BLL_BusinessLogic_Desktop::getReceFileInfo(QString path)

@@ -1,6 +1,10 @@
 #include "bll_businesslogic_sendcardpackage.h"
 
-#include <QCoreApplication>
+#include "checksums.h"
+#include "displayreadback.h"
+#include "filepaths.h"
+#include "module_sendcard_protocol.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
@@ -11,14 +15,55 @@ namespace
 Q_LOGGING_CATEGORY(lcSendCard, "ledwall.sendcard")
 
 const char NotAvailable[] = "not available yet";
+
+// Register addresses of the display read-back.
+constexpr quint32 IgnoredAddress = 0xA0000000;
+constexpr quint32 ImageWindowBase = 0x40000;
+constexpr quint32 ImageWindowEnd = 0x4FFFF;
+constexpr quint32 BoxPosEnd = 0xFFFF;
+constexpr quint32 LastBoxPosPiece = 0xFC00;
+constexpr quint32 DisplayRecordBase = 0x120000;
+constexpr quint32 DisplayRecordEnd = 0x12FFFF;
+constexpr quint32 PortTableBase = 0x10E000;
+constexpr quint32 PortTableEnd = 0x10E120;
+
+// Receiving-card flash read-back: addresses in 4-byte units.
+constexpr quint32 FlashBase = 0xAF000000;
+constexpr quint32 FlashEnd = 0xAF03FFFF;
+constexpr int FlashReplyDataOffset = 15; // inner frame header
+constexpr int FlashReplyDataSize = 1024;
+constexpr quint32 BoxSizeAddress = 0xA0000000;
+
+// Display registers that are read back one block each, by address.
+struct SingleRegister {
+    quint32 address;
+    const char *key;
+};
+constexpr SingleRegister SingleRegisters[] = {
+    {0x80000, "imageControl"}, {0x84000, "imageOff"},  {0x85000, "imageArea"},
+    {0xA3000, "imageOff1"},    {0xA4000, "imageArea1"}, {0xA5000, "imageOff2"},
+    {0xA6000, "imageArea2"},   {0xA7000, "imageOff3"},  {0xA8000, "imageArea3"},
+};
+
+QByteArray readWholeFile(const QString &path, bool *opened)
+{
+    QFile file(path);
+    *opened = file.open(QIODevice::ReadOnly);
+    return *opened ? file.readAll() : QByteArray();
+}
 } // namespace
 
 BLL_BusinessLogic_SendCardPackage::BLL_BusinessLogic_SendCardPackage(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_protocol(std::make_unique<Module_SendCard_Protocol>())
 {
+    m_upgradePayload.clear();
 }
 
-BLL_BusinessLogic_SendCardPackage::~BLL_BusinessLogic_SendCardPackage() = default;
+BLL_BusinessLogic_SendCardPackage::~BLL_BusinessLogic_SendCardPackage()
+{
+    // Workers use the members and emit this object's signals: wait for them first.
+    m_workers.joinAll();
+}
 
 // ---- cabinets and display read-back ----------------------------------------------
 
@@ -46,7 +91,7 @@ void BLL_BusinessLogic_SendCardPackage::saveRecvAllBox()
     if (vBoxXYWHList.isEmpty())
         return;
     const QString dir =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/ConfigData/ConfigurationFile/");
+        ledwall::applicationDirectory() + QStringLiteral("/ConfigData/ConfigurationFile/");
     QDir().mkpath(dir);
     QFile file(dir + QStringLiteral("boxXYWH.txt"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -68,19 +113,41 @@ void BLL_BusinessLogic_SendCardPackage::setGetWidthHeightFlag(bool flag)
     m_getWidthHeightFlag = flag;
 }
 
+QVariantList BLL_BusinessLogic_SendCardPackage::parseDisplayData()
+{
+    const QStringList rectangles = ledwall::readback::cabinetRectangles(
+        m_displayMap.value(QStringLiteral("pxImageWindow")).toList(),
+        m_displayMap.value(QStringLiteral("pxBoxPos")).toList(),
+        m_displayMap.value(QStringLiteral("boxWH")).toStringList());
+    for (const QString &rectangle : rectangles)
+        vBoxXYWHList.append(rectangle);
+    qCDebug(lcSendCard) << "--------KKKKKKKKKKKKKKKKK--------vBoxXYWHList: " << vBoxXYWHList;
+    emit recvAllBox(vBoxXYWHList);
+    if (m_getWidthHeightFlag)
+        sendScreenWh(vBoxXYWHList);
+    return vBoxXYWHList;
+}
+
+void BLL_BusinessLogic_SendCardPackage::sendScreenWh(QVariantList boxList)
+{
+    // Extent from the canvas origin of the "port:card:x:y:width:height" texts.
+    int width = 0;
+    int height = 0;
+    for (const QVariant &entry : qAsConst(boxList)) {
+        const QStringList fields = entry.toString().split(QLatin1Char(':'));
+        if (fields.size() != 6)
+            continue;
+        width = qMax(width, fields.at(2).toInt() + fields.at(4).toInt());
+        height = qMax(height, fields.at(3).toInt() + fields.at(5).toInt());
+    }
+    qCDebug(lcSendCard) << "--------------width: " << width << ", height: " << height;
+    emit sig_sndScreenWh(width, height);
+    m_getWidthHeightFlag = false;
+}
+
 // ---- connection-display data --------------------------------------------------------
 
-bool BLL_BusinessLogic_SendCardPackage::connectDisplayDataFormatConv(int mode)
-{
-    qCDebug(lcSendCard) << NotAvailable << mode;
-    return true;
-}
-
-bool BLL_BusinessLogic_SendCardPackage::complexDisplayDataFormatConv(int mode)
-{
-    qCDebug(lcSendCard) << NotAvailable << mode;
-    return true;
-}
+// connectDisplayDataFormatConv, complexDisplayDataFormatConv: sendcardpackage_display.cpp
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getComplexConnectDisplayData()
 {
@@ -113,66 +180,11 @@ bool BLL_BusinessLogic_SendCardPackage::saveComplexConnectDisplayData(QVariantMa
 
 // ---- display data transfer --------------------------------------------------------------
 
-bool BLL_BusinessLogic_SendCardPackage::sendConnectDisplayDataToDevice(QVariantMap params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return false;
-}
-
-bool BLL_BusinessLogic_SendCardPackage::sendComplexDisplayDataToDevice(QVariantMap params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return false;
-}
-
-bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool isComplex)
-{
-    qCDebug(lcSendCard) << NotAvailable << isComplex;
-    return false;
-}
-
-void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantMap params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-}
-
-void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(QVariantMap params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-}
-
-QVariantMap BLL_BusinessLogic_SendCardPackage::getVLastAddrMap()
-{
-    qCDebug(lcSendCard) << NotAvailable;
-    return {};
-}
+// The transfer operations are in sendcardpackage_display.cpp.
 
 // ---- EDID timings, card function tables, stored images ---------------------------------
 
-QVariantMap BLL_BusinessLogic_SendCardPackage::selectEdidData(QVariantMap params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return {{QStringLiteral("isExist"), false}};
-}
-
-QVariantMap BLL_BusinessLogic_SendCardPackage::selectRecvCardTab()
-{
-    qCDebug(lcSendCard) << NotAvailable;
-    return {};
-}
-
-QVariantMap BLL_BusinessLogic_SendCardPackage::selectRecvCardFun(QVariantMap params)
-{
-    Q_UNUSED(params)
-    qCDebug(lcSendCard) << NotAvailable;
-    return {};
-}
-
-void BLL_BusinessLogic_SendCardPackage::sendStoredImagesData(QString path, QVariantMap params,
-                                                             bool flag)
-{
-    qCDebug(lcSendCard) << NotAvailable << path << params << flag;
-}
+// The lookups and the stored picture are in sendcardpackage_edid.cpp.
 
 // ---- output windows -------------------------------------------------------------------
 
@@ -235,23 +247,28 @@ bool BLL_BusinessLogic_SendCardPackage::checkAdjustFile(QString path)
 
 void BLL_BusinessLogic_SendCardPackage::setAdjustPath(QString path, QVariantMap params)
 {
-    qCDebug(lcSendCard) << NotAvailable << path << params.keys();
+    if (path.isEmpty())
+        return;
+    m_adjustPath = path;
+    m_workers.start([this, params] { sendAdjustData(params); });
 }
 
 void BLL_BusinessLogic_SendCardPackage::startSendPointAdjustThread(QByteArray &data,
                                                                    QVariantMap params)
 {
-    qCDebug(lcSendCard) << NotAvailable << data.size() << params.keys();
+    // The worker gets its own copy: the caller's array may be gone before it runs.
+    m_workers.start([this, data, params]() mutable { sendPointAdjustData(data, params); });
 }
 
 void BLL_BusinessLogic_SendCardPackage::operationAdjustDB(QVariantMap request)
 {
-    qCDebug(lcSendCard) << NotAvailable << request;
+    m_workers.start([this, request] { td_operationAdjustDB(request); });
 }
 
 void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 {
-    qCDebug(lcSendCard) << NotAvailable;
+    m_filePos = 0;
+    m_filePosMap.clear();
 }
 
 // ---- receiving-card upgrade files -------------------------------------------------------
@@ -259,33 +276,93 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 UpdateReceCardErrorType
 BLL_BusinessLogic_SendCardPackage::checkReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    qCDebug(lcSendCard) << NotAvailable << path << map;
-    return ReceFileOpenError;
+    bool opened = false;
+    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
+    if (!opened)
+        return ReceFileOpenError;
+    const int headFlag = map.value(QStringLiteral("cardFlag")).toInt() == 2 ? 2 : 1;
+    qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << headFlag;
+    if (const auto header = ledwall::upgrade::parseHeader(file)) {
+        if (headFlag == 2)
+            qCDebug(lcSendCard) << "cardName=" << ledwall::upgrade::cardModelName(header->cardCode)
+                                << map.value(QStringLiteral("receCardType")).toString();
+        else
+            qCDebug(lcSendCard) << "firmIndex=" << header->cardCode
+                                << map.value(QStringLiteral("firmIndex")).toInt();
+        qCDebug(lcSendCard) << "driveType" << header->driveType << "date" << header->date
+                            << "version" << header->versionText();
+        qCDebug(lcSendCard) << "flashLength=" << header->flashLength << file.size() - 1024
+                            << "flashCRC=" << header->flashCrc;
+    }
+    const UpdateReceCardErrorType result = ledwall::upgrade::checkFile(file, map);
+    qCDebug(lcSendCard) << "upgrade file check" << path << ledwall::upgrade::errorName(result);
+    return result;
 }
 
 UpdateReceCardErrorType
 BLL_BusinessLogic_SendCardPackage::packageReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    qCDebug(lcSendCard) << NotAvailable << path << map;
-    return ReceFileOpenError;
+    QByteArray header;
+    const UpdateReceCardErrorType result =
+        ledwall::upgrade::buildHeader(recvUpdateData, map, QDate::currentDate(), header);
+    if (result != ReceFileNoError) {
+        qCDebug(lcSendCard) << "upgrade file not packaged:" << ledwall::upgrade::errorName(result)
+                            << "image size" << recvUpdateData.size();
+        return result;
+    }
+    QFile file(ledwall::normalizeFilePath(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return ReceFileOpenError;
+    if (file.write(header) != header.size() || file.write(recvUpdateData) != recvUpdateData.size()) {
+        qCDebug(lcSendCard) << "upgrade file write failed:" << file.errorString();
+        return ReceFileOpenError;
+    }
+    return ReceFileNoError;
 }
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
 {
-    qCDebug(lcSendCard) << NotAvailable << path;
-    return {};
+    QVariantMap info{{QStringLiteral("firmIndex"), -1},
+                     {QStringLiteral("ltcpAddr_data"), 0u},
+                     {QStringLiteral("FLS_MSB"), -1}};
+    bool opened = false;
+    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
+    if (!opened)
+        return info;
+    qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << 1;
+    const auto header = ledwall::upgrade::parseHeader(file);
+    if (!header || !header->hasMagic())
+        return info;
+    qCDebug(lcSendCard) << "cardNameInt" << header->cardCode << "driveType" << header->driveType
+                        << "date" << header->date << "version" << header->versionText();
+    qCDebug(lcSendCard) << "flashLength" << header->flashLength << file.size() - 1024;
+    if (ledwall::upgrade::checkFile(file, {}) != ReceFileNoError)
+        return info;
+    info.insert(QStringLiteral("firmIndex"), int(header->cardCode));
+    info.insert(QStringLiteral("ltcpAddr_data"), header->ltcpAddrData());
+    info.insert(QStringLiteral("FLS_MSB"), header->flsMsb());
+    info.insert(QStringLiteral("crc32Value"), header->flashCrc);
+    return info;
 }
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFile_MCUInfo(QString path)
 {
-    qCDebug(lcSendCard) << NotAvailable << path;
-    return {};
+    bool opened = false;
+    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
+    if (!opened)
+        return {};
+    const QByteArray head = file.left(ledwall::upgrade::McuMagicSize);
+    qCDebug(lcSendCard) << "byteArr" << head.toHex() << head.size();
+    return {{QStringLiteral("isMCUFile"), ledwall::upgrade::isMcuFile(file)}};
 }
 
 bool BLL_BusinessLogic_SendCardPackage::isReceFile(QString path)
 {
-    qCDebug(lcSendCard) << NotAvailable << path;
-    return false;
+    bool opened = false;
+    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
+    // A file shorter than its header is never an upgrade file.
+    const auto header = ledwall::upgrade::parseHeader(file);
+    return opened && header && header->hasMagic();
 }
 
 void BLL_BusinessLogic_SendCardPackage::clearRecvUpdateData()
@@ -293,26 +370,128 @@ void BLL_BusinessLogic_SendCardPackage::clearRecvUpdateData()
     recvUpdateData.clear();
 }
 
-// ---- card information blocks ------------------------------------------------------------
+// ---- card information blocks: sendcardpackage_blocks.cpp ---------------------------------
 
-void BLL_BusinessLogic_SendCardPackage::f_sendRecvNum(QVariantMap map)
+// ---- checksums ----------------------------------------------------------------------------
+
+quint32 BLL_BusinessLogic_SendCardPackage::chksum_crc32(QByteArray data, unsigned end, int start)
 {
-    qCDebug(lcSendCard) << NotAvailable << map.keys();
+    return ledwall::checksums::crc32(data, end, start);
 }
 
-void BLL_BusinessLogic_SendCardPackage::f_sendScreenResoUDisk(QVariantMap map)
+quint16 BLL_BusinessLogic_SendCardPackage::chksum_crc16(const void *data, unsigned length)
 {
-    qCDebug(lcSendCard) << NotAvailable << map.keys();
+    return ledwall::checksums::crc16(data, length);
 }
 
-void BLL_BusinessLogic_SendCardPackage::f_sendUsedPortPrimaryOutput(QVariantMap map)
+quint8 BLL_BusinessLogic_SendCardPackage::chksum_header(QByteArray data, int length)
 {
-    qCDebug(lcSendCard) << NotAvailable << map.keys();
+    return ledwall::checksums::headerSum8(data, length);
+}
+
+quint16 BLL_BusinessLogic_SendCardPackage::chkUsbSum_header(QByteArray data)
+{
+    qCDebug(lcSendCard) << __LINE__ << data.size();
+    return ledwall::checksums::byteSum16(data);
 }
 
 // ---- replies ------------------------------------------------------------------------------
 
 void BLL_BusinessLogic_SendCardPackage::slot_dealData(QVariantMap reply)
 {
-    Q_UNUSED(reply)
+    const QString moduleName = reply.value(QStringLiteral("moduleName")).toString();
+    if (moduleName == QLatin1String("Module_SendCardFlashInfo"))
+        dealSendCardFlashInfo(reply);
+    else if (moduleName == QLatin1String("Module_ReceivingSDRAMInfo"))
+        dealReceivingSDRAMInfo(reply);
+    else if (moduleName == QLatin1String("Module_ReceivingFlashInfo"))
+        dealReceivingFlashInfo(reply);
+    else if (moduleName == QLatin1String("Module_WriteSendCardRegister"))
+        noteBlockAcknowledgement(reply); // a receiving card acknowledging a block frame
+}
+
+void BLL_BusinessLogic_SendCardPackage::dealSendCardFlashInfo(const QVariantMap &reply)
+{
+    const quint32 regAddr = reply.value(QStringLiteral("m_regAddr")).toUInt();
+    if (regAddr == IgnoredAddress)
+        return;
+    for (const SingleRegister &reg : SingleRegisters) {
+        if (reg.address != regAddr)
+            continue;
+        const QString key = QLatin1String(reg.key);
+        if (reply.contains(key))
+            m_displayMap.insert(key, reply.value(key));
+        return;
+    }
+    if (regAddr >= ImageWindowBase && regAddr <= ImageWindowEnd) {
+        appendRegisterPage(reply, QStringLiteral("pxImageWindow"), regAddr, ImageWindowBase);
+        return;
+    }
+    if (regAddr <= BoxPosEnd) {
+        appendRegisterPage(reply, QStringLiteral("pxBoxPos"), regAddr, 0);
+        if (regAddr == LastBoxPosPiece) {
+            parseDisplayData();
+            const QString ip = reply.value(QStringLiteral("ip")).toString();
+            setAllSCDisplayMap(ip);
+            emit sig_readDevData({{QStringLiteral("addr"), LastBoxPosPiece},
+                                  {QStringLiteral("ip"), ip}});
+        }
+        return;
+    }
+    if (regAddr >= DisplayRecordBase && regAddr <= DisplayRecordEnd) {
+        onDisplayRecordBlock(regAddr, reply.value(QStringLiteral("displayInfo")).toByteArray());
+        return;
+    }
+    if (regAddr >= PortTableBase && regAddr <= PortTableEnd)
+        parseConnectDisplayDataFromDeviceModify(
+            reply.value(QStringLiteral("displayDeviceInfo")).toByteArray());
+}
+
+void BLL_BusinessLogic_SendCardPackage::appendRegisterPage(const QVariantMap &reply,
+                                                           const QString &key, quint32 regAddr,
+                                                           quint32 base)
+{
+    if (!reply.contains(key)) {
+        // A failed read carries no bytes; at the bank's start it still ends the old list.
+        if (regAddr == base)
+            m_displayMap.insert(key, QVariantList());
+        return;
+    }
+    QVariantList pages = m_displayMap.value(key).toList();
+    if (!ledwall::readback::addPagePiece(pages, regAddr, base, reply.value(key).toByteArray()))
+        qCDebug(lcSendCard) << "register page piece dropped:" << key << Qt::hex << regAddr;
+    m_displayMap.insert(key, pages);
+}
+
+void BLL_BusinessLogic_SendCardPackage::dealReceivingSDRAMInfo(const QVariantMap &reply)
+{
+    if (reply.value(QStringLiteral("ltcpAddr_data")).toUInt() != BoxSizeAddress)
+        return;
+    const QString boxWH = reply.value(QStringLiteral("boxWHStr")).toString();
+    if (boxWH.isEmpty())
+        return; // the card sent too little for a size report
+    QStringList list = m_displayMap.value(QStringLiteral("boxWH")).toStringList();
+    list.append(boxWH);
+    m_displayMap.insert(QStringLiteral("boxWH"), list);
+}
+
+void BLL_BusinessLogic_SendCardPackage::dealReceivingFlashInfo(const QVariantMap &reply)
+{
+    const quint32 address = reply.value(QStringLiteral("ltcpAddr")).toUInt();
+    if (address < FlashBase || address > FlashEnd)
+        return;
+    const QByteArray data = reply.value(QStringLiteral("recvUpdateData")).toByteArray();
+    if (data.size() >= FlashReplyDataOffset + FlashReplyDataSize) {
+        // Written in place: a repeated reply overwrites its block, a missing one
+        // leaves erased flash (0xFF) behind, so the image never shifts.
+        const int position = int(4 * (address - FlashBase));
+        const int blockEnd = position + FlashReplyDataSize;
+        if (recvUpdateData.size() < blockEnd)
+            recvUpdateData.append(QByteArray(blockEnd - recvUpdateData.size(), char(0xFF)));
+        recvUpdateData.replace(position, FlashReplyDataSize,
+                               data.constData() + FlashReplyDataOffset, FlashReplyDataSize);
+    }
+    const bool lastBlock = address == 0xAF01FF00 || address == 0xAF02FF00 || address == 0xAF03FF00;
+    if (lastBlock && data.size() >= FlashReplyDataSize)
+        emit sig_readDevData({{QStringLiteral("addr"), address}});
 }

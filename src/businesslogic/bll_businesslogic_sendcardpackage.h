@@ -2,29 +2,27 @@
 // The sending card's business logic: screen topology, display read-back, window
 // registers, calibration transfer, receiving-card firmware files.
 //
-// This is the shell the facade owns, forwards to and wires: every operation the
-// facade forwards is here with its final signature. The small bookkeeping
-// operations work; the device operations arrive with their features and until then
-// return their neutral result.
+// The facade owns one, forwards to it and feeds its replies to slot_dealData. Long
+// operations run on worker threads that the object joins before it goes away; the
+// operations of each area live in their own sendcardpackage_*.cpp.
+
+#include "flashaccessdescriptor.h"
+#include "upgradefile.h"
+#include "workerthreads.h"
 
 #include <QByteArray>
+#include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
 
-// Result of the receiving-card upgrade file checks; the values are part of the
-// library's interface.
-enum UpdateReceCardErrorType {
-    ReceFileNoError = 0,
-    ReceFileHeadFlagError = 1,
-    ReceFileCardTypeError = 2,
-    ReceFileDriveTypeError = 3,
-    ReceFileVersionError = 5,
-    ReceFileLengthError = 6,
-    ReceFileCrcError = 7,
-    ReceFileOpenError = 9
-};
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class Module_SendCard_Protocol;
 
 class BLL_BusinessLogic_SendCardPackage : public QObject
 {
@@ -40,6 +38,11 @@ public:
     void saveRecvAllBox();
     void clearBoxXYWHList();
     void setGetWidthHeightFlag(bool flag);
+    // Cabinet rectangles of the read-back display registers (also fills
+    // vBoxXYWHList and emits recvAllBox).
+    QVariantList parseDisplayData();
+    // Reports the extent of the cabinet rectangles through sig_sndScreenWh.
+    void sendScreenWh(QVariantList boxList);
 
     // -- connection-display data --
     bool connectDisplayDataFormatConv(int mode);
@@ -61,6 +64,12 @@ public:
     QVariantMap selectEdidData(QVariantMap params);
     QVariantMap selectRecvCardTab();
     QVariantMap selectRecvCardFun(QVariantMap params);
+    // Puts the picture at path into the receiving cards on a worker thread: params
+    // "guid", "screenEffects" (0: canvas of the whole screen, else "width" x
+    // "height"), "imageEffects" (0 scale, 1 tile, 2 centre), "m_cardSlotNum" and
+    // "m_portNum"; flag false broadcasts the canvas, true writes each cabinet its
+    // part. Ends with sig_readDevData {"storedImaDataSize", "result", and the
+    // last-address keys when something was written}.
     void sendStoredImagesData(QString path, QVariantMap params, bool flag);
 
     // -- output windows --
@@ -85,11 +94,55 @@ public:
     QVariantMap getReceFile_MCUInfo(QString path);
     bool isReceFile(QString path);
     void clearRecvUpdateData();
+    // Takes a flash image as if it had been read back from a card (an image kept
+    // on disk, a tool packaging one).
+    void loadRecvUpdateData(const QByteArray &image) { recvUpdateData = image; }
+
+    // -- checksums --
+    static quint32 chksum_crc32(QByteArray data, unsigned end, int start);
+    static quint16 chksum_crc16(const void *data, unsigned length);
+    static quint8 chksum_header(QByteArray data, int length);
+    static quint16 chkUsbSum_header(QByteArray data);
 
     // -- card information blocks (U-disk image) --
     void f_sendRecvNum(QVariantMap map);
     void f_sendScreenResoUDisk(QVariantMap map);
     void f_sendUsedPortPrimaryOutput(QVariantMap map);
+    // -- card information blocks --
+    // Block transfers with the flash access descriptor. They block the calling
+    // thread during the flash pacing; acknowledgements arrive through
+    // slot_dealData, so a transfer that waits for them runs on a worker thread.
+    quint32 writeSendCardInfo(QString guid, QByteArray data, int chunkSize, int timeout);
+    quint32 writeRecvCardInfo(QString guid, QByteArray data, int chunkSize, int timeout,
+                              bool withAck);
+    void writeRecvCardFlashInfo(QString guid, QByteArray data);
+    void readSendCardInfo(QString guid, int timeout);
+    void readRecvCardInfo(QString guid, int timeout);
+    // Appends the protocol object's current frame to the U-disk image.
+    void saveUsbFlashFile();
+    QByteArray usbFlashData() const { return m_usbFlashData; }
+    int usbFlashDataNum() const { return m_usbFlashDataNum; }
+    void clearUsbFlashData();
+    // U-disk mode: frames go to the U-disk image instead of the link, unpaced.
+    // The entry points set it for their one block.
+    void setUDiskMode(bool on) { m_uDiskMode = on; }
+    FlashAccessDescriptor flashAccessDescriptor() const { return m_flashAccess; }
+    void setFlashAccessDescriptor(const FlashAccessDescriptor &descriptor);
+    // Set when a calibration transfer starts: the next receiving-card block asks
+    // for an acknowledgement on its first frame.
+    void setBlockTransferStarted(bool started) { m_blockTransferStarted = started; }
+    // Raises the acknowledgement flag when reply is a receiving card's
+    // acknowledgement of the transfer running now; slot_dealData calls it.
+    void noteBlockAcknowledgement(const QVariantMap &reply);
+    // Seams: where frames go (default: the link manager's pushCmdToClient), how
+    // the pacing waits (default: sleep), and the frame template itself.
+    using BlockFrameSink = std::function<bool(const QString &guid,
+                                              const Module_SendCard_Protocol &frame,
+                                              quint8 routeByte)>;
+    using BlockPause = std::function<void(int milliseconds)>;
+    void setBlockFrameSink(BlockFrameSink sink) { m_blockFrameSink = std::move(sink); }
+    void setBlockPacing(BlockPause pause) { m_blockPause = std::move(pause); }
+    void setProtocolObject(std::unique_ptr<Module_SendCard_Protocol> protocol);
 
 signals:
     void recvAllBox(QVariantList boxList);
@@ -102,12 +155,92 @@ private slots:
     void slot_dealData(QVariantMap reply);
 
 private:
+    // -- reply dispatch --
+    void dealSendCardFlashInfo(const QVariantMap &reply);
+    void dealReceivingSDRAMInfo(const QVariantMap &reply);
+    void dealReceivingFlashInfo(const QVariantMap &reply);
+    // Appends a 4 KiB register page read in pieces to the page list of key.
+    void appendRegisterPage(const QVariantMap &reply, const QString &key, quint32 regAddr,
+                            quint32 base);
+
+    // -- display record read-back (display data transfer) --
+    void onDisplayRecordBlock(quint32 regAddr, const QByteArray &bytes);
+    void parseConnectDisplayDataFromDeviceModify(QByteArray bytes);
+
+    // -- worker thread bodies (defined with their operations) --
+    void td_connectDisplayDataFormatConv(int mode);
+    void td_complexDisplayDataFormatConv(int mode);
+    void td_operationAdjustDB(QVariantMap request);
+    void td_sendStoredImagesData(QString path, QVariantMap params, bool flag);
+    void sendPointAdjustData(QByteArray &data, QVariantMap params);
+    void sendAdjustData(QVariantMap params);
+
+    // -- display data --
+public:
+    // One connection-display item for a cabinet given by its pixel rectangle
+    // (width and height non-zero), or by its grid cell ("init" 0 when height is 0).
+    QVariantMap fillConnectDisplayData(uint height, uint y, uint width, uint x, uint addr,
+                                       int port, int rowOffset, int colOffset);
+    QVariantMap fillConnectDisplayData(uint port, uint col, uint row, uint width, uint height,
+                                       uint addr);
+
+private:
+    // Loads the flash access descriptor for a display record or port table transfer.
+    void loadDisplayAccess(const QVariantMap &params, quint32 commandWord, quint32 startAddress,
+                           quint16 readLength);
+    bool sendDisplayRecord(const QVariantMap &params, bool isComplex);
+    // One conversion per model at a time.
+    std::atomic<bool> m_connectConversionBusy{false};
+    std::atomic<bool> m_complexConversionBusy{false};
+    QSet<quint32> m_displayBlocksMissing; // blocks of the running record read not yet in
+    bool m_displayLastBlockSeen = false;
+
+    // -- members --
     QVariantMap m_displayMap;
+    QString m_adjustPath;
     QVariantMap m_adjustParaMap;
     QVariantList vBoxXYWHList;
+    QByteArray m_displayReadBack; // compressed display record being read
     QVariantMap m_connectDisplayMap;
+    QString m_connectDisplayStr;
     QVariantMap m_allSCDisplayMap;
-    QByteArray recvUpdateData;
+    QByteArray recvUpdateData; // receiving-card flash read-back image
     QVariantMap m_complexDisplayMap;
-    bool m_getWidthHeightFlag = false;
+    QString m_complexDisplayStr;
+    QVariantMap m_filePosMap; // per cabinet: pixels of the calibration file sent
+    QMutex m_mutex;           // guards the calibration index database
+    std::unique_ptr<Module_SendCard_Protocol> m_protocol; // frame template of the block routines
+    FlashAccessDescriptor m_flashAccess;
+    QString m_upgradeFilePath;
+    QByteArray m_upgradeHead;
+    QByteArray m_upgradePayload;
+    int m_upgradeStep = 1;
+    bool m_uDiskMode = false;
+    bool m_displayReadRunning = false;
+    bool m_hardwareReadRunning = false;
+    bool m_adjustSending = false;
+    bool m_getWidthHeightFlag = false; // one-shot screen size request
+    QVariantMap m_windowWorkMap;
+    quint32 lastRegAddr = 0; // last block address of a display record read
+    int m_filePos = 0;
+    QVariantMap vLastAddrMap;
+    QByteArray m_adjustBuffer;
+
+    // -- card information blocks --
+    bool sendBlockFrame(const QString &guid);
+    void pauseBlock(int milliseconds);
+    void waitForBlockAcknowledgement(int timeout);
+    quint32 writeReceivingBlock(const QString &guid, const QByteArray &data, int chunkSize,
+                                int timeout, bool withAck, bool flashPages);
+    void runUsbEntryPoint(const QVariantMap &map, const QByteArray &block, int timeout);
+    BlockFrameSink m_blockFrameSink;
+    BlockPause m_blockPause;
+    QByteArray m_usbFlashData;   // the U-disk image
+    int m_usbFlashDataNum = 0;   // frames of the current U-disk entry point
+    std::atomic<bool> m_recvAckFlag{true};
+    std::atomic<quint32> m_ackPortAddress{0}; // port address of the frames awaiting acks
+    bool m_blockTransferStarted = false;
+
+    // Last member: joined first, before any member above goes away.
+    WorkerThreads m_workers;
 };

@@ -66,18 +66,35 @@ void TestSimAgreement::libraryFramesAreAnswered()
     QCOMPARE(answer.error, ledwall::wire::DecodeError::None);
     QVERIFY(ledwall::wire::isDiscoveryAnswer(*answer.frame));
 
-    // A receiving-card chunk in its inner frame.
+    // A receiving-card chunk in its inner frame, for card 0 on port 1: stored and
+    // acknowledged; a read of it parses as the receiving card's answer.
+    WallDescription description;
+    description.ports.resize(1);
+    description.ports[0].port = 1;
+    description.ports[0].cabinets = {WallCabinet{0, 64, 32}};
+    wall.setWall(description);
     ledwall::arm::InnerFrame inner;
-    inner.command = 0x10;
-    inner.address = 0xA0000000u >> 2;
+    inner.command = 0x01;
+    inner.address = 0xA0000100;
     inner.data = QByteArray(256, 'r');
     inner.dataLength = quint16(inner.data.size());
     const QByteArray innerBytes = ledwall::arm::buildInnerFrame(inner);
     const QByteArray receiving =
-        sendCardFrame(0xA5, 0, quint16(innerBytes.size()), innerBytes, 1000).encode(44);
+        sendCardFrame(0xA5, 0x110000, quint16(innerBytes.size()), innerBytes, 1000).encode(44);
     QCOMPARE(validateDatagram(receiving), RejectReason::None);
     QCOMPARE(ledwall::wire::decodeFrame(wall.handleDatagram(receiving)).error,
              ledwall::wire::DecodeError::None);
+    QCOMPARE(wall.receivingCards().read(1, 0, 0xA0000100, 256), inner.data);
+    inner.command = 0x02;
+    inner.data.clear();
+    const QByteArray readBytes = ledwall::arm::buildInnerFrame(inner);
+    const ledwall::wire::Decoded cardAnswer = ledwall::wire::decodeFrame(wall.handleDatagram(
+        sendCardFrame(0xA4, 0x110000, quint16(256 + 19), readBytes, 1000).encode(47)));
+    QCOMPARE(cardAnswer.error, ledwall::wire::DecodeError::None);
+    const auto parsedInner = ledwall::arm::parseInnerFrame(
+        static_cast<const Module_SendCard_Protocol *>(cardAnswer.frame.get())->cmdData);
+    QVERIFY(parsedInner);
+    QCOMPARE(parsedInner->data, QByteArray(256, 'r'));
 
     // Processor and VPU envelopes.
     Module_VPU_Protocol vpu;
@@ -100,7 +117,8 @@ void TestSimAgreement::libraryFramesAreAnswered()
     const Counters counters = wall.counters();
     QCOMPARE(counters.rejectedTotal(), quint64(0));
     QCOMPARE(counters.malformed, quint64(0));
-    QCOMPARE(counters.receivingCardFramesNotModelled, quint64(1));
+    QCOMPARE(counters.receivingCardFrames, quint64(2));
+    QCOMPARE(counters.receivingCardFramesRejected, quint64(0));
 }
 
 void TestSimAgreement::bothRefuseTheSameDatagrams()

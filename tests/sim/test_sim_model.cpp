@@ -175,7 +175,8 @@ void TestSimModel::receivingCardAndProcessorFramesAreAcknowledged()
     QCOMPARE(ack.flags, quint8(0xC0));
     request.flags = 0;
     QVERIFY(wall.handleDatagram(encodeFrame(request)).isEmpty());
-    // Not modelled yet, so nothing lands in the sending card's memory.
+    // A malformed inner frame: refused, and nothing lands in the sending card's memory.
+    QCOMPARE(ack.status, wire::StatusMalformed);
     QCOMPARE(wall.sendCard().memory().read(0x2000, 3), QByteArray(3, '\0'));
 
     Frame envelope;
@@ -195,7 +196,7 @@ void TestSimModel::receivingCardAndProcessorFramesAreAcknowledged()
     QVERIFY(wall.handleDatagram(encodeFrame(envelope)).isEmpty());
 
     const Counters counters = wall.counters();
-    QCOMPARE(counters.receivingCardFramesNotModelled, quint64(2));
+    QCOMPARE(counters.receivingCardFramesRejected, quint64(2));
     QCOMPARE(counters.processorFramesNotModelled, quint64(2));
 }
 

@@ -5,11 +5,14 @@
 
 #include "simwire.h"
 
+#include <QVector>
+
 namespace ledwall::sim {
 
 struct RoleReply
 {
     QByteArray datagram;      // the reply to send; empty = stay quiet
+    QVector<QByteArray> more; // further replies (several receiving cards answering)
     quint16 status = 0;       // wire status of the answer (wire::Status...)
     bool notModelled = false; // addressed something the simulator does not model yet
 };

@@ -37,6 +37,10 @@ void SendCardModel::setWall(const WallDescription &wall)
 {
     std::lock_guard<std::mutex> lock(m_wallMutex);
     m_wall = wall;
+    // The hardware port table sits in flash like on a real card.
+    const QByteArray table = portTableBytes(wall);
+    if (!table.isEmpty())
+        m_memory.write(PortTableAddress, table);
 }
 
 WallDescription SendCardModel::wall() const

@@ -3,9 +3,9 @@
 // decision which reply a request gets.
 //
 // Reads (operation byte 0xA4) answer with the stored bytes; other operations with
-// a payload write it; a discovery request answers with the card's identity; a
-// payload that is a receiving-card inner frame is acknowledged but not yet
-// modelled. Malformed requests get a status instead of data (wire::Status...).
+// a payload write it; a discovery request answers with the card's identity;
+// frames for the receiving cards go to their own role (receivingcards.h) first.
+// Malformed requests get a status instead of data (wire::Status...).
 
 #include "devicerole.h"
 #include "memoryspace.h"

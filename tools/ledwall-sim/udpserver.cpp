@@ -77,18 +77,18 @@ void UdpServer::readPendingDatagrams()
             emit requestDropped(request);
             continue;
         }
-        const QByteArray reply = m_model->handleFrame(request);
+        const QVector<QByteArray> replies = m_model->handleFrameAll(request);
         emit requestAccepted(request);
-        if (reply.isEmpty())
-            continue;
-
-        OutgoingDatagram outgoing{reply, received.senderAddress(), quint16(received.senderPort())};
-        const QVector<OutgoingDatagram> now = m_faults->shapeReply(outgoing);
-        const int delay = m_faults->replyDelay();
-        if (delay > 0 && !now.isEmpty())
-            QTimer::singleShot(delay, this, [this, now] { sendAll(now); });
-        else
-            sendAll(now);
+        for (const QByteArray &reply : replies) {
+            OutgoingDatagram outgoing{reply, received.senderAddress(),
+                                      quint16(received.senderPort())};
+            const QVector<OutgoingDatagram> now = m_faults->shapeReply(outgoing);
+            const int delay = m_faults->replyDelay();
+            if (delay > 0 && !now.isEmpty())
+                QTimer::singleShot(delay, this, [this, now] { sendAll(now); });
+            else
+                sendAll(now);
+        }
     }
 }
 

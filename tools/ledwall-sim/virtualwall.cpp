@@ -105,6 +105,21 @@ bool VirtualWall::writeMemory(quint32 address, const QByteArray &bytes)
     return m_model->sendCard().memory().write(address, bytes);
 }
 
+QByteArray VirtualWall::readReceivingCard(int port, int card, quint32 address, int length) const
+{
+    return m_model->receivingCards().read(port, card, address, length);
+}
+
+bool VirtualWall::writeReceivingCard(int port, int card, quint32 address, const QByteArray &bytes)
+{
+    return m_model->receivingCards().write(port, card, address, bytes);
+}
+
+void VirtualWall::setReceivingCardFirmwareSize(int bytes)
+{
+    m_model->receivingCards().setFirmwareSize(bytes);
+}
+
 void VirtualWall::setDropEveryNth(int n) { m_faults.setDropEveryNth(n); }
 void VirtualWall::dropNext(int count) { m_faults.dropNext(count); }
 void VirtualWall::setReplyDelay(int milliseconds) { m_faults.setReplyDelay(milliseconds); }

@@ -53,6 +53,15 @@ public:
     QByteArray readMemory(quint32 address, int length) const;
     bool writeMemory(quint32 address, const QByteArray &bytes);
 
+    // Memory of the receiving card `card` on output port `port` (receivingcards.h):
+    // the address counts 4-byte units and its top byte names the space (0xAF flash
+    // with the card's firmware image at 0xAF000000, 0xA0 ...). Empty / false when
+    // the wall has no such card.
+    QByteArray readReceivingCard(int port, int card, quint32 address, int length) const;
+    bool writeReceivingCard(int port, int card, quint32 address, const QByteArray &bytes);
+    // Size of every card's firmware image (default 64 KiB); the cards start afresh.
+    void setReceivingCardFirmwareSize(int bytes);
+
     // Fault injection (faultinjector.h).
     void setDropEveryNth(int n);
     void dropNext(int count);

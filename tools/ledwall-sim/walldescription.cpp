@@ -113,6 +113,9 @@ bool WallDescription::fromJson(const QByteArray &json, WallDescription *wall, QS
             seenCards.insert(cabinet.card);
             port.cabinets.append(cabinet);
         }
+        const WallCabinet first = port.cabinets.value(0, WallCabinet{0, 0, 0});
+        if (!readPortLayout(portObject, first.width, first.height, &port.layout, &message))
+            return fail(error, where + QStringLiteral(": ") + message);
         result.ports.append(port);
     }
 

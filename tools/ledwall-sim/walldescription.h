@@ -6,6 +6,8 @@
 //   {"name": "...", "model": "...", "serial": "...",
 //    "ports": [{"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128}, ...]}, ...]}
 
+#include "porttable.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -23,6 +25,7 @@ struct WallPort
 {
     int port = 0; // sending-card output port
     QVector<WallCabinet> cabinets;
+    PortLayout layout; // its record in the hardware port table (porttable.h)
 };
 
 struct WallDescription

@@ -24,6 +24,9 @@ QVariantMap Counters::toVariantMap() const
             {QStringLiteral("dropped"), dropped},
             {QStringLiteral("malformed"), malformed},
             {QStringLiteral("outOfRange"), outOfRange},
+            {QStringLiteral("receivingCardFrames"), receivingCardFrames},
+            {QStringLiteral("receivingCardFramesRejected"), receivingCardFramesRejected},
+            {QStringLiteral("receivingCardAcknowledged"), receivingCardAcknowledged},
             {QStringLiteral("receivingCardFramesNotModelled"), receivingCardFramesNotModelled},
             {QStringLiteral("processorFramesNotModelled"), processorFramesNotModelled},
             {QStringLiteral("rejected"), rejects},
@@ -36,11 +39,16 @@ WallModel::WallModel()
     m_sendCard = sendCard.get();
     m_roles.push_back(std::move(sendCard));
     m_roles.push_back(std::make_unique<ProcessorRole>());
+    // The receiving cards take their inner frames before the sending card sees them.
+    auto receivingCards = std::make_unique<ReceivingCards>();
+    m_receivingCards = receivingCards.get();
+    m_roles.insert(m_roles.begin(), std::move(receivingCards));
 }
 
 void WallModel::setWall(const WallDescription &wall)
 {
     m_sendCard->setWall(wall);
+    m_receivingCards->setWall(wall);
 }
 
 WallDescription WallModel::wall() const
@@ -69,6 +77,12 @@ RejectReason WallModel::accept(const QByteArray &datagram, Frame *frame)
 
 QByteArray WallModel::handleFrame(const Frame &frame)
 {
+    const QVector<QByteArray> replies = handleFrameAll(frame);
+    return replies.isEmpty() ? QByteArray() : replies.constFirst();
+}
+
+QVector<QByteArray> WallModel::handleFrameAll(const Frame &frame)
+{
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto &role : m_roles) {
         if (!role->accepts(frame))
@@ -84,10 +98,14 @@ QByteArray WallModel::handleFrame(const Frame &frame)
             else
                 ++m_counters.processorFramesNotModelled;
         }
-        return reply.datagram;
+        QVector<QByteArray> replies;
+        if (!reply.datagram.isEmpty())
+            replies.append(reply.datagram);
+        replies += reply.more;
+        return replies;
     }
     ++m_counters.rejected[size_t(RejectReason::UnknownType)];
-    return QByteArray();
+    return {};
 }
 
 QByteArray WallModel::handleDatagram(const QByteArray &datagram)
@@ -112,14 +130,20 @@ void WallModel::noteDropped()
 
 Counters WallModel::counters() const
 {
+    const ReceivingCards::Stats cards = m_receivingCards->stats();
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_counters;
+    Counters counters = m_counters;
+    counters.receivingCardFrames = cards.frames;
+    counters.receivingCardFramesRejected = cards.rejected;
+    counters.receivingCardAcknowledged = cards.acknowledged;
+    return counters;
 }
 
 void WallModel::resetCounters()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_counters = Counters();
+    m_receivingCards->resetStats();
 }
 
 } // namespace ledwall::sim

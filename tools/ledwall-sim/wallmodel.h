@@ -5,6 +5,7 @@
 // counters and memory.
 
 #include "devicerole.h"
+#include "receivingcards.h"
 #include "sendcardmodel.h"
 
 #include <mutex>
@@ -23,7 +24,10 @@ struct Counters
     quint64 dropped = 0;    // well-formed requests ignored by fault injection
     quint64 malformed = 0;  // well-formed frames whose request made no sense (status 1)
     quint64 outOfRange = 0; // requests beyond the memory of the card (status 2)
-    quint64 receivingCardFramesNotModelled = 0;
+    quint64 receivingCardFrames = 0;         // inner frames the receiving cards acted on
+    quint64 receivingCardFramesRejected = 0; // malformed or addressed to no card
+    quint64 receivingCardAcknowledged = 0;   // receiving-card writes acknowledged
+    quint64 receivingCardFramesNotModelled = 0; // inner commands other than read and write
     quint64 processorFramesNotModelled = 0;
     std::array<quint64, RejectReasonCount> rejected{}; // indexed by RejectReason
 
@@ -43,6 +47,8 @@ public:
 
     SendCardModel &sendCard() { return *m_sendCard; }
     const SendCardModel &sendCard() const { return *m_sendCard; }
+    ReceivingCards &receivingCards() { return *m_receivingCards; }
+    const ReceivingCards &receivingCards() const { return *m_receivingCards; }
     // Adds a role; it is asked before the built-in ones.
     void addRole(std::unique_ptr<DeviceRole> role);
 
@@ -50,6 +56,8 @@ public:
     RejectReason accept(const QByteArray &datagram, Frame *frame);
     // Step 2: the reply of the role that takes the frame (empty = no answer).
     QByteArray handleFrame(const Frame &frame);
+    // Every reply datagram of the frame, in order (several cards may answer one read).
+    QVector<QByteArray> handleFrameAll(const Frame &frame);
     // Both steps.
     QByteArray handleDatagram(const QByteArray &datagram);
 
@@ -62,6 +70,7 @@ private:
     mutable std::mutex m_mutex; // counters and the role list
     Counters m_counters;
     SendCardModel *m_sendCard; // owned by m_roles
+    ReceivingCards *m_receivingCards; // owned by m_roles
     std::vector<std::unique_ptr<DeviceRole>> m_roles;
 };
 

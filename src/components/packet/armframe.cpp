@@ -55,6 +55,12 @@ void setCommandBytes(QByteArray &head, const quint8 (&c)[7])
     head[10] = char(c[3]);
 }
 
+void setCommandBytes(QByteArray &head, const std::array<quint8, 7> &c)
+{
+    const quint8 bytes[7] = {c[0], c[1], c[2], c[3], c[4], c[5], c[6]};
+    setCommandBytes(head, bytes);
+}
+
 void setAddress(QByteArray &head, quint32 address) { writeU32(head, 11, address); }
 
 void setLength(QByteArray &head, quint16 length) { writeU16(head, 15, length); }
@@ -94,10 +100,12 @@ QByteArray buildInnerFrame(const InnerFrame &frame)
     for (int i = 3; i < 14; ++i)
         sum += quint8(bytes.at(i));
     bytes[14] = char(sum & 0xFF);
+    bytes.reserve(InnerOverhead + frame.data.size());
     bytes += frame.data;
-    QByteArray crc(4, '\0');
-    writeU32(crc, 0, crc32(bytes, 3, bytes.size()));
-    return bytes + crc;
+    const int crcOffset = bytes.size();
+    bytes.resize(crcOffset + 4);
+    writeU32(bytes, crcOffset, crc32(bytes, 3, crcOffset));
+    return bytes;
 }
 
 bool looksLikeInnerFrame(const QByteArray &bytes)

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <array>
 #include <optional>
 
 namespace ledwall::arm {
@@ -37,6 +38,7 @@ QByteArray emptyHeader();
 
 // Command bytes c0..c6 into their header positions.
 void setCommandBytes(QByteArray &head, const quint8 (&c)[7]);
+void setCommandBytes(QByteArray &head, const std::array<quint8, 7> &c);
 void setAddress(QByteArray &head, quint32 address);
 void setLength(QByteArray &head, quint16 length);
 

@@ -1,0 +1,335 @@
+// Block transfers of the sending-card object, captured at the frame sink: chunking,
+// padding, acknowledgement requests, flash pacing and the U-disk image.
+
+#include "armframe.h"
+#include "bll_businesslogic_sendcardpackage.h"
+#include "dal_sendcard.h"
+#include "module_sendcard_protocol.h"
+#include "sendcardmodules.h"
+
+#include <QtTest>
+
+using namespace ledwall;
+
+namespace
+{
+
+struct Sent {
+    QString guid;
+    QByteArray head;
+    QByteArray payload;
+    int timeout = 0;
+    quint8 route = 0;
+};
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + 3);
+    return bytes;
+}
+
+// The header the frame would carry on the wire must be self-consistent.
+void verifyHeader(const Sent &frame)
+{
+    QCOMPARE(int(arm::readU16(frame.head, 18)), frame.payload.size() + arm::HeaderSize);
+    QCOMPARE(arm::readU32(frame.head, 22), arm::crc32(frame.payload, 0, frame.payload.size()));
+    QCOMPARE(arm::readU16(frame.head, 26), arm::headerSum(frame.head));
+}
+
+} // namespace
+
+class TestBlocksFrames : public QObject
+{
+    Q_OBJECT
+
+private:
+    BLL_BusinessLogic_SendCardPackage *package = nullptr;
+    QVector<Sent> sent;
+    QVector<int> pauses;
+    std::function<void(const Module_SendCard_Protocol &)> onFrame;
+
+    FlashAccessDescriptor descriptor(quint32 commandWord, quint32 start, quint32 recvAddress)
+    {
+        FlashAccessDescriptor d;
+        d.commandWord = commandWord;
+        d.c4 = 0x44;
+        d.slot = 2;
+        d.port = 3;
+        d.startAddress = start;
+        d.routeByte = 1;
+        d.recvCommand = 0x01;
+        d.recvWord1 = 4;
+        d.recvWord2 = 5;
+        d.recvAddress = recvAddress;
+        return d;
+    }
+
+    QVariantMap ackFor(quint32 address)
+    {
+        return {{QStringLiteral("moduleName"), QStringLiteral("Module_WriteSendCardRegister")},
+                {QStringLiteral("m_regAddr"), address},
+                {QStringLiteral("result"), true}};
+    }
+
+private slots:
+    void init()
+    {
+        package = new BLL_BusinessLogic_SendCardPackage;
+        package->setProtocolObject(std::make_unique<Module_SendCard_Protocol>());
+        sent.clear();
+        pauses.clear();
+        onFrame = nullptr;
+        package->setBlockFrameSink(
+            [this](const QString &guid, const Module_SendCard_Protocol &frame, quint8 route) {
+                sent.append({guid, frame.m_head, frame.cmdData, frame.m_timeout, route});
+                if (onFrame)
+                    onFrame(frame);
+                return true;
+            });
+        package->setBlockPacing([this](int ms) { pauses.append(ms); });
+    }
+    void cleanup() { delete package; }
+
+    void sendCardBlocksAreChunkedFromTheStartAddress()
+    {
+        package->setFlashAccessDescriptor(descriptor(0x030201A5, 0x120000, 0));
+        const QByteArray data = pattern(2500);
+        QCOMPARE(package->writeSendCardInfo("dev", data, 1024, 700), quint32(0x120000 + 2048));
+        QCOMPARE(sent.size(), 3);
+        const int sizes[] = {1024, 1024, 452};
+        for (int i = 0; i < 3; ++i) {
+            const Sent &frame = sent.at(i);
+            QCOMPARE(frame.payload, data.mid(i * 1024, sizes[i]));
+            QCOMPARE(arm::readU32(frame.head, 11), quint32(0x120000 + i * 1024));
+            QCOMPARE(int(arm::readU16(frame.head, 15)), sizes[i]);
+            // c0 c1 c2 at 2..4, c5 c6 at 7..8, c4 c3 at 9..10.
+            QCOMPARE(frame.head.mid(2, 3), QByteArray::fromHex("a50102"));
+            QCOMPARE(frame.head.mid(7, 4), QByteArray::fromHex("02034403"));
+            QCOMPARE(frame.timeout, 700);
+            QCOMPARE(frame.route, quint8(1));
+            QCOMPARE(frame.guid, QStringLiteral("dev"));
+            verifyHeader(frame);
+        }
+        QVERIFY(pauses.isEmpty());
+    }
+
+    void finalFrameRulesOfTheOperationByte()
+    {
+        // c0 = 2: the block always ends with a final frame, here an empty one.
+        package->setFlashAccessDescriptor(descriptor(0x02, 0x1000, 0));
+        QCOMPARE(package->writeSendCardInfo("dev", pattern(2048), 1024, 0), quint32(0x1000 + 2048));
+        QCOMPARE(sent.size(), 3);
+        QVERIFY(sent.last().payload.isEmpty());
+        QCOMPARE(arm::readU32(sent.last().head, 22), quint32(0));
+        verifyHeader(sent.last());
+
+        // Any other operation: no empty frame, and nothing at all for empty data.
+        sent.clear();
+        package->setFlashAccessDescriptor(descriptor(0xA5, 0x1000, 0));
+        package->writeSendCardInfo("dev", pattern(2048), 1024, 0);
+        QCOMPARE(sent.size(), 2);
+        sent.clear();
+        QCOMPARE(package->writeSendCardInfo("dev", QByteArray(), 1024, 0), quint32(0));
+        QVERIFY(sent.isEmpty());
+        package->setFlashAccessDescriptor(descriptor(0xFF, 0x1000, 0));
+        package->writeSendCardInfo("dev", QByteArray(), 1024, 0);
+        QCOMPARE(sent.size(), 1);
+    }
+
+    void receivingCardBlockPaddedInTheSixteenByteSpace()
+    {
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, 0x120000, 0xA0030000));
+        const QByteArray data = pattern(1000);
+        QCOMPARE(package->writeRecvCardInfo("dev", data, 256, 1000, false),
+                 quint32(0xA0030000 + 3 * 64));
+        QCOMPARE(sent.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const Sent &frame = sent.at(i);
+            const auto inner = arm::parseInnerFrame(frame.payload);
+            QVERIFY(inner);
+            const int length = i < 3 ? 256 : 240;
+            QCOMPARE(int(inner->dataLength), length);
+            QCOMPARE(inner->address, quint32(0xA0030000 + i * 64));
+            QCOMPARE(inner->command, quint8(0x01));
+            QCOMPARE(inner->word1, quint16(4));
+            QCOMPARE(inner->word2, quint16(5));
+            QCOMPARE(arm::readU32(frame.head, 11), quint32(0x120000));
+            QCOMPARE(int(arm::readU16(frame.head, 15)), length + 19);
+            QCOMPARE(quint8(frame.head.at(4)), quint8(0x80)); // c2 without acknowledgement mode
+            QCOMPARE(frame.timeout, 1000);
+            verifyHeader(frame);
+        }
+        const QByteArray last = arm::parseInnerFrame(sent.last().payload)->data;
+        QCOMPARE(last, data.mid(768) + QByteArray(8, '\0'));
+
+        // Outside the 0xA0 space the rest goes as it is.
+        sent.clear();
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, 0x120000, 0xA1000000));
+        package->writeRecvCardInfo("dev", data, 256, 0, false);
+        QCOMPARE(arm::parseInnerFrame(sent.last().payload)->dataLength, quint16(232));
+    }
+
+    void acknowledgementRequestsEveryTenthFrameAndTheLast()
+    {
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, 0xFF0000, 0xA0000000));
+        // The frames that ask; -1 marks a frame whose time-out does not match.
+        auto requested = [this] {
+            QVector<int> frames;
+            for (int i = 0; i < sent.size(); ++i) {
+                const Sent &frame = sent.at(i);
+                const bool asks = quint8(frame.head.at(4)) == 0x80;
+                if (frame.timeout != (asks ? 900 : 0) ||
+                    arm::readU16(frame.head, 26) != arm::headerSum(frame.head))
+                    frames << -1;
+                if (asks)
+                    frames << i;
+            }
+            return frames;
+        };
+        package->writeRecvCardInfo("dev", pattern(25 * 16), 16, 900, true);
+        QCOMPARE(requested(), (QVector<int>{9, 19, 24}));
+
+        // A calibration transfer that just started asks on its first frame too.
+        sent.clear();
+        package->setBlockTransferStarted(true);
+        package->writeRecvCardInfo("dev", pattern(25 * 16), 16, 900, true);
+        QCOMPARE(requested(), (QVector<int>{0, 10, 20, 24}));
+        sent.clear();
+        package->writeRecvCardInfo("dev", pattern(16), 16, 900, true);
+        QCOMPARE(requested(), (QVector<int>{0})); // the flag is used once; one frame is the last
+    }
+
+    void nothingIsSentWithoutDataOrProtocolObject()
+    {
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, 0x110000, 0xA0000000));
+        QCOMPARE(package->writeRecvCardInfo("dev", QByteArray(), 256, 100, true), quint32(0));
+        package->writeRecvCardFlashInfo("dev", QByteArray());
+        QVERIFY(sent.isEmpty());
+
+        package->setProtocolObject(nullptr);
+        QCOMPARE(package->writeRecvCardInfo("dev", pattern(64), 16, 100, false), quint32(0));
+        QCOMPARE(package->writeSendCardInfo("dev", pattern(64), 16, 100), quint32(0));
+        package->setFlashAccessDescriptor(descriptor(0x00, 0x1000, 0));
+        QCOMPARE(package->writeSendCardInfo("dev", QByteArray(), 16, 100), quint32(0));
+        package->readSendCardInfo("dev", 100);
+        package->readRecvCardInfo("dev", 100);
+        package->writeRecvCardFlashInfo("dev", pattern(64));
+        QVERIFY(sent.isEmpty());
+    }
+
+    void readRequests()
+    {
+        FlashAccessDescriptor d = descriptor(0x008000A4, 0x120400, 0xAF000100);
+        d.readLength = 0x400;
+        d.recvCommand = 0x02;
+        package->setFlashAccessDescriptor(d);
+        package->readSendCardInfo("dev", 500);
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(sent.at(0).payload.isEmpty());
+        QCOMPARE(arm::readU32(sent.at(0).head, 11), quint32(0x120400));
+        QCOMPARE(arm::readU16(sent.at(0).head, 15), quint16(0x400));
+        QCOMPARE(arm::readU32(sent.at(0).head, 22), quint32(0));
+        verifyHeader(sent.at(0));
+
+        package->readRecvCardInfo("dev", 600);
+        const Sent &request = sent.at(1);
+        const auto inner = arm::parseInnerFrame(request.payload);
+        QVERIFY(inner);
+        QVERIFY(inner->data.isEmpty());
+        QCOMPARE(inner->dataLength, quint16(0x400));
+        QCOMPARE(inner->address, quint32(0xAF000100));
+        QCOMPARE(arm::readU16(request.head, 15), quint16(0x400 + 19));
+        QCOMPARE(request.timeout, 600);
+        verifyHeader(request);
+    }
+
+    void flashPacingAndAcknowledgementPoll()
+    {
+        // Fast mode (time-out 501): 200 ms at the start of each 4 KiB group, 10 ms
+        // inside; the card acknowledges at once, so no poll steps.
+        const quint32 port = 0x120000;
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, port, 0xAF000000));
+        onFrame = [this, port](const Module_SendCard_Protocol &) {
+            package->noteBlockAcknowledgement(ackFor(port));
+        };
+        package->writeRecvCardInfo("dev", pattern(2048 * 3), 2048, 501, false);
+        QCOMPARE(pauses, (QVector<int>{200, 10, 200}));
+
+        // Without acknowledgements each frame polls 1 ms steps for twice its time-out;
+        // an acknowledgement of another address does not count.
+        pauses.clear();
+        onFrame = [this](const Module_SendCard_Protocol &) {
+            package->noteBlockAcknowledgement(ackFor(0x130000));
+        };
+        package->writeRecvCardInfo("dev", pattern(512), 256, 4, false);
+        QCOMPARE(pauses, (QVector<int>{1, 1, 1, 1, 1, 1, 1, 1, 200, 1, 1, 1, 1, 1, 1, 1, 1, 200}));
+
+        // Flash pages: 256 bytes, 64 units apart, length 275, 200 ms each, no poll.
+        pauses.clear();
+        sent.clear();
+        package->writeRecvCardFlashInfo("dev", pattern(512));
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(arm::readU16(sent.at(1).head, 15), quint16(275));
+        QCOMPARE(arm::parseInnerFrame(sent.at(1).payload)->address, quint32(0xAF000040));
+        QCOMPARE(pauses, (QVector<int>{200, 200}));
+
+        // A sending-card block to a receiving card's flash waits 200 ms per frame.
+        pauses.clear();
+        package->writeSendCardInfo("dev", pattern(3000), 1024, 0);
+        QCOMPARE(pauses, (QVector<int>{200, 200, 200}));
+    }
+
+    void usbImageCollectsFramesInsteadOfSending()
+    {
+        const QVariantMap map = {{"guid", "dev"},
+                                 {"isSaveUDisk", true},
+                                 {"m_commandWord", 0x008000A5},
+                                 {"m_cardSlotNum", 1},
+                                 {"m_portNum", 2},
+                                 {"m_regAddr", 0x10C000},
+                                 {"ScreenResoData", pattern(30)}};
+        package->f_sendScreenResoUDisk(map);
+        QVERIFY(sent.isEmpty());
+        QCOMPARE(package->usbFlashDataNum(), 1);
+        const QByteArray image = package->usbFlashData();
+        QCOMPARE(image.size(), 28 + 30 + 2);
+        QCOMPARE(image.mid(28, 30), pattern(30));
+        QCOMPARE(image.right(2), QByteArray(2, char(0xFF)));
+        QCOMPARE(arm::readU32(image, 11), quint32(0x10C000));
+        QCOMPARE(image.mid(7, 2), QByteArray::fromHex("0102"));
+        QCOMPARE(arm::readU16(image, 26), arm::headerSum(image.left(28)));
+        QVERIFY(pauses.isEmpty());
+
+        // The image grows; receiving-card counts go as one byte per field.
+        package->f_sendRecvNum({{"guid", "dev"}, {"ScreenResoData", "3:12:255"}});
+        QCOMPARE(package->usbFlashDataNum(), 1);
+        const QByteArray grown = package->usbFlashData();
+        QCOMPARE(grown.size(), 60 + 28 + 4);
+        QCOMPARE(grown.mid(60 + 28), QByteArray::fromHex("030cffff"));
+        QCOMPARE(packet::usbImageFrameCount(grown), 2);
+        // The pipeline's writer takes the image as it is.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("udisk/screen.bin");
+        QVERIFY(DAL_SendCard::getInstance()->saveUsbFlashFile(
+            {{"usbFlashData", grown}, {"filePath", "file:///" + path}}));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), grown);
+
+        // U-disk mode lasts one entry point: the next block goes to the link.
+        package->writeSendCardInfo("dev", pattern(10), 1024, 0);
+        QCOMPARE(sent.size(), 1);
+        package->clearUsbFlashData();
+        QVERIFY(package->usbFlashData().isEmpty());
+
+        // Without "isSaveUDisk" the screen data goes to the card.
+        package->f_sendScreenResoUDisk({{"guid", "dev"}, {"ScreenResoData", pattern(8)}});
+        QCOMPARE(sent.size(), 2);
+        QVERIFY(package->usbFlashData().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBlocksFrames)
+#include "test_blocks_frames.moc"

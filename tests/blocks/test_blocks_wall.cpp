@@ -1,0 +1,227 @@
+// Block transfers end to end: the sending-card object pushes its frames through the
+// link manager to the virtual wall, whose receiving cards store, acknowledge and
+// answer them.
+
+#include "armframe.h"
+#include "bll_businesslogic_sendcardpackage.h"
+#include "bll_communicationmain_desktop.h"
+#include "dal_sendcard.h"
+#include "module_base.h"
+#include "module_sendcard_protocol.h"
+#include "virtualwall.h"
+#include "wallmodel.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace ledwall::sim;
+
+class TestBlocksWall : public QObject
+{
+    Q_OBJECT
+
+private:
+    VirtualWall wall;
+    QString guid;
+    BLL_BusinessLogic_SendCardPackage package;
+    QVector<QVariantMap> replies;
+
+    static constexpr quint32 Port0 = 0x100000;
+
+    FlashAccessDescriptor cardDescriptor(quint32 commandWord, quint8 recvCommand, quint16 card,
+                                         quint32 recvAddress)
+    {
+        FlashAccessDescriptor d;
+        d.commandWord = commandWord;
+        d.startAddress = Port0;
+        d.recvCommand = recvCommand;
+        d.recvWord1 = card;
+        d.recvWord2 = card;
+        d.recvAddress = recvAddress;
+        return d;
+    }
+
+    QVariantMap waitForReply(const QString &moduleName)
+    {
+        QVariantMap found;
+        const auto match = [&] {
+            for (const QVariantMap &map : qAsConst(replies)) {
+                if (map.value("moduleName").toString() == moduleName) {
+                    found = map;
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (!QTest::qWaitFor(match, 3000))
+            qWarning() << "no" << moduleName << "reply";
+        return found;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        WallDescription description;
+        description.ports.resize(2);
+        description.ports[0].port = 0;
+        description.ports[0].cabinets = {WallCabinet{0, 64, 32}, WallCabinet{1, 128, 64}};
+        description.ports[1].port = 1;
+        description.ports[1].cabinets = {WallCabinet{0, 64, 32}};
+        wall.setWall(description);
+        QVERIFY(wall.start());
+        auto *link = BLL_CommunicationMain_Desktop::getInstance();
+        guid = link->createCommunicateObject(NetworkLink, DefaultProtocol);
+        QVERIFY(link->connectServer(guid, QStringLiteral("127.0.0.1"), wall.port()));
+        // Replies are parsed as the pipeline would and handed to the block routines'
+        // acknowledgement check, as the reply dispatch does.
+        connect(link, &BLL_CommunicationMain_Desktop::sig_reciveCmd, this,
+                [this](QString, Module_ProtocolBase *frame) {
+                    auto *sendCardFrame = dynamic_cast<Module_SendCard_Protocol *>(frame);
+                    Module_Base *data = nullptr;
+                    QVariantMap map;
+                    if (!sendCardFrame ||
+                        !DAL_SendCard::getInstance()->parseData(sendCardFrame, &data, &map))
+                        return;
+                    delete data;
+                    replies << map;
+                    package.noteBlockAcknowledgement(map);
+                });
+    }
+
+    void cleanupTestCase()
+    {
+        BLL_CommunicationMain_Desktop::getInstance()->releaseCommunicateObject(guid);
+        wall.stop();
+    }
+
+    void init()
+    {
+        replies.clear();
+        wall.resetCounters();
+        package.setBlockPacing([](int) {});
+    }
+
+    void receivingCardBlockIsHeldByTheWall()
+    {
+        package.setFlashAccessDescriptor(cardDescriptor(0x008000A1, 0x01, 1, 0xA0030000));
+        QByteArray data(1000, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = char(i % 251);
+        QCOMPARE(package.writeRecvCardInfo(guid, data, 256, 500, false), quint32(0xA0030000 + 192));
+
+        QTRY_COMPARE(wall.readReceivingCard(0, 1, 0xA0030000, 1008), data + QByteArray(8, '\0'));
+        QTRY_COMPARE(wall.counters().receivingCardAcknowledged, quint64(4));
+        QCOMPARE(wall.readReceivingCard(0, 0, 0xA0030000, 16), QByteArray(16, '\0'));
+        QCOMPARE(wall.readReceivingCard(1, 0, 0xA0030000, 16), QByteArray(16, '\0'));
+        const Counters counters = wall.counters();
+        QCOMPARE(counters.receivingCardFrames, quint64(4));
+        QCOMPARE(counters.receivingCardFramesRejected, quint64(0));
+        QCOMPARE(counters.rejectedTotal(), quint64(0));
+    }
+
+    void flashReadBackAndSizeReport()
+    {
+        FlashAccessDescriptor d = cardDescriptor(0x008000A4, 0x02, 1, 0xAF000100);
+        d.readLength = 1024;
+        package.setFlashAccessDescriptor(d);
+        package.readRecvCardInfo(guid, 1000);
+        const QVariantMap flash = waitForReply("Module_ReceivingFlashInfo");
+        QVERIFY(!flash.isEmpty());
+        QCOMPARE(flash.value("ltcpAddr").toUInt(), quint32(0xAF000100));
+        QCOMPARE(flash.value("m_regAddr").toUInt(), Port0);
+        const QByteArray firmware = ReceivingCards::firmwareImage(0, 1, 64 * 1024);
+        QCOMPARE(flash.value("recvUpdateData").toByteArray().mid(15, 1024),
+                 firmware.mid(1024, 1024));
+
+        d.recvAddress = 0xA0000000;
+        d.readLength = 4;
+        d.recvWord1 = d.recvWord2 = 0xFFFF; // every card of port 0 answers
+        package.setFlashAccessDescriptor(d);
+        package.readRecvCardInfo(guid, 1000);
+        QTRY_COMPARE(wall.counters().answered, quint64(3));
+        const QVariantMap size = waitForReply("Module_ReceivingSDRAMInfo");
+        QCOMPARE(size.value("boxWHStr").toString(), QStringLiteral("0:0:64:32"));
+    }
+
+    void cardsCheckWhatTheyAreSent()
+    {
+        // The receiving cards' own checks, on the wall model without sockets.
+        WallModel model;
+        model.setWall(wall.wall());
+        auto request = [&](quint32 portAddress, quint8 c2, quint16 card, quint32 address,
+                           const QByteArray &data) {
+            ledwall::arm::InnerFrame inner;
+            inner.command = 0x01;
+            inner.word1 = inner.word2 = card;
+            inner.address = address;
+            inner.data = data;
+            inner.dataLength = quint16(data.size());
+            Module_SendCard_Protocol frame;
+            const quint8 c[7] = {0xA1, 0x00, c2, 0x00, 0, 0, 0};
+            ledwall::arm::setCommandBytes(frame.m_head, c);
+            ledwall::arm::setAddress(frame.m_head, portAddress);
+            frame.cmdData = ledwall::arm::buildInnerFrame(inner);
+            ledwall::arm::setLength(frame.m_head, quint16(frame.cmdData.size()));
+            frame.m_timeout = 100;
+            return frame.encode(7);
+        };
+        auto status = [](const QByteArray &reply) {
+            return reply.isEmpty() ? -1 : int(ledwall::arm::readU16(reply, 20));
+        };
+        const QByteArray sixteen(16, 's');
+        // Broadcast to every port and card, acknowledged.
+        QCOMPARE(status(model.handleDatagram(request(0xFF0000, 0x80, 0xFFFF, 0xA0000010, sixteen))),
+                 0);
+        QCOMPARE(model.receivingCards().read(1, 0, 0xA0000010, 16), sixteen);
+        QCOMPARE(model.receivingCards().read(0, 1, 0xA0000010, 16), sixteen);
+        // No acknowledgement asked (byte 4 = 0): stored, no answer.
+        QCOMPARE(status(model.handleDatagram(request(0x110000, 0x00, 0, 0xA0000020, sixteen))), -1);
+        QCOMPARE(model.receivingCards().read(1, 0, 0xA0000020, 16), sixteen);
+        // Refused: a 0xA0 write that is not whole 16-byte units, a port without
+        // cards, an address that is no port address, a damaged inner frame.
+        QCOMPARE(status(model.handleDatagram(
+                     request(0x110000, 0x80, 0, 0xA0000030, QByteArray(20, 'x')))),
+                 1);
+        QCOMPARE(status(model.handleDatagram(request(0x120000, 0x80, 0, 0xA0000030, sixteen))), 2);
+        QCOMPARE(status(model.handleDatagram(request(0x123400, 0x80, 0, 0xA0000030, sixteen))), 1);
+        QByteArray damaged = request(0x110000, 0x80, 0, 0xA0000030, sixteen);
+        damaged[28 + 20] = 'y';
+        const int payload = damaged.size() - 28;
+        ledwall::arm::writeU32(damaged, 22, ledwall::arm::crc32(damaged, 28, 28 + payload));
+        ledwall::arm::writeU16(damaged, 26, ledwall::arm::headerSum(damaged));
+        QCOMPARE(status(model.handleDatagram(damaged)), 1);
+        QCOMPARE(model.receivingCards().read(1, 0, 0xA0000030, 16), QByteArray(16, '\0'));
+        QCOMPARE(model.counters().receivingCardFramesRejected, quint64(4));
+    }
+
+    void flashWriteWaitsForEachAcknowledgement()
+    {
+        // Acknowledgements end the poll early: far fewer 1 ms steps than twice the
+        // time-out per frame.
+        std::atomic<int> pollSteps{0};
+        package.setBlockPacing([&pollSteps](int ms) {
+            if (ms == 1) {
+                ++pollSteps;
+                QThread::msleep(1);
+            }
+        });
+        package.setFlashAccessDescriptor(cardDescriptor(0x008000A1, 0x01, 0, 0xAF010000));
+        const QByteArray data(1024, 'f');
+        std::atomic<bool> done{false};
+        std::thread transfer([&] {
+            package.writeRecvCardInfo(guid, data, 256, 1000, false);
+            done = true;
+        });
+        const bool finished = QTest::qWaitFor([&] { return done.load(); }, 20000);
+        transfer.join();
+        QVERIFY(finished);
+        QVERIFY2(pollSteps < 4 * 500, qPrintable(QString::number(pollSteps)));
+        QCOMPARE(wall.readReceivingCard(0, 0, 0xAF010000, 1024), data);
+        QCOMPARE(wall.counters().receivingCardAcknowledged, quint64(4));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBlocksWall)
+#include "test_blocks_wall.moc"

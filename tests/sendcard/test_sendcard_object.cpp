@@ -1,0 +1,263 @@
+// The sending-card object: reply dispatch (display read-back, size reports,
+// receiving-card flash read-back), cabinet list, upgrade files on disk, workers.
+
+#include "bll_businesslogic_desktop.h"
+#include "bll_businesslogic_sendcardpackage.h"
+#include "checksums.h"
+#include "filepaths.h"
+
+#include "sendcardtestdata.h"
+
+#include <QtTest>
+
+#include <atomic>
+
+namespace
+{
+QVariantMap flashInfo(quint32 address, const QString &key, const QByteArray &bytes)
+{
+    return {{QStringLiteral("moduleName"), QStringLiteral("Module_SendCardFlashInfo")},
+            {QStringLiteral("m_regAddr"), address},
+            {QStringLiteral("ip"), QStringLiteral("127.0.0.5")},
+            {key, bytes}};
+}
+
+QVariantMap sizeReport(const QString &boxWH)
+{
+    return {{QStringLiteral("moduleName"), QStringLiteral("Module_ReceivingSDRAMInfo")},
+            {QStringLiteral("ltcpAddr_data"), 0xA0000000u},
+            {QStringLiteral("boxWHStr"), boxWH}};
+}
+
+QVariantMap flashBlock(quint32 address, char fill)
+{
+    QByteArray inner(15, 'h');
+    inner.append(QByteArray(1024, fill)).append("crc!");
+    return {{QStringLiteral("moduleName"), QStringLiteral("Module_ReceivingFlashInfo")},
+            {QStringLiteral("ltcpAddr"), address},
+            {QStringLiteral("recvUpdateData"), inner}};
+}
+
+void deliver(BLL_BusinessLogic_SendCardPackage &card, const QVariantMap &reply)
+{
+    QVERIFY(QMetaObject::invokeMethod(&card, "slot_dealData", Qt::DirectConnection,
+                                      Q_ARG(QVariantMap, reply)));
+}
+
+// Reads back one port with two cabinets, ending with the last box-position piece.
+void readBackOnePort(BLL_BusinessLogic_SendCardPackage &card)
+{
+    deliver(card, sizeReport(QStringLiteral("0:0:128:64")));
+    deliver(card, sizeReport(QStringLiteral("0:1:128:64")));
+    deliver(card, flashInfo(0x40000, QStringLiteral("pxImageWindow"), words({0, 0, 8, 100})));
+    deliver(card, flashInfo(0x0000, QStringLiteral("pxBoxPos"), words({0, 0, 0, 128})));
+    deliver(card, flashInfo(0xFC00, QStringLiteral("pxBoxPos"), QByteArray(1024, '\0')));
+}
+} // namespace
+
+class TestSendCardObject : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void lastBoxPagePieceTriggersTheCabinetList()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        QVERIFY(!card.getRecvAllBox());
+        readBackOnePort(card);
+
+        QCOMPARE(read.count(), 1);
+        const QVariantMap done = read.at(0).at(0).toMap();
+        QCOMPARE(done.value(QStringLiteral("addr")).toUInt(), 0xFC00u);
+        QCOMPARE(done.value(QStringLiteral("ip")).toString(), QStringLiteral("127.0.0.5"));
+        QCOMPARE(boxes.count(), 1);
+        const QVariantList expected{QStringLiteral("0:0:100:8:128:64"),
+                                    QStringLiteral("0:1:228:8:128:64")};
+        QCOMPARE(boxes.at(0).at(0).toList(), expected);
+        QVERIFY(card.getRecvAllBox());
+    }
+
+    void pagesOutOfOrderAndFreshStart()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        deliver(card, sizeReport(QStringLiteral("1:0:64:32")));
+        // A stale window list of an earlier read, replaced at 0x40000.
+        deliver(card, flashInfo(0x40000, QStringLiteral("pxImageWindow"), words({0, 0, 9, 9})));
+        deliver(card, flashInfo(0x41000, QStringLiteral("pxImageWindow"), words({0, 0, 9, 9})));
+        deliver(card, flashInfo(0x40000, QStringLiteral("pxImageWindow"), words({0, 0, 0, 0})));
+        deliver(card, flashInfo(0x41000, QStringLiteral("pxImageWindow"), words({0, 0, 4, 2})));
+        deliver(card, flashInfo(0x0000, QStringLiteral("pxBoxPos"), QByteArray(4, '\0')));
+        // Page 1 continued before it started: dropped, not added to page 0.
+        deliver(card, flashInfo(0x1800, QStringLiteral("pxBoxPos"), words({7, 7})));
+        deliver(card, flashInfo(0x1000, QStringLiteral("pxBoxPos"), words({1, 1})));
+        deliver(card, flashInfo(0xFC00, QStringLiteral("pxBoxPos"), QByteArray()));
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.at(0).at(0).toList(), QVariantList{QStringLiteral("1:0:3:5:64:32")});
+    }
+
+    void ignoredRepliesAndEmptyList()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        deliver(card, flashInfo(0xA0000000, QStringLiteral("regData"), "x"));
+        deliver(card, {{QStringLiteral("moduleName"), QStringLiteral("Module_Other")}});
+        deliver(card, sizeReport(QString()));
+        card.emitRecvAllBox();
+        card.saveRecvAllBox();
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(read.count(), 0);
+        QVERIFY(!card.getRecvAllBox());
+    }
+
+    void cabinetListIsSavedAndCleared()
+    {
+        ledwall::setApplicationDirectory(m_dir.path());
+        BLL_BusinessLogic_SendCardPackage card;
+        QSignalSpy size(&card, &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh);
+        card.setGetWidthHeightFlag(true);
+        readBackOnePort(card);
+        QCOMPARE(size.count(), 1);
+        QCOMPARE(size.at(0).at(0).toInt(), 228 + 128);
+        QCOMPARE(size.at(0).at(1).toInt(), 8 + 64);
+
+        card.saveRecvAllBox();
+        QFile saved(m_dir.filePath(QStringLiteral("ConfigData/ConfigurationFile/boxXYWH.txt")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("0:0:100:8:128:64\n0:1:228:8:128:64\n"));
+
+        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        card.emitRecvAllBox();
+        QCOMPARE(boxes.count(), 1);
+        card.clearBoxXYWHList();
+        card.emitRecvAllBox();
+        QCOMPARE(boxes.count(), 1);
+        ledwall::setApplicationDirectory({});
+    }
+
+    void flashReadBackPackagesAndChecks()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        // 512 KiB: 512 replies of 256 address units each, out of range ignored.
+        deliver(card, flashBlock(0xAE000000, 'z'));
+        deliver(card, flashBlock(0xAF040000, 'z'));
+        for (quint32 unit = 0; unit < 0x20000; unit += 0x100)
+            deliver(card, flashBlock(0xAF000000 + unit, char('a' + (unit >> 8) % 26)));
+        // A repeated reply overwrites its block instead of shifting the image.
+        deliver(card, flashBlock(0xAF000100, 'b'));
+        QCOMPARE(read.count(), 1);
+        QCOMPARE(read.at(0).at(0).toMap().value(QStringLiteral("addr")).toUInt(), 0xAF01FF00u);
+
+        QByteArray image;
+        for (int block = 0; block < 512; ++block)
+            image.append(QByteArray(1024, char('a' + block % 26)));
+        const QString path = m_dir.filePath(QStringLiteral("fw.bin"));
+        const QVariantMap options{
+            {QStringLiteral("receCardType"), 1},
+            {QStringLiteral("driveType"), QStringLiteral("A")},
+            {QStringLiteral("version"), QStringLiteral("1.a")},
+            {QStringLiteral("recCardCRC32"), ledwall::checksums::crc32(image, image.size(), 0)}};
+        QCOMPARE(card.packageReceFileHead(QStringLiteral("file:///") + path.mid(1), options),
+                 ReceFileNoError);
+        QCOMPARE(QFileInfo(path).size(), qint64(1024 + image.size()));
+        QCOMPARE(card.checkReceFileHead(path, {{QStringLiteral("cardFlag"), 2},
+                                               {QStringLiteral("receCardType"),
+                                                QStringLiteral("NRX-72")}}),
+                 ReceFileNoError);
+        QVERIFY(card.isReceFile(path));
+        const QVariantMap info = card.getReceFileInfo(path);
+        QCOMPARE(info.value(QStringLiteral("firmIndex")).toInt(), 1);
+        QCOMPARE(info.value(QStringLiteral("ltcpAddr_data")).toUInt(), 0xAF000000u);
+        QCOMPARE(info.value(QStringLiteral("FLS_MSB")).toInt(), 0);
+        QCOMPARE(info.value(QStringLiteral("crc32Value")).toUInt(),
+                 ledwall::checksums::crc32(image, image.size(), 0));
+
+        card.clearRecvUpdateData();
+        QCOMPARE(card.packageReceFileHead(path, options), ReceFileLengthError);
+    }
+
+    void filesThatAreNotUpgradeFiles()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
+        QCOMPARE(card.checkReceFileHead(missing, {}), ReceFileOpenError);
+        QVERIFY(!card.isReceFile(missing));
+        QVERIFY(card.getReceFile_MCUInfo(missing).isEmpty());
+        const QVariantMap defaults = card.getReceFileInfo(missing);
+        QCOMPARE(defaults.value(QStringLiteral("firmIndex")).toInt(), -1);
+        QCOMPARE(defaults.value(QStringLiteral("FLS_MSB")).toInt(), -1);
+        QVERIFY(!defaults.contains(QStringLiteral("crc32Value")));
+
+        // The magic alone, shorter than a header: never read past its end.
+        const QString shortFile = m_dir.filePath(QStringLiteral("short.bin"));
+        QFile file(shortFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ledwall::upgrade::magic() + QByteArray(40, '\0'));
+        file.close();
+        QCOMPARE(card.checkReceFileHead(shortFile, {}), ReceFileLengthError);
+        QVERIFY(!card.isReceFile(shortFile));
+        QCOMPARE(card.getReceFileInfo(shortFile).value(QStringLiteral("firmIndex")).toInt(), -1);
+        QCOMPARE(BLL_BusinessLogic_Desktop::instance()->updataFileFLS_MSB(shortFile), 0);
+
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ledwall::upgrade::mcuMagic() + QByteArray(10, 'x'));
+        file.close();
+        QCOMPARE(card.getReceFile_MCUInfo(shortFile).value(QStringLiteral("isMCUFile")).toBool(),
+                 true);
+    }
+
+    void flsMsbOfTheFacade()
+    {
+        QByteArray header(1024, '\0');
+        header[0x5C] = char(0x00);
+        header[0x5D] = char(0xE1); // bits 21-23 set: 7
+        const QString path = m_dir.filePath(QStringLiteral("msb.bin"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(header); // the magic is not needed for this field
+        file.close();
+        BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
+        QCOMPARE(facade->updataFileFLS_MSB(path), 7);
+        QCOMPARE(facade->updataFileFLS_MSB(QStringLiteral("file:///") + path.mid(1)), 7);
+        QCOMPARE(facade->updataFileFLS_MSB(m_dir.filePath(QStringLiteral("none"))), 0);
+        QCOMPARE(facade->checkReceFileHead(m_dir.filePath(QStringLiteral("none")), {}), 9);
+    }
+
+    void workersAreJoinedOnDestruction()
+    {
+        std::atomic<int> finished{0};
+        {
+            WorkerThreads workers;
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(workers.start([&finished] {
+                    QThread::msleep(30);
+                    ++finished;
+                }));
+        }
+        QCOMPARE(finished.load(), 3);
+
+        WorkerThreads workers;
+        QVERIFY(workers.start([] {}));
+        QTRY_COMPARE(workers.runningCount(), 0);
+        workers.joinAll();
+        QVERIFY(!workers.start([] {})); // closed once joined
+
+        // The object's own operations return at once and are joined with it.
+        auto card = std::make_unique<BLL_BusinessLogic_SendCardPackage>();
+        QByteArray data("point data");
+        card->startSendPointAdjustThread(data, {});
+        card->operationAdjustDB({});
+        card.reset();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestSendCardObject)
+#include "test_sendcard_object.moc"

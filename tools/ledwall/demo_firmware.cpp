@@ -1,0 +1,154 @@
+// Demo group: read one receiving card's flash back through the pipeline, package
+// it as an upgrade file and check the file, then write a block to a receiving card
+// and see the wall hold it.
+#include "demo.h"
+
+#include "armframe.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace demo
+{
+namespace
+{
+
+constexpr quint32 FlashBase = 0xAF000000;
+constexpr int ReadChunk = 1024; // one read: 256 flash units
+constexpr quint32 BlockAddress = 0xA0030000;
+constexpr int BlockSize = 1000;
+
+struct Cards {
+    int port = 0;
+    int first = 0; // the card read back
+    int last = 0;  // the card written to
+};
+
+// A port with cabinets to work on; a wall without any gets two on port 0.
+Cards receivingCards(ledwall::sim::VirtualWall &wall)
+{
+    ledwall::sim::WallDescription description = wall.wall();
+    for (const ledwall::sim::WallPort &port : qAsConst(description.ports)) {
+        if (!port.cabinets.isEmpty() && port.port < 16)
+            return {port.port, port.cabinets.constFirst().card, port.cabinets.constLast().card};
+    }
+    ledwall::sim::WallPort port;
+    port.port = 0;
+    port.cabinets = {ledwall::sim::WallCabinet{0, 128, 128},
+                     ledwall::sim::WallCabinet{1, 128, 128}};
+    description.ports.prepend(port);
+    wall.setWall(description);
+    return {0, 0, 1};
+}
+
+} // namespace
+
+bool runFirmwareDemo(Context &context)
+{
+    cli::FacadeSession &session = context.session;
+    BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
+    const Cards cards = receivingCards(context.wall);
+    const quint32 portAddress = (quint32(cards.port) | 0x10) << 16;
+
+    // Read-back: 1 KiB requests over the card's firmware image.
+    const int imageSize =
+        context.wall.readReceivingCard(cards.port, cards.first, FlashBase, 64 * 1024).size();
+    if (imageSize == 0)
+        return fail(QStringLiteral("flash-read"), QStringLiteral("the wall has no receiving card"));
+    facade->clearRecvUpdateData();
+    const int requests = imageSize / ReadChunk;
+    for (int i = 0; i < requests; ++i) {
+        session.append({{QStringLiteral("moduleName"), QStringLiteral("Module_ReceivingFlashInfo")},
+                        {QStringLiteral("sendCardFlag"), 1},
+                        {QStringLiteral("guid"), context.guid},
+                        {QStringLiteral("m_regAddr"), portAddress},
+                        {QStringLiteral("ltcpFirstCard"), cards.first},
+                        {QStringLiteral("ltcpLastCard"), cards.first},
+                        {QStringLiteral("ltcpAddr_data"), FlashBase + quint32(i * ReadChunk / 4)},
+                        {QStringLiteral("readLength"), ReadChunk},
+                        {QStringLiteral("timeout"), 1000}});
+    }
+    QByteArray image(imageSize, '\0');
+    QSet<quint32> arrived;
+    const bool complete = cli::waitUntil(
+        [&] {
+            for (const QVariantMap &map : qAsConst(session.replies)) {
+                if (map.value(QStringLiteral("moduleName")).toString() !=
+                    QLatin1String("Module_ReceivingFlashInfo"))
+                    continue;
+                const quint32 address = map.value(QStringLiteral("ltcpAddr")).toUInt();
+                const QByteArray frame = map.value(QStringLiteral("recvUpdateData")).toByteArray();
+                const int offset = int(address - FlashBase) * 4;
+                if (arrived.contains(address) || frame.size() < 15 + ReadChunk || offset < 0 ||
+                    offset + ReadChunk > image.size())
+                    continue;
+                image.replace(offset, ReadChunk, frame.mid(15, ReadChunk));
+                arrived.insert(address);
+            }
+            return arrived.size() == requests;
+        },
+        StepTimeoutMs * 2);
+    if (!complete)
+        return fail(QStringLiteral("flash-read"),
+                    QStringLiteral("%1 of %2 replies").arg(arrived.size()).arg(requests));
+    if (image != context.wall.readReceivingCard(cards.port, cards.first, FlashBase, imageSize))
+        return fail(QStringLiteral("flash-read"), QStringLiteral("image differs from the card's"));
+    stepOk(QStringLiteral("flash-read"),
+           QStringLiteral("%1 bytes in %2 \"Module_ReceivingFlashInfo\" replies")
+               .arg(imageSize)
+               .arg(requests));
+
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return fail(QStringLiteral("package"), QStringLiteral("no temporary folder"));
+    const QString path = dir.filePath(QStringLiteral("card0.rcfw"));
+    const quint32 crc = ledwall::arm::crc32(image, 0, image.size());
+    const int packaged =
+        facade->packageReceFileHead(path, {{QStringLiteral("receCardType"), 1},
+                                           {QStringLiteral("driveType"), QStringLiteral("A")},
+                                           {QStringLiteral("version"), QStringLiteral("1.a")},
+                                           {QStringLiteral("recCardCRC32"), crc}});
+    if (packaged != 0)
+        return fail(QStringLiteral("package"), QStringLiteral("result %1").arg(packaged));
+    stepOk(QStringLiteral("package"),
+           QStringLiteral("crc32 0x%1").arg(crc, 8, 16, QLatin1Char('0')));
+
+    const int checked = facade->checkReceFileHead(
+        path, {{QStringLiteral("cardFlag"), 2},
+               {QStringLiteral("receCardType"), QStringLiteral("NRX-72")}});
+    if (checked != 0)
+        return fail(QStringLiteral("check-file"), QStringLiteral("result %1").arg(checked));
+    stepOk(QStringLiteral("check-file"), QStringLiteral("result 0"));
+
+    // A block for another card, in the memory written in 16-byte units.
+    QByteArray block(BlockSize, '\0');
+    for (int i = 0; i < BlockSize; ++i)
+        block[i] = char(0x21 + i % 90);
+    BLL_BusinessLogic_SendCardPackage &sendCard = facade->sendCardPackage();
+    FlashAccessDescriptor descriptor;
+    descriptor.commandWord = 0x008000A1;
+    descriptor.startAddress = portAddress;
+    descriptor.recvCommand = 0x01;
+    descriptor.recvWord1 = descriptor.recvWord2 = quint16(cards.last);
+    descriptor.recvAddress = BlockAddress;
+    sendCard.setFlashAccessDescriptor(descriptor);
+    const quint32 last = sendCard.writeRecvCardInfo(context.guid, block, 256, 1000, false);
+    const bool held = cli::waitUntil(
+        [&] {
+            return context.wall.readReceivingCard(cards.port, cards.last, BlockAddress,
+                                                  BlockSize) == block;
+        },
+        StepTimeoutMs);
+    if (!held)
+        return fail(QStringLiteral("card-block"),
+                    QStringLiteral("the wall does not hold the block"));
+    stepOk(QStringLiteral("card-block"),
+           QStringLiteral("%1 bytes to card %2 of port %3, last address 0x%4")
+               .arg(BlockSize)
+               .arg(cards.last)
+               .arg(cards.port)
+               .arg(last, 0, 16));
+    return true;
+}
+
+} // namespace demo
