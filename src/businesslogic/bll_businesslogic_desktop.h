@@ -15,6 +15,9 @@
 #include "bll_businesslogic_sendbmpfilethread.h"
 #include "bll_businesslogic_sendcardpackage.h"
 #include "bll_colorimeter_link.h"
+#include "desktopinfo.h"
+#include "localaddress.h"
+#include "spectrallocus.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -79,9 +82,6 @@ public:
     void getUSBSerialNumber();
     void getComPort();
     QString getLocalAddress();
-    // Where searches send to instead of getLocalAddress(); tests point searches at
-    // loopback with it. An empty function restores getLocalAddress().
-    void setLocalAddressProvider(std::function<QString()> provider);
     QVariantMap readSearchConfigFile();
     void saveSearchConfigFile(QVariantMap map);
 
@@ -201,8 +201,8 @@ public:
     void setAdjustPath(QString path, QVariantMap params);
     void startSendPointAdjustThread(QByteArray &data, QVariantMap params);
     void operationAdjustDB(QVariantMap request);
-    UpdateReceCardErrorType checkReceFileHead(QString path, QMap<QString, QVariant> map);
-    UpdateReceCardErrorType packageReceFileHead(QString path, QMap<QString, QVariant> map);
+    int checkReceFileHead(QString path, QMap<QString, QVariant> map);
+    int packageReceFileHead(QString path, QMap<QString, QVariant> map);
     QVariantMap getReceFileInfo(QString path);
     QVariantMap getReceFile_MCUInfo(QString path);
     bool isReceFile(QString path);
@@ -280,5 +280,25 @@ private:
     // The last search link of searchDevices and of searchKP7720Devices.
     QString m_searchGuid;
     QString m_kp7720SearchGuid;
-    std::function<QString()> m_localAddressProvider;
+
+    // -- discovery, gamut, users --
+public:
+    // The interfaces that getLocalAddress() walks (the system's by default). Tests
+    // and the demo inject a list whose broadcast address is on loopback, so that
+    // searches never leave the machine. An empty function restores the default.
+    void setNetworkInterfaceProvider(std::function<ledwall::NetworkInterfaceList()> provider);
+    // The screens that getCurrentDesktopInfo() walks (the application's by default).
+    void setScreenProvider(std::function<ledwall::ScreenAreaList()> provider);
+    // Where the search settings file lives: <application directory>/ConfigData/
+    // ConfigurationFile/searchFile.txt.
+    static QString searchConfigFilePath();
+
+private:
+    // Loads the spectral locus table once; false while it cannot be read.
+    bool loadGamutTable();
+
+    std::function<ledwall::NetworkInterfaceList()> m_networkInterfaceProvider;
+    std::function<ledwall::ScreenAreaList()> m_screenProvider;
+    ledwall::SpectralLocus m_spectralLocus; // m_gamutTableList as points, for the check
+    // -- end discovery, gamut, users --
 };

@@ -7,7 +7,14 @@
 #include "bll_datacenter_desktop.h"
 #include "module_protocolbase.h"
 
+#include "searchsettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
+#include <QSaveFile>
 
 namespace
 {
@@ -127,9 +134,10 @@ void BLL_BusinessLogic_Desktop::connectListingRelays()
 
 // ---- searches -------------------------------------------------------------------------------
 
-void BLL_BusinessLogic_Desktop::setLocalAddressProvider(std::function<QString()> provider)
+void BLL_BusinessLogic_Desktop::setNetworkInterfaceProvider(
+    std::function<ledwall::NetworkInterfaceList()> provider)
 {
-    m_localAddressProvider = std::move(provider);
+    m_networkInterfaceProvider = std::move(provider);
 }
 
 void BLL_BusinessLogic_Desktop::openSearchLink(QString &rememberedGuid, const QString &name,
@@ -142,7 +150,7 @@ void BLL_BusinessLogic_Desktop::openSearchLink(QString &rememberedGuid, const QS
         link->releaseCommunicateObject(rememberedGuid);
 
     // A search always goes to the broadcast address of the local network.
-    const QString address = m_localAddressProvider ? m_localAddressProvider() : getLocalAddress();
+    const QString address = getLocalAddress();
     qCDebug(lcConnect) << "search" << type << "asked for" << callerIp << "port" << port << "sent to"
                        << address;
 
@@ -181,8 +189,10 @@ void BLL_BusinessLogic_Desktop::searchKP7720Devices(QString ip, unsigned short p
 
 QString BLL_BusinessLogic_Desktop::getLocalAddress()
 {
-    qCDebug(lcConnect) << "getLocalAddress: not available yet";
-    return {};
+    const ledwall::NetworkInterfaceList interfaces = m_networkInterfaceProvider
+                                                         ? m_networkInterfaceProvider()
+                                                         : ledwall::systemNetworkInterfaces();
+    return ledwall::localBroadcastAddress(interfaces);
 }
 
 // ---- direct, USB and serial links -------------------------------------------------------------
@@ -364,15 +374,36 @@ void BLL_BusinessLogic_Desktop::getComPort()
 
 // ---- search settings file ----------------------------------------------------------------------
 
+QString BLL_BusinessLogic_Desktop::searchConfigFilePath()
+{
+    const QString base = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                      : QDir::currentPath();
+    return base + QStringLiteral("/ConfigData/ConfigurationFile/searchFile.txt");
+}
+
 QVariantMap BLL_BusinessLogic_Desktop::readSearchConfigFile()
 {
-    qCDebug(lcConnect) << "readSearchConfigFile: not available yet";
-    return {};
+    QFile file(searchConfigFilePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    // A settings file is a few short lines; anything past this is not one.
+    constexpr qint64 MaxSearchFileSize = 64 * 1024;
+    return ledwall::parseSearchSettings(file.read(MaxSearchFileSize));
 }
 
 void BLL_BusinessLogic_Desktop::saveSearchConfigFile(QVariantMap map)
 {
-    qCDebug(lcConnect) << "saveSearchConfigFile: not available yet" << map;
+    const QString path = searchConfigFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Written aside and renamed into place: a failed write keeps the old settings.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        qCDebug(lcConnect) << "__________________Open SearchFile Failed";
+        return;
+    }
+    file.write(ledwall::formatSearchSettings(map));
+    if (!file.commit())
+        qCDebug(lcConnect) << "__________________Open SearchFile Failed" << file.errorString();
 }
 
 // ---- server bridge ----------------------------------------------------------------------------

@@ -1,12 +1,14 @@
 // The facade's users, timetables, scenes and desktop geometry.
 //
-// Scenes and presets belong to the current device record of the data center.
-// Users, timetables and the desktop geometry are not available yet: each logs and
-// gives its empty result.
+// Users live in the data center's user store, timetables in the database's
+// timetable store; scenes and presets belong to the current device record of the
+// data center.
 
 #include "bll_businesslogic_desktop.h"
 
 #include "bll_datacenter_desktop.h"
+#include "bll_shared_timetable_desktop.h"
+#include "module_shared_timetableinfo.h"
 
 #include <QLoggingCategory>
 
@@ -20,24 +22,115 @@ Bll_DataCenter_DeviceBase *currentDevice()
 }
 } // namespace
 
+// ---- users -------------------------------------------------------------------------------------
+
 QVariantMap BLL_BusinessLogic_Desktop::userOperation(QVariantMap request)
 {
-    qCDebug(lcScenes) << "userOperation: not available yet"
-                      << request.value(QStringLiteral("type")).toString();
+    BLL_DataCenter_User &users = BLL_DataCenter_Desktop::instance()->user();
+    const QString type = request.value(QStringLiteral("type")).toString();
+    const QString userName = request.value(QStringLiteral("userName")).toString();
+    const QString passWord = request.value(QStringLiteral("passWord")).toString();
+    const int userType = request.value(QStringLiteral("userType")).toInt();
+    const QString userList = QStringLiteral("userList");
+
+    if (type == QLatin1String("account"))
+        return users.getSaveAccount(request.value(QStringLiteral("flag")).toBool());
+    if (type == QLatin1String("login"))
+        return users.userLogin(userName, passWord,
+                               request.value(QStringLiteral("saveAccount")).toBool());
+    if (type == QLatin1String("get"))
+        return {{userList, users.getUserList(userType, userName)}};
+    if (type == QLatin1String("add"))
+        return {{userList, users.addUser(userName, passWord, userType)}};
+    if (type == QLatin1String("remove"))
+        return {{userList, users.removeUser(userName, userType)}};
+    if (type == QLatin1String("modify")) {
+        users.modifyUser(userName, userType,
+                         request.value(QStringLiteral("permission")).toString());
+        return {};
+    }
+    qCDebug(lcScenes) << "userOperation: unknown type" << type;
     return {};
 }
 
+// ---- timetables ----------------------------------------------------------------------------
+
+namespace
+{
+enum TimetableOperation {
+    ReplaceTimetable = 0,
+    ReadTimetable = 1,
+    ListTimetables = 2,
+    DeleteTimetable = 3
+};
+
+QVariantMap timetableRecordMap(const Module_Shared_TimetableInfo &record)
+{
+    return {{QStringLiteral("num"), record.num},
+            {QStringLiteral("period"), record.period},
+            {QStringLiteral("repetition"), record.repetition},
+            {QStringLiteral("runTime"), record.runTime},
+            {QStringLiteral("scene"), record.scene},
+            {QStringLiteral("strDeviceID"), record.strDeviceID},
+            {QStringLiteral("timetableID"), record.timetableID}};
+}
+} // namespace
+
 QVariantList BLL_BusinessLogic_Desktop::timeTableOperation(int op, QVariantMap request)
 {
-    qCDebug(lcScenes) << "timeTableOperation: not available yet" << op << request.size();
-    return {};
+    Bll_Shared_Timetable_Desktop store;
+    const QString idKey = QStringLiteral("timetableID");
+    const QString timetableId = request.value(idKey).toString();
+
+    switch (op) {
+    case ReplaceTimetable: {
+        // The entries "0", "1", ... are the records of one timetable, named by the
+        // first; it replaces what was stored under that name.
+        store.delSharedTimetableInfo(
+            request.value(QStringLiteral("0")).toMap().value(idKey).toString());
+        for (int i = 0; i < request.size(); ++i) {
+            Module_Shared_TimetableInfo record;
+            fillModule(&record, request.value(QString::number(i)).toMap());
+            if (!store.addSharedTimetableInfo(record))
+                qCDebug(lcScenes) << "timetable record" << i << "not stored";
+        }
+        break;
+    }
+    case ReadTimetable: {
+        QVariantList records;
+        const QList<Module_Shared_TimetableInfo> list =
+            store.getSharedTimetableInfoList(timetableId);
+        for (const Module_Shared_TimetableInfo &record : list)
+            records.append(timetableRecordMap(record));
+        return records;
+    }
+    case ListTimetables:
+        break;
+    case DeleteTimetable:
+        store.delSharedTimetableInfo(timetableId);
+        break;
+    default:
+        qCDebug(lcScenes) << "timeTableOperation: unknown operation" << op;
+        return {};
+    }
+    return store.getDifferentValueForField(idKey);
+}
+
+// ---- desktop --------------------------------------------------------------------------------
+
+void BLL_BusinessLogic_Desktop::setScreenProvider(std::function<ledwall::ScreenAreaList()> provider)
+{
+    m_screenProvider = std::move(provider);
 }
 
 QString BLL_BusinessLogic_Desktop::getCurrentDesktopInfo(double x, double y)
 {
-    qCDebug(lcScenes) << "getCurrentDesktopInfo: not available yet" << x << y;
-    return {};
+    const ledwall::ScreenAreaList screens =
+        m_screenProvider ? m_screenProvider() : ledwall::applicationScreens();
+    return ledwall::desktopInfoJson(screens, x, y);
 }
+
+// ---- scenes and presets -----------------------------------------------------------------------
 
 QVariantList BLL_BusinessLogic_Desktop::getSceneList()
 {

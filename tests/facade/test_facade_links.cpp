@@ -119,13 +119,13 @@ private:
 void TestFacadeLinks::initTestCase()
 {
     QVERIFY(m_wall.start());
-    // Searches on loopback only.
-    m_facade->setLocalAddressProvider([] { return QStringLiteral("127.0.0.1"); });
+    // Searches on loopback only: one interface whose "broadcast" address is 127.0.0.1.
+    m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
 }
 
 void TestFacadeLinks::cleanupTestCase()
 {
-    m_facade->setLocalAddressProvider({});
+    m_facade->setNetworkInterfaceProvider({});
     m_facade->clearData();
     m_wall.stop();
 }
