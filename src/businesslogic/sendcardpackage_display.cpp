@@ -1,0 +1,290 @@
+// Connection-display data of the sending-card object: the conversions between the
+// editor maps and the device texts, the display record in the card's flash, and
+// the topology rebuilt from the card's hardware port table.
+#include "bll_businesslogic_sendcardpackage.h"
+
+#include "bll_datacenter_desktop.h"
+#include "complexdisplaytext.h"
+#include "displayrecord.h"
+#include "displaytext.h"
+#include "porttable.h"
+
+#include <QLoggingCategory>
+
+namespace
+{
+Q_LOGGING_CATEGORY(lcDisplay, "ledwall.sendcard.display")
+
+using namespace ledwall;
+
+constexpr quint32 WriteCommand = 0x008000A5;
+constexpr quint32 ReadCommand = 0x008000A4;
+constexpr int ChunkSize = 1024;
+constexpr int WriteTimeout = 1000;
+constexpr int ReadTimeout = 500;
+// The port table is read in one request of at most 1024 bytes.
+constexpr int MaxEthNum = 1024 / porttable::RecordSize;
+
+} // namespace
+
+// ---- conversions -------------------------------------------------------------------------
+
+bool BLL_BusinessLogic_SendCardPackage::connectDisplayDataFormatConv(int mode)
+{
+    if (mode != 1 && mode != 2)
+        return true;
+    if (m_connectConversionBusy.exchange(true)) {
+        qCDebug(lcDisplay) << "connection display conversion already running, mode" << mode
+                           << "refused";
+        return false;
+    }
+    if (!m_workers.start([this, mode] { td_connectDisplayDataFormatConv(mode); })) {
+        m_connectConversionBusy = false;
+        return false;
+    }
+    return true;
+}
+
+bool BLL_BusinessLogic_SendCardPackage::complexDisplayDataFormatConv(int mode)
+{
+    if (mode != 1 && mode != 2)
+        return true;
+    if (m_complexConversionBusy.exchange(true)) {
+        qCDebug(lcDisplay) << "complex display conversion already running, mode" << mode
+                           << "refused";
+        return false;
+    }
+    if (!m_workers.start([this, mode] { td_complexDisplayDataFormatConv(mode); })) {
+        m_complexConversionBusy = false;
+        return false;
+    }
+    return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::td_connectDisplayDataFormatConv(int mode)
+{
+    bool done = true;
+    if (mode == 1) {
+        m_connectDisplayStr = displaytext::connectMapToText(m_connectDisplayMap);
+        qCDebug(lcDisplay) << m_connectDisplayStr;
+    } else {
+        QVariantMap map;
+        done = displaytext::connectTextToMap(m_connectDisplayStr, &map);
+        m_connectDisplayMap = map;
+        if (!done)
+            qCDebug(lcDisplay) << "connection display text without exactly one basic_info:";
+    }
+    // Cleared before the signal so that its receiver may start the next one.
+    m_connectConversionBusy = false;
+    if (done)
+        emit sig_displayOperation(mode);
+}
+
+void BLL_BusinessLogic_SendCardPackage::td_complexDisplayDataFormatConv(int mode)
+{
+    bool done = true;
+    if (mode == 1) {
+        m_complexDisplayStr = displaytext::complexMapToText(m_complexDisplayMap);
+        qCDebug(lcDisplay) << m_complexDisplayStr;
+    } else {
+        QVariantMap map;
+        done = displaytext::complexTextToMap(m_complexDisplayStr, &map);
+        m_complexDisplayMap = map;
+        if (!done)
+            qCDebug(lcDisplay) << "complex display text without exactly one basic_info:";
+    }
+    m_complexConversionBusy = false;
+    if (done)
+        emit sig_displayOperation(mode);
+}
+
+QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint height, uint y,
+                                                                      uint width, uint x, uint addr,
+                                                                      int port, int rowOffset,
+                                                                      int colOffset)
+{
+    return displaytext::connectItemForRect(height, y, width, x, addr, port, rowOffset, colOffset);
+}
+
+QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint port, uint col,
+                                                                      uint row, uint width,
+                                                                      uint height, uint addr)
+{
+    return displaytext::connectItemForCell(int(port), int(col), int(row), int(width),
+                                           int(height), int(addr));
+}
+
+// ---- display record in flash ---------------------------------------------------------------
+
+void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &params,
+                                                          quint32 commandWord,
+                                                          quint32 startAddress,
+                                                          quint16 readLength)
+{
+    FlashAccessDescriptor access;
+    access.commandWord = commandWord;
+    if (params.contains(QStringLiteral("m_cardSlotNum"))
+        && params.contains(QStringLiteral("m_portNum"))) {
+        access.slot = quint8(params.value(QStringLiteral("m_cardSlotNum")).toUInt());
+        access.port = quint8(params.value(QStringLiteral("m_portNum")).toUInt());
+    }
+    access.startAddress = startAddress;
+    access.readLength = readLength;
+    access.routeByte = 0;
+    m_flashAccess = access;
+}
+
+bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params,
+                                                          bool isComplex)
+{
+    loadDisplayAccess(params, WriteCommand, displayrecord::AreaAddress, 0);
+    const QByteArray text =
+        isComplex ? m_complexDisplayStr.toUtf8() : m_connectDisplayStr.toLatin1();
+    QByteArray record;
+    int compressedSize = 0;
+    switch (displayrecord::pack(text,
+                                isComplex ? displayrecord::ComplexMaxCompressed
+                                          : displayrecord::ConnectMaxCompressed,
+                                &record, &compressedSize)) {
+    case displayrecord::PackResult::Ok:
+        break;
+    case displayrecord::PackResult::EmptyText:
+        qCDebug(lcDisplay) << "no display text to send: run the mode 1 conversion first";
+        return false;
+    case displayrecord::PackResult::CompressionError:
+        qCDebug(lcDisplay) << "Compression error!";
+        return false;
+    case displayrecord::PackResult::SizeOverflow:
+        qCDebug(lcDisplay) << "Size overflow!" << compressedSize;
+        return false;
+    }
+    const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
+    const quint32 last = writeSendCardInfo(guid, record, ChunkSize, WriteTimeout);
+    if (!isComplex)
+        emit sig_readDevData({{QStringLiteral("last_m_regAddr"), last}});
+    return true;
+}
+
+bool BLL_BusinessLogic_SendCardPackage::sendConnectDisplayDataToDevice(QVariantMap params)
+{
+    return sendDisplayRecord(params, false);
+}
+
+bool BLL_BusinessLogic_SendCardPackage::sendComplexDisplayDataToDevice(QVariantMap params)
+{
+    return sendDisplayRecord(params, true);
+}
+
+void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantMap params)
+{
+    const bool isComplex = params.value(QStringLiteral("isComplex")).toUInt() != 0;
+    loadDisplayAccess(params, ReadCommand, displayrecord::AreaAddress, displayrecord::BlockSize);
+    m_displayReadBack.clear();
+    const QVector<quint32> blocks = displayrecord::blockAddresses(isComplex);
+    m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
+    lastRegAddr = blocks.last();
+    m_displayReadRunning = true;
+    const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
+    for (quint32 address : blocks) {
+        m_flashAccess.startAddress = address;
+        readSendCardInfo(guid, ReadTimeout);
+    }
+    qCDebug(lcDisplay) << "lastRegAddr:" << Qt::hex << lastRegAddr;
+}
+
+void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
+                                                             const QByteArray &bytes)
+{
+    if (bytes.isEmpty()) {
+        qCDebug(lcDisplay) << "display record block without data at" << Qt::hex << regAddr;
+        return;
+    }
+    // Blocks are placed at their offset, not inserted: a late or repeated block
+    // must not shift the ones already there. Gaps read as erased flash.
+    const int offset = int(regAddr - displayrecord::AreaAddress);
+    const int end = offset + bytes.size();
+    if (m_displayReadBack.size() < end)
+        m_displayReadBack.append(QByteArray(end - m_displayReadBack.size(), char(0xFF)));
+    m_displayReadBack.replace(offset, bytes.size(), bytes);
+    m_displayBlocksMissing.remove(regAddr);
+    if (regAddr == lastRegAddr)
+        m_displayLastBlockSeen = true;
+    // Done when the last block is in and none before it is missing (replies may
+    // come out of order).
+    if (m_displayLastBlockSeen && m_displayBlocksMissing.isEmpty()) {
+        m_displayLastBlockSeen = false;
+        m_displayReadRunning = false;
+        qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
+        emit sig_readDevData({{QStringLiteral("addr"), lastRegAddr}});
+    }
+}
+
+bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool isComplex)
+{
+    QByteArray text;
+    int code = 0;
+    const displayrecord::UnpackResult result =
+        displayrecord::unpack(m_displayReadBack, &text, &code);
+    if (result != displayrecord::UnpackResult::Ok) {
+        qCDebug(lcDisplay) << "Uncompression error!"
+                           << "returnType" << code << "record" << int(result)
+                           << "bytes read" << m_displayReadBack.size();
+        return false;
+    }
+    if (isComplex) {
+        m_complexDisplayStr = QString::fromUtf8(text);
+        if (!m_complexDisplayStr.contains(QLatin1String("display_info:"))) {
+            qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
+                               << "error m_complexDisplayStr not contains display_info:";
+            return false;
+        }
+        return true;
+    }
+    m_connectDisplayStr = QString::fromLatin1(text);
+    if (!m_connectDisplayStr.contains(QLatin1String("display:"))) {
+        qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
+                           << "error m_connectDisplayStr not contains display:";
+        return false;
+    }
+    return true;
+}
+
+// ---- hardware port table ------------------------------------------------------------------
+
+void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(QVariantMap params)
+{
+    const int ethNum = params.value(QStringLiteral("EthNum")).toInt();
+    if (ethNum < 1 || ethNum > MaxEthNum) {
+        qCDebug(lcDisplay) << "EthNum" << params.value(QStringLiteral("EthNum"))
+                           << "out of range 1 ..." << MaxEthNum;
+        return;
+    }
+    loadDisplayAccess(params, ReadCommand, porttable::TableAddress,
+                      quint16(ethNum * porttable::RecordSize));
+    m_hardwareReadRunning = true;
+    readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
+}
+
+void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(QByteArray bytes)
+{
+    m_hardwareReadRunning = false;
+    const porttable::Rebuild rebuild = porttable::rebuildTopology(bytes);
+    QVariantMap report{{QStringLiteral("addr"), porttable::TableAddress},
+                       {QStringLiteral("result"), rebuild.result},
+                       {QStringLiteral("overLape"), rebuild.overLape},
+                       {QStringLiteral("overlappingEthPort"), rebuild.overlappingEthPort}};
+    if (!rebuild.ok) {
+        // The topology stays as it was; the report says why.
+        report.insert(QStringLiteral("error"), rebuild.error);
+        emit sig_readDevData(report);
+        return;
+    }
+    m_connectDisplayMap.clear();
+    m_connectDisplayMap = rebuild.displayMap;
+    emit sig_readDevData(report);
+}
+
+QVariantMap BLL_BusinessLogic_SendCardPackage::getVLastAddrMap()
+{
+    return vLastAddrMap;
+}

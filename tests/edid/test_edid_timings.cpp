@@ -1,0 +1,135 @@
+// The EDID timing table and its lookup, directly and through `ledwall edid`.
+
+#include "edidtable.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+#include <cmath>
+
+class TestEdidTimings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findsFormats_data();
+    void findsFormats();
+    void findsNothing_data();
+    void findsNothing();
+    void tableIsConsistent();
+    void commandLine();
+};
+
+static QVariantMap request(const QVariant &width, const QVariant &height, const QVariant &refresh)
+{
+    return {{QStringLiteral("width"), width},
+            {QStringLiteral("height"), height},
+            {QStringLiteral("refresh"), refresh}};
+}
+
+void TestEdidTimings::findsFormats_data()
+{
+    QTest::addColumn<QVariantMap>("params");
+    QTest::addColumn<int>("vic");
+    QTest::addColumn<int>("hblnk");
+    QTest::addColumn<int>("vblnk");
+    QTest::addColumn<int>("pclk");
+
+    QTest::newRow("1080p60") << request(1920, 1080, 60000) << 16 << 280 << 45 << 148500;
+    // VIC 69 has the same timing; the first row wins.
+    QTest::newRow("720p60 is VIC 4") << request(1280, 720, 60000) << 4 << 370 << 30 << 74250;
+    QTest::newRow("480p 59.94") << request(640, 480, 59940) << 1 << 160 << 45 << 25175;
+    // The custom 3840x2160 row comes after the CEA one.
+    QTest::newRow("2160p60") << request(3840, 2160, 60000) << 97 << 560 << 90 << 594000;
+    QTest::newRow("custom 1024x768") << request(1024, 768, 60000) << 970 << 320 << 38 << 64995;
+    QTest::newRow("numbers as text")
+        << request(QStringLiteral("1920"), QStringLiteral("1080"), QStringLiteral("60000")) << 16
+        << 280 << 45 << 148500;
+}
+
+void TestEdidTimings::findsFormats()
+{
+    QFETCH(QVariantMap, params);
+    const QVariantMap result = edid::selectEdidData(params);
+    QCOMPARE(result.value(QStringLiteral("isExist")).toBool(), true);
+    QCOMPARE(result.size(), 21); // "isExist", "hblnk", "vblnk" and the 18 timing fields
+    QTEST(result.value(QStringLiteral("VIC")).toInt(), "vic");
+    QTEST(result.value(QStringLiteral("hblnk")).toInt(), "hblnk");
+    QTEST(result.value(QStringLiteral("vblnk")).toInt(), "vblnk");
+    QTEST(result.value(QStringLiteral("PCLK")).toInt(), "pclk");
+}
+
+void TestEdidTimings::findsNothing_data()
+{
+    QTest::addColumn<QVariantMap>("params");
+    QTest::newRow("refresh in Hz") << request(1920, 1080, 60);
+    QTest::newRow("no such size") << request(1921, 1080, 60000);
+    QTest::newRow("all zero (the unknown row)") << request(0, 0, 0);
+    // 1920 + 65536 is not 1920.
+    QTest::newRow("width beyond 16 bits") << request(1920 + 65536, 1080, 60000);
+    QTest::newRow("not a number") << request(QStringLiteral("wide"), 1080, 60000);
+    QVariantMap missing = request(1920, 1080, 60000);
+    missing.remove(QStringLiteral("refresh"));
+    QTest::newRow("refresh missing") << missing;
+}
+
+void TestEdidTimings::findsNothing()
+{
+    QFETCH(QVariantMap, params);
+    const QVariantMap expected{{QStringLiteral("isExist"), false}};
+    QCOMPARE(edid::selectEdidData(params), expected);
+}
+
+void TestEdidTimings::tableIsConsistent()
+{
+    const edid::Timing &last = edid::timing(edid::TimingCount - 1);
+    QCOMPARE(QString::fromLatin1(last.name), QStringLiteral("Unknown Format Error !!!"));
+    QCOMPARE(int(last.VIC), 0);
+    QCOMPARE(last.HTotal + last.VTotal + last.PCLK + last.FrameRate, 0u);
+
+    for (std::size_t i = 0; i + 1 < edid::TimingCount; ++i) {
+        const edid::Timing &t = edid::timing(i);
+        const QByteArray where = QByteArray(t.name);
+        QVERIFY2(t.HActive + t.HFrontPorch + t.HSyncWidth + t.HBackPorch == t.HTotal,
+                 where.constData());
+        QVERIFY2(t.VActive + t.VFrontPorch + t.VSyncWidth + t.VBackPorch == t.VTotal,
+                 where.constData());
+        // The clock must give the frame rate the row claims.
+        const double rate = t.PCLK * 1e6 / (double(t.HTotal) * t.VTotal);
+        QVERIFY2(std::abs(rate - t.FrameRate) / t.FrameRate < 0.005, where.constData());
+        QVERIFY2(t.ScanMode == 1 && t.PixRpt >= 1 && t.PicAR >= 1, where.constData());
+        if (t.VIC >= 970)
+            QVERIFY2(t.FrameRate == 60000, where.constData());
+    }
+}
+
+void TestEdidTimings::commandLine()
+{
+#ifndef LEDWALL_CLI_PATH
+    QSKIP("the ledwall tool is not built");
+#else
+    const auto run = [](const QStringList &args, QByteArray *out) {
+        QProcess process;
+        process.start(QStringLiteral(LEDWALL_CLI_PATH), QStringList{"edid"} + args);
+        if (!process.waitForFinished(20000))
+            return -1;
+        *out = process.readAllStandardOutput();
+        return process.exitCode();
+    };
+    QByteArray out;
+    QCOMPARE(run({"--width", "1920", "--height", "1080", "--refresh", "60000"}, &out), 0);
+    const QJsonObject found = QJsonDocument::fromJson(out).object();
+    QCOMPARE(found.value("VIC").toInt(), 16);
+    QCOMPARE(found.value("hblnk").toInt(), 280);
+
+    QCOMPARE(run({"--width", "1920", "--height", "1080", "--refresh", "60"}, &out), 1);
+    QCOMPARE(QJsonDocument::fromJson(out).object(), QJsonObject({{"isExist", false}}));
+
+    QCOMPARE(run({"--width", "1920", "--refresh", "60000"}, &out), 2);
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestEdidTimings)
+#include "test_edid_timings.moc"

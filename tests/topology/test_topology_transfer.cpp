@@ -1,0 +1,274 @@
+// The sending-card object's display data operations: the conversions on their
+// worker threads, the display record written in 1024-byte chunks and read back
+// block by block, and the rebuild from a port-table reply. Frames are caught at
+// the block routines' frame sink; replies are fed to slot_dealData.
+
+#include "bll_businesslogic_sendcardpackage.h"
+#include "bll_datacenter_desktop.h"
+#include "displayrecord.h"
+#include "module_sendcard_protocol.h"
+#include "topologytestutil.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace
+{
+
+struct SentFrame {
+    quint32 address;
+    QByteArray payload;
+    FlashAccessDescriptor access;
+};
+
+QVariantMap layout(int ports, int cabinetsPerPort, const QString &name = "Hall")
+{
+    QVariantList items;
+    for (int p = 0; p < ports; ++p)
+        for (int c = 0; c < cabinetsPerPort; ++c)
+            items << QVariantMap{{"index", int(items.size())}, {"init", 1}, {"sender_addr", c},
+                                 {"sender_port", p},  {"vcs_addr", c},       {"vcs_width", 128},
+                                 {"vcs_height", 128}, {"is_as_null", 0},     {"is_use_hub", 0},
+                                 {"hub_serial_addr", 0}, {"hub_port", 0},    {"col", c},
+                                 {"row", p}};
+    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 0}, {"display_count", 1},
+                                      {"enable_port_auto_bakup", 1}, {"FreeLine", 0}}},
+            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0}, {"row_count", ports},
+                                                    {"col_count", cabinetsPerPort},
+                                                    {"x_offset", 0}, {"y_offset", 0},
+                                                    {"display_name", name}, {"itemArr", items}}}}};
+}
+
+QVariantMap complexLayout()
+{
+    return {{"basicInfo", QVariantMap{{"display_count", 1}, {"netPortIndex", 0},
+                                      {"connectMode", 2}, {"paramShow", "ü"}, {"FreeLine", "0"}}},
+            {"displayArr",
+             QVariantList{QVariantMap{
+                 {"display_idx", 0}, {"display_name", "Bühne"}, {"display_flag", "readBack"},
+                 {"itemArr", QVariantList{QVariantMap{
+                                 {"id", 7}, {"x", 10}, {"y", 20}, {"z", 1}, {"boxName", "B1"},
+                                 {"sNetPort", 2}, {"strInfoText", "t"}, {"boxId", "id"},
+                                 {"width", 64}, {"height", 64}, {"connectFlag", true},
+                                 {"lockFlag", false}, {"bGConnectColor", "blue"}}}}}}}};
+}
+
+QVariantMap flashReply(quint32 address, const QString &key, const QByteArray &bytes)
+{
+    return {{"moduleName", "Module_SendCardFlashInfo"}, {"m_regAddr", address}, {key, bytes}};
+}
+
+} // namespace
+
+class TestTopologyTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void conversionsSignalAndRefuseOverlap();
+    void writeSendsTheRecordInChunks();
+    void readRequestsEveryBlockAndReassembles();
+    void readBackOfBadFlashFails();
+    void hardwareTableRebuildsTheTopology();
+
+private:
+    bool convert(bool complex, int mode);
+    void feed(const QVariantMap &reply);
+
+    std::unique_ptr<BLL_BusinessLogic_SendCardPackage> m_card;
+    QList<SentFrame> m_frames;
+};
+
+void TestTopologyTransfer::init()
+{
+    BLL_DataCenter_Desktop::instance()->setCurrentGuid(QStringLiteral("test-guid"));
+    m_frames.clear();
+    m_card = std::make_unique<BLL_BusinessLogic_SendCardPackage>();
+    m_card->setBlockFrameSink([this](const QString &guid, const Module_SendCard_Protocol &frame,
+                                     quint8) {
+        if (guid == QLatin1String("test-guid"))
+            m_frames.append({frame.registerAddress(), frame.cmdData, m_card->flashAccessDescriptor()});
+        return true;
+    });
+}
+
+bool TestTopologyTransfer::convert(bool complex, int mode)
+{
+    QSignalSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+    const bool started = complex ? m_card->complexDisplayDataFormatConv(mode)
+                                 : m_card->connectDisplayDataFormatConv(mode);
+    // The signal comes from the worker thread, possibly before we start waiting.
+    return started && QTest::qWaitFor([&] { return !done.isEmpty(); }, 5000)
+        && done.first().first().toInt() == mode;
+}
+
+void TestTopologyTransfer::feed(const QVariantMap &reply)
+{
+    QVERIFY(QMetaObject::invokeMethod(m_card.get(), "slot_dealData", Qt::DirectConnection,
+                                      Q_ARG(QVariantMap, reply)));
+}
+
+void TestTopologyTransfer::conversionsSignalAndRefuseOverlap()
+{
+    const QVariantMap original = layout(16, 256);
+    QVERIFY(m_card->saveConnectDisplayData(original));
+    QVERIFY(!m_card->saveConnectDisplayData({}));
+
+    // A second conversion of the same model while one runs is refused.
+    QSignalSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+    QVERIFY(m_card->connectDisplayDataFormatConv(1));
+    QVERIFY(!m_card->connectDisplayDataFormatConv(1));
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
+
+    QVERIFY(convert(false, 2));
+    QCOMPARE(m_card->openConnectDisplayData(false), QVariantList{original});
+
+    QVERIFY(m_card->saveComplexConnectDisplayData(complexLayout()));
+    QVERIFY(convert(true, 1));
+    QVERIFY(convert(true, 2));
+    QCOMPARE(m_card->getComplexConnectDisplayData(), complexLayout());
+
+    const int announced = done.size();
+    QVERIFY(m_card->connectDisplayDataFormatConv(3)); // does nothing
+    QTest::qWait(20);
+    QCOMPARE(done.size(), announced);
+}
+
+void TestTopologyTransfer::writeSendsTheRecordInChunks()
+{
+    QVERIFY(m_card->saveConnectDisplayData(layout(4, 200)));
+    QVERIFY(convert(false, 1));
+    QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    QVERIFY(m_card->sendConnectDisplayDataToDevice({{"m_cardSlotNum", 2}, {"m_portNum", 0x103}}));
+
+    QVERIFY(m_frames.size() > 1);
+    QByteArray record;
+    for (int i = 0; i < m_frames.size(); ++i) {
+        QCOMPARE(m_frames.at(i).address, 0x120000u + quint32(i) * 1024);
+        QVERIFY(m_frames.at(i).payload.size() <= 1024);
+        QCOMPARE(m_frames.at(i).access.commandWord, 0x008000A5u);
+        QCOMPARE(int(m_frames.at(i).access.slot), 2);
+        QCOMPARE(int(m_frames.at(i).access.port), 3); // cut to 8 bits
+        record += m_frames.at(i).payload;
+    }
+    QCOMPARE(report.size(), 1);
+    QCOMPARE(report.first().first().toMap().value("last_m_regAddr").toUInt(),
+             m_frames.last().address);
+    const quint32 length = qFromBigEndian<quint32>(record.constData());
+    QCOMPARE(int(length), record.size() - 4);
+
+    // The complex model reports nothing; slot and port need both keys.
+    m_frames.clear();
+    QVERIFY(m_card->saveComplexConnectDisplayData(complexLayout()));
+    QVERIFY(convert(true, 1));
+    QVERIFY(m_card->sendComplexDisplayDataToDevice({{"m_portNum", 3}}));
+    QVERIFY(!m_frames.isEmpty());
+    QCOMPARE(int(m_frames.first().access.port), 0);
+    QCOMPARE(report.size(), 1);
+}
+
+void TestTopologyTransfer::readRequestsEveryBlockAndReassembles()
+{
+    for (const bool complex : {false, true}) {
+        m_frames.clear();
+        m_card->readConnectDisplayDataToDevice({{"isComplex", complex ? 1 : 0}});
+        QCOMPARE(m_frames.size(), complex ? 64 : 60);
+        for (int b = 0; b < m_frames.size(); ++b) {
+            QCOMPARE(m_frames.at(b).access.startAddress, 0x120000u + quint32(b) * 0x400);
+            QCOMPARE(m_frames.at(b).access.readLength, quint16(0x400));
+            QCOMPARE(m_frames.at(b).access.commandWord, 0x008000A4u);
+        }
+    }
+
+    // The flash holds a complex record; its blocks come back last first, one twice.
+    QByteArray record;
+    const QString text =
+        QStringLiteral("basic_info:1,0,2,ü,0display_info:0,Bühneitem:7,10,20,1,B1,2,t,id,64,64,"
+                       "true,false,blue");
+    QCOMPARE(ledwall::displayrecord::pack(text.toUtf8(), 65531, &record),
+             ledwall::displayrecord::PackResult::Ok);
+    record.append(QByteArray(64 * 1024 - record.size(), '\xff'));
+    QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    for (int b = 63; b >= 0; --b) {
+        feed(flashReply(0x120000 + b * 0x400, "displayInfo", record.mid(b * 0x400, 0x400)));
+        if (b == 63)
+            feed(flashReply(0x120000 + b * 0x400, "displayInfo", record.mid(b * 0x400, 0x400)));
+        QCOMPARE(report.size(), b == 0 ? 1 : 0);
+    }
+    QCOMPARE(report.first().first().toMap(), (QVariantMap{{"addr", 0x12FC00u}}));
+    QVERIFY(m_card->parseConnectDisplayDataFromDevice(true));
+    QVERIFY(convert(true, 2));
+    QCOMPARE(m_card->getComplexConnectDisplayData(), complexLayout());
+    // The same record is no connection text.
+    QVERIFY(!m_card->parseConnectDisplayDataFromDevice(false));
+}
+
+void TestTopologyTransfer::readBackOfBadFlashFails()
+{
+    const QVariantMap original = layout(2, 3);
+    QVERIFY(m_card->saveConnectDisplayData(original));
+    QVERIFY(convert(false, 1));
+
+    for (const QByteArray &flash :
+         {QByteArray(60 * 1024, '\xff'), QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z')}) {
+        m_card->readConnectDisplayDataToDevice({});
+        QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        for (int b = 0; b < 60; ++b)
+            feed(flashReply(0x120000 + b * 0x400, "displayInfo", flash.mid(b * 0x400, 0x400)));
+        QCOMPARE(report.size(), 1);
+        QVERIFY(!m_card->parseConnectDisplayDataFromDevice(false));
+        // The device text is still the one converted before.
+        QVERIFY(convert(false, 2));
+        QCOMPARE(m_card->openConnectDisplayData(false), QVariantList{original});
+    }
+
+    // A readable record without markers: the text is taken, its decoding gives an
+    // empty map and no signal, and the next conversion may start.
+    QByteArray record;
+    QVERIFY(ledwall::displayrecord::pack("no markers here", 61436, &record)
+            == ledwall::displayrecord::PackResult::Ok);
+    m_card->readConnectDisplayDataToDevice({});
+    feed(flashReply(0x120000, "displayInfo", record));
+    QVERIFY(!m_card->parseConnectDisplayDataFromDevice(false));
+    QSignalSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+    QVERIFY(m_card->connectDisplayDataFormatConv(2));
+    QTRY_VERIFY(m_card->openConnectDisplayData(false).isEmpty());
+    QTest::qWait(50);
+    QVERIFY(done.isEmpty());
+    QVERIFY(convert(false, 1));
+
+    // A block that does not come back holds the completion back.
+    m_card->readConnectDisplayDataToDevice({});
+    QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    for (int b = 0; b < 60; ++b)
+        if (b != 30)
+            feed(flashReply(0x120000 + b * 0x400, "displayInfo", QByteArray(0x400, '\xff')));
+    QCOMPARE(report.size(), 0);
+}
+
+void TestTopologyTransfer::hardwareTableRebuildsTheTopology()
+{
+    m_card->readHardwareConnectDisplayDataToDevice({{"EthNum", 0}});
+    QVERIFY(m_frames.isEmpty());
+    m_card->readHardwareConnectDisplayDataToDevice({{"EthNum", 4}});
+    QCOMPARE(m_frames.size(), 1);
+    QCOMPARE(m_frames.first().access.startAddress, 0x10E000u);
+    QCOMPARE(m_frames.first().access.readLength, quint16(52));
+
+    topologytest::Port a{0, 0, 2, 2, 0, 0, 128, 128, 1};
+    topologytest::Port b{1, 0, 1, 1, 128, 0, 128, 128, 1};
+    QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    feed(flashReply(0x10E000, "displayDeviceInfo", topologytest::record(a) + topologytest::record(b)));
+    QCOMPARE(report.size(), 1);
+    QCOMPARE(report.first().first().toMap(),
+             (QVariantMap{{"addr", 0x10E000u}, {"result", false}, {"overLape", true},
+                          {"overlappingEthPort", QVariantList{1, 2}}}));
+    const QVariantMap map = m_card->openConnectDisplayData(false).value(0).toMap();
+    const QVariantMap display = map.value("displayArr").toList().value(0).toMap();
+    QCOMPARE(display.value("itemArr").toList().size(), 4);
+    QCOMPARE(map.value("basicInfo").toMap().value("display_count").toInt(), 1);
+}
+
+QTEST_MAIN(TestTopologyTransfer)
+#include "test_topology_transfer.moc"

@@ -1,0 +1,165 @@
+// The display record and the hardware port table end to end: the library writes
+// a layout into the virtual wall's flash, reads it back block by block, expands
+// and decodes it, and rebuilds a topology from the wall's port table.
+
+#include "bll_businesslogic_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "displayrecord.h"
+#include "displaytext.h"
+#include "virtualwall.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace
+{
+
+constexpr int WaitMs = 10000;
+
+const char WallJson[] = R"({"name": "Topology", "ports": [
+  {"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128},
+                           {"card": 2, "width": 128, "height": 128}, {"card": 3, "width": 128, "height": 128}],
+   "layout": {"order": 0, "across": 2, "down": 2}},
+  {"port": 1, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128}],
+   "layout": {"order": 6, "across": 1, "down": 2, "x": 256}}]})";
+
+QVariantMap layout()
+{
+    QVariantList items;
+    for (int i = 0; i < 40; ++i)
+        items << ledwall::displaytext::connectItemForCell(i % 4, i % 8, i / 8, 128, 128, i / 4);
+    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 1}, {"display_count", 1},
+                                      {"enable_port_auto_bakup", 0}, {"FreeLine", 2}}},
+            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0}, {"row_count", 5},
+                                                    {"col_count", 8}, {"x_offset", 0},
+                                                    {"y_offset", 0}, {"display_name", "Foyer"},
+                                                    {"itemArr", items}}}}};
+}
+
+} // namespace
+
+class TestTopologyWall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void layoutSurvivesTheCardsFlash();
+    void portTableRebuildsTheWall();
+    void wallFileLayoutsAreChecked();
+
+private:
+    bool convert(int mode);
+
+    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
+    BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
+    ledwall::sim::VirtualWall m_wall;
+    QString m_guid;
+};
+
+void TestTopologyWall::initTestCase()
+{
+    ledwall::sim::WallDescription wall;
+    QString error;
+    QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error), qPrintable(error));
+    m_wall.setWall(wall);
+    QVERIFY(m_wall.start());
+    QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("topology"));
+    QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
+    m_guid = announced.first().first().toString();
+    // The user interface's first search wires the replies to the sending-card
+    // object; this test opens its link directly, so it wires them itself (the
+    // same unique connection).
+    QObject::connect(m_facade, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_card,
+                     SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+    BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
+}
+
+void TestTopologyWall::cleanupTestCase()
+{
+    m_facade->releaseCommunicateObject(m_guid);
+    m_facade->clearData();
+    m_wall.stop();
+}
+
+bool TestTopologyWall::convert(int mode)
+{
+    QSignalSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+    return m_card.connectDisplayDataFormatConv(mode)
+        && QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
+}
+
+void TestTopologyWall::layoutSurvivesTheCardsFlash()
+{
+    const QVariantMap original = layout();
+    QVERIFY(m_card.saveConnectDisplayData(original));
+    QVERIFY(convert(1));
+    QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
+    QCOMPARE(report.size(), 1);
+
+    // The flash ends up holding the record.
+    QByteArray record;
+    QCOMPARE(ledwall::displayrecord::pack(
+                 ledwall::displaytext::connectMapToText(original).toLatin1(),
+                 ledwall::displayrecord::ConnectMaxCompressed, &record),
+             ledwall::displayrecord::PackResult::Ok);
+    QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x120000, record.size()), record, WaitMs);
+
+    // Read back, expand, decode.
+    QVERIFY(m_card.saveConnectDisplayData({{"other", 1}}));
+    report.clear();
+    m_card.readConnectDisplayDataToDevice({});
+    QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+    QCOMPARE(report.first().first().toMap().value("addr").toUInt(), 0x12EC00u);
+    QVERIFY(m_card.parseConnectDisplayDataFromDevice(false));
+    QVERIFY(convert(2));
+    QCOMPARE(m_card.openConnectDisplayData(false), QVariantList{original});
+}
+
+void TestTopologyWall::portTableRebuildsTheWall()
+{
+    QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+    m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
+    QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+    const QVariantMap result = report.first().first().toMap();
+    QCOMPARE(result.value("addr").toUInt(), 0x10E000u);
+    QCOMPARE(result.value("result").toBool(), false);
+    QCOMPARE(result.value("overLape").toBool(), false);
+
+    // Port 0: 2 x 2 from the bottom left; port 1: one column top down at x 256.
+    const QVariantMap display =
+        m_card.openConnectDisplayData(false).value(0).toMap().value("displayArr").toList().value(0).toMap();
+    QCOMPARE(display.value("col_count").toInt(), 3);
+    QCOMPARE(display.value("row_count").toInt(), 2);
+    QStringList cells;
+    for (const QVariant &cell : display.value("itemArr").toList()) {
+        const QVariantMap item = cell.toMap();
+        cells << QStringLiteral("%1.%2").arg(item.value("sender_port").toInt()).arg(item.value("sender_addr").toInt());
+    }
+    QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
+}
+
+void TestTopologyWall::wallFileLayoutsAreChecked()
+{
+    ledwall::sim::WallDescription wall;
+    QString error;
+    QVERIFY(!ledwall::sim::WallDescription::fromJson(
+        R"({"ports": [{"port": 0, "layout": {"order": 9, "across": 1, "down": 1}}]})", &wall, &error));
+    QVERIFY2(error.contains("layout.order"), qPrintable(error));
+    QVERIFY(!ledwall::sim::WallDescription::fromJson(
+        R"({"ports": [{"port": 0, "layout": {"across": 1, "down": 1}}]})", &wall, &error));
+    QVERIFY2(error.contains("width"), qPrintable(error)); // no cabinet to take the size from
+
+    // Ports without a layout get zero records up to the highest port.
+    QVERIFY(ledwall::sim::WallDescription::fromJson(
+        R"({"ports": [{"port": 2, "layout": {"across": 3, "down": 1, "x": 300, "width": 100, "height": 50}}]})",
+        &wall, &error));
+    QCOMPARE(ledwall::sim::portTableBytes(wall),
+             QByteArray(26, '\0').replace(13, 1, "\x01") + QByteArray::fromHex("02000301" "2c01" "0000" "6400" "3200" "01"));
+}
+
+QTEST_MAIN(TestTopologyWall)
+#include "test_topology_wall.moc"

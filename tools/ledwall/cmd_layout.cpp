@@ -1,0 +1,190 @@
+// ledwall layout: the screen layout in its two forms and in a card's flash.
+//
+//     ledwall layout encode [--complex] FILE.json     editor map -> device text
+//     ledwall layout decode [--complex] FILE.txt      device text -> editor map (JSON)
+//     ledwall layout write [--complex] --port N FILE.json
+//     ledwall layout read [--complex] --port N        the editor map read back
+//     ledwall layout rebuild --port N --eth-num K     topology from the port table
+
+#include "cli.h"
+#include "cliutil.h"
+#include "layoutflow.h"
+
+#include "complexdisplaytext.h"
+#include "displaytext.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+namespace
+{
+
+constexpr int StepTimeoutMs = 10000;
+
+bool readFile(const QString &path, QByteArray *contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    *contents = file.readAll();
+    return true;
+}
+
+bool readLayoutMap(const QString &path, QVariantMap *map)
+{
+    QByteArray contents;
+    if (!readFile(path, &contents))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        cli::printError(QStringLiteral("%1 is not a JSON object").arg(path));
+        return false;
+    }
+    *map = document.toVariant().toMap();
+    return true;
+}
+
+int encode(const QString &path, bool complex)
+{
+    QVariantMap map;
+    if (!readLayoutMap(path, &map))
+        return cli::ExitFailed;
+    QTextStream out(stdout);
+    out << (complex ? ledwall::displaytext::complexMapToText(map)
+                    : ledwall::displaytext::connectMapToText(map))
+        << '\n';
+    return cli::ExitOk;
+}
+
+int decode(const QString &path, bool complex)
+{
+    QByteArray contents;
+    if (!readFile(path, &contents))
+        return cli::ExitFailed;
+    while (contents.endsWith('\n') || contents.endsWith('\r'))
+        contents.chop(1);
+    const QString text = complex ? QString::fromUtf8(contents) : QString::fromLatin1(contents);
+    QVariantMap map;
+    const bool ok = complex ? ledwall::displaytext::complexTextToMap(text, &map)
+                            : ledwall::displaytext::connectTextToMap(text, &map);
+    if (!ok) {
+        cli::printError(QStringLiteral("%1 holds no single \"basic_info:\" marker").arg(path));
+        return cli::ExitFailed;
+    }
+    cli::printJson(map);
+    return cli::ExitOk;
+}
+
+// write, read and rebuild: one link to the card at 127.0.0.1:port.
+int onCard(const QString &action, const QCommandLineParser &parser, quint16 port, bool complex)
+{
+    QVariantMap map;
+    if (action == QLatin1String("write")
+        && !readLayoutMap(parser.positionalArguments().value(1), &map))
+        return cli::ExitFailed;
+    qint64 ethNum = 0;
+    if (action == QLatin1String("rebuild")) {
+        if (!parser.isSet(QStringLiteral("eth-num"))) {
+            cli::printError(QStringLiteral("--eth-num is required"));
+            return cli::ExitUsage;
+        }
+        if (!cli::optionNumber(parser, QStringLiteral("eth-num"), 1, 78, &ethNum))
+            return cli::ExitUsage;
+    }
+    if (!parser.isSet(QStringLiteral("verbose")))
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+
+    cli::FacadeSession session;
+    const QString guid = session.open(QStringLiteral("127.0.0.1"), port, QStringLiteral("layout"));
+    if (guid.isEmpty()) {
+        cli::printError(QStringLiteral("cannot open a link to 127.0.0.1:%1").arg(port));
+        return cli::ExitFailed;
+    }
+    cli::layout::attach(guid);
+    QString why;
+    if (action == QLatin1String("write")) {
+        if (!cli::layout::write(guid, map, complex, StepTimeoutMs, &why)) {
+            cli::printError(why);
+            return cli::ExitFailed;
+        }
+        cli::printJson(QVariantMap{{QStringLiteral("written"), true}});
+        return cli::ExitOk;
+    }
+    if (action == QLatin1String("read")) {
+        if (!cli::layout::read(complex, StepTimeoutMs, &map, &why)) {
+            cli::printError(why);
+            return cli::ExitFailed;
+        }
+        cli::printJson(map);
+        return cli::ExitOk;
+    }
+    QVariantMap report;
+    if (!cli::layout::rebuild(int(ethNum), StepTimeoutMs, &map, &report, &why)) {
+        cli::printError(why);
+        return cli::ExitFailed;
+    }
+    report.remove(QStringLiteral("addr"));
+    cli::printJson(QVariantMap{{QStringLiteral("map"), map}, {QStringLiteral("report"), report}});
+    return cli::ExitOk;
+}
+
+} // namespace
+
+int runLayoutCommand(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("complex"), QStringLiteral("Use the complex layout model.")});
+    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the card on 127.0.0.1."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("eth-num"),
+                      QStringLiteral("Number of Ethernet ports in the port table (rebuild)."),
+                      QStringLiteral("K")});
+    parser.addOption(
+        {QStringLiteral("verbose"), QStringLiteral("Log the library's debug output on stderr.")});
+    parser.addPositionalArgument(QStringLiteral("ACTION"),
+                                 QStringLiteral("encode, decode, write, read or rebuild."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The layout (JSON) or device text."));
+    const int parsed = cli::parseArguments(
+        parser, args,
+        QStringLiteral("Converts a screen layout between its editor map (JSON) and its device "
+                       "text, writes it to a sending card's flash or reads it back, and rebuilds "
+                       "a layout from the card's hardware port table."));
+    if (parsed >= 0)
+        return parsed;
+
+    const QStringList positional = parser.positionalArguments();
+    const QString action = positional.value(0);
+    const bool complex = parser.isSet(QStringLiteral("complex"));
+    const bool needsFile = action == QLatin1String("encode") || action == QLatin1String("decode")
+        || action == QLatin1String("write");
+    const bool known = needsFile || action == QLatin1String("read")
+        || action == QLatin1String("rebuild");
+    if (!known || positional.size() != (needsFile ? 2 : 1)) {
+        cli::printError(known ? QStringLiteral("wrong number of arguments for '%1'").arg(action)
+                              : QStringLiteral("expected an action: encode, decode, write, read or rebuild"));
+        return cli::ExitUsage;
+    }
+    if (action == QLatin1String("encode"))
+        return encode(positional.at(1), complex);
+    if (action == QLatin1String("decode"))
+        return decode(positional.at(1), complex);
+
+    if (!parser.isSet(QStringLiteral("port"))) {
+        cli::printError(QStringLiteral("--port is required"));
+        return cli::ExitUsage;
+    }
+    qint64 port = 0;
+    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port))
+        return cli::ExitUsage;
+    if (action == QLatin1String("rebuild") && complex) {
+        cli::printError(QStringLiteral("rebuild has no complex model"));
+        return cli::ExitUsage;
+    }
+    return onCard(action, parser, quint16(port), complex);
+}
