@@ -21,6 +21,10 @@ struct CliCommand
 const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
+int runChecksumCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
+int runLayoutCommand(const QStringList &args);
+int runEdidCommand(const QStringList &args);
+int runFirmwareCommand(const QStringList &args);
 int runSendCommand(const QStringList &args);
 int runSimCommand(const QStringList &args);

@@ -4,7 +4,11 @@ const QVector<CliCommand> &cliCommands()
 {
     // One line per subcommand; keep the list sorted by name.
     static const QVector<CliCommand> commands = {
+        {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out", runDemoCommand},
+        {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},
+        {"firmware", "check, inspect or package a receiving-card upgrade file", runFirmwareCommand},
+        {"layout", "convert a screen layout, write it to a card, read it back or rebuild it", runLayoutCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
     };

@@ -34,5 +34,8 @@ const QVector<Group> &demoGroups();
 
 // Groups.
 bool runRegisterDemo(Context &context);
+bool runDevicesDemo(Context &context);
+bool runFirmwareDemo(Context &context);
+bool runLayoutDemo(Context &context);
 
 } // namespace demo

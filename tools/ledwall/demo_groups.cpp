@@ -6,6 +6,9 @@ const QVector<Group> &demoGroups()
 {
     static const QVector<Group> groups = {
         {"registers", &runRegisterDemo},
+        {"devices", &runDevicesDemo},
+        {"firmware", &runFirmwareDemo},
+        {"layout", &runLayoutDemo},
     };
     return groups;
 }
