@@ -40,11 +40,11 @@ QVariant sampleValue(const QString &typeName, int index)
     return {};
 }
 
-QVariantMap sampleMap(const ModuleSpec &spec, bool reply)
+QVariantMap sampleMap(const ModuleDefinition &definition, bool reply)
 {
     QVariantMap map;
     int index = 0;
-    for (const FieldInfo &field : moduleFields(spec, reply))
+    for (const FieldInfo &field : moduleFields(definition, reply))
         map.insert(field.name, sampleValue(field.typeName, index++));
     return map;
 }
@@ -83,22 +83,22 @@ void TestPacketModules::catalogueIsConsistent()
 {
     QSet<QString> names;
     QSet<QPair<int, int>> codes;
-    for (const ModuleSpec &spec : moduleCatalog()) {
-        QVERIFY2(!names.contains(spec.name), qPrintable(spec.name));
-        names.insert(spec.name);
-        const std::unique_ptr<Module_Base> object(spec.create());
-        QCOMPARE(object->moduleName(), spec.name);
-        if (spec.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
-            QVERIFY2(!codes.contains({spec.protocolType, spec.code}), qPrintable(spec.name));
-            codes.insert({spec.protocolType, spec.code});
+    for (const ModuleDefinition &definition : moduleCatalog()) {
+        QVERIFY2(!names.contains(definition.name), qPrintable(definition.name));
+        names.insert(definition.name);
+        const std::unique_ptr<Module_Base> object(definition.create());
+        QCOMPARE(object->moduleName(), definition.name);
+        if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
+            QVERIFY2(!codes.contains({definition.protocolType, definition.code}), qPrintable(definition.name));
+            codes.insert({definition.protocolType, definition.code});
         }
         for (const bool reply : {false, true}) {
-            for (const FieldInfo &field : moduleFields(spec, reply))
+            for (const FieldInfo &field : moduleFields(definition, reply))
                 QVERIFY2(sampleValue(field.typeName, 0).isValid(),
-                         qPrintable(spec.name + QLatin1Char('.') + field.name));
+                         qPrintable(definition.name + QLatin1Char('.') + field.name));
         }
-        if (!spec.replyModule.isEmpty())
-            QVERIFY(findModule(spec.replyModule));
+        if (!definition.replyModule.isEmpty())
+            QVERIFY(findModule(definition.replyModule));
     }
     for (const char *name :
          {"Module_SendCardFlashInfo", "Module_ReceivingFlashInfo", "Module_ReceivingSDRAMInfo",
@@ -205,30 +205,30 @@ void TestPacketModules::vpuRequestCarriesFieldsInOrder()
 void TestPacketModules::vpuReplyRoundTrip_data()
 {
     QTest::addColumn<QString>("module");
-    for (const ModuleSpec &spec : moduleCatalog()) {
-        if (spec.protocolType == Module_ProtocolBase::VideoProcessingUnit)
-            QTest::newRow(qPrintable(spec.name)) << spec.name;
+    for (const ModuleDefinition &definition : moduleCatalog()) {
+        if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit)
+            QTest::newRow(qPrintable(definition.name)) << definition.name;
     }
 }
 
 void TestPacketModules::vpuReplyRoundTrip()
 {
     QFETCH(QString, module);
-    const ModuleSpec &spec = *findModule(module);
+    const ModuleDefinition &definition = *findModule(module);
 
     // Request: built from a map, decoded back to the same values.
-    QVariantMap request = sampleMap(spec, false);
+    QVariantMap request = sampleMap(definition, false);
     request.insert("moduleName", module);
     const BuiltModule built = buildVpuModule(request);
     QVERIFY(built.frame && built.data);
     const auto &requestFrame = static_cast<const Module_VPU_Protocol &>(*built.frame);
-    const std::unique_ptr<Module_Base> decoded(spec.create());
-    QVERIFY(decodeFields(decoded.get(), spec.requestFields, requestFrame.m_data));
-    QCOMPARE(fieldsToMap(*decoded, spec.requestFields),
-             fieldsToMap(*built.data, spec.requestFields));
+    const std::unique_ptr<Module_Base> decoded(definition.create());
+    QVERIFY(decodeFields(decoded.get(), definition.requestFields, requestFrame.m_data));
+    QCOMPARE(fieldsToMap(*decoded, definition.requestFields),
+             fieldsToMap(*built.data, definition.requestFields));
 
     // Reply: what a device sends parses to the values it was given.
-    const QVariantMap replyValues = sampleMap(spec, true);
+    const QVariantMap replyValues = sampleMap(definition, true);
     const auto reply = buildVpuReply(module, replyValues);
     QVERIFY(reply);
     reply->m_vpuByte1 = 120;

@@ -17,7 +17,7 @@ template <class T> Module_Base *make()
     return new T;
 }
 
-QVector<ModuleSpec> buildCatalog()
+QVector<ModuleDefinition> buildCatalog()
 {
     const int sendCard = Module_ProtocolBase::SendCard;
     const int vpu = Module_ProtocolBase::VideoProcessingUnit;
@@ -35,7 +35,7 @@ QVector<ModuleSpec> buildCatalog()
     const QStringList tableReply{"tableKind", "startIndex", "recordCount", "totalCount"};
 
     // clang-format off
-    QVector<ModuleSpec> catalog{
+    QVector<ModuleDefinition> catalog{
         {"Module_WriteSendCardRegister", sendCard, 0,
          {"m_regAddr", "regData", "timeout", "m_cardSlotNum", "m_portNum", "m_commandWord"},
          {"m_regAddr", "result"}, {}, make<Module_WriteSendCardRegister>},
@@ -91,70 +91,70 @@ QVector<ModuleSpec> buildCatalog()
 
 } // namespace
 
-const QVector<ModuleSpec> &moduleCatalog()
+const QVector<ModuleDefinition> &moduleCatalog()
 {
-    static const QVector<ModuleSpec> catalog = buildCatalog();
+    static const QVector<ModuleDefinition> catalog = buildCatalog();
     return catalog;
 }
 
-const ModuleSpec *findModule(const QString &name)
+const ModuleDefinition *findModule(const QString &name)
 {
-    for (const ModuleSpec &spec : moduleCatalog()) {
-        if (spec.name == name)
-            return &spec;
+    for (const ModuleDefinition &definition : moduleCatalog()) {
+        if (definition.name == name)
+            return &definition;
     }
     return nullptr;
 }
 
-const ModuleSpec *findModule(int protocolType, quint16 code)
+const ModuleDefinition *findModule(int protocolType, quint16 code)
 {
-    for (const ModuleSpec &spec : moduleCatalog()) {
-        if (spec.protocolType == protocolType && spec.code == code)
-            return &spec;
+    for (const ModuleDefinition &definition : moduleCatalog()) {
+        if (definition.protocolType == protocolType && definition.code == code)
+            return &definition;
     }
     return nullptr;
 }
 
-QVector<FieldInfo> moduleFields(const ModuleSpec &spec, bool reply)
+QVector<FieldInfo> moduleFields(const ModuleDefinition &definition, bool reply)
 {
-    const std::unique_ptr<Module_Base> prototype(spec.create());
+    const std::unique_ptr<Module_Base> prototype(definition.create());
     QVector<FieldInfo> fields;
-    for (const QString &name : reply ? spec.replyFields : spec.requestFields)
+    for (const QString &name : reply ? definition.replyFields : definition.requestFields)
         fields.append({name, prototype->m_memberTypeName.value(name)});
     return fields;
 }
 
-std::unique_ptr<Module_Base> createFilledObject(const ModuleSpec &spec, const QVariantMap &map)
+std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition, const QVariantMap &map)
 {
-    std::unique_ptr<Module_Base> object(spec.create());
+    std::unique_ptr<Module_Base> object(definition.create());
     QString error;
     if (!fillFromMap(object.get(), map, &error)) {
-        qCDebug(lcPacket) << spec.name << "refused:" << error;
+        qCDebug(lcPacket) << definition.name << "refused:" << error;
         return nullptr;
     }
     return object;
 }
 
 std::unique_ptr<Module_Base> filledModule(const QVariantMap &map, int protocolType,
-                                          const ModuleSpec **found)
+                                          const ModuleDefinition **found)
 {
     const QString name = map.value(QStringLiteral("moduleName")).toString();
-    const ModuleSpec *spec = findModule(name);
-    if (!spec || spec->protocolType != protocolType) {
+    const ModuleDefinition *definition = findModule(name);
+    if (!definition || definition->protocolType != protocolType) {
         qCDebug(lcPacket) << "unknown module" << name << "for protocol type" << protocolType;
         return nullptr;
     }
     if (found)
-        *found = spec;
-    return createFilledObject(*spec, map);
+        *found = definition;
+    return createFilledObject(*definition, map);
 }
 
 ParsedModule parsedModule(std::unique_ptr<Module_Base> object, const QString &guid, quint16 status)
 {
-    const ModuleSpec *spec = findModule(object->moduleName());
+    const ModuleDefinition *definition = findModule(object->moduleName());
     ParsedModule result;
-    result.map = fieldsToMap(*object, spec->replyFields);
-    result.map.insert(QStringLiteral("moduleName"), spec->name);
+    result.map = fieldsToMap(*object, definition->replyFields);
+    result.map.insert(QStringLiteral("moduleName"), definition->name);
     result.map.insert(QStringLiteral("guid"), guid);
     result.map.insert(QStringLiteral("status"), uint(status));
     result.map.insert(QStringLiteral("result"), status == 0);

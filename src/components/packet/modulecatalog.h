@@ -19,7 +19,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcPacket)
 namespace ledwall::packet
 {
 
-struct ModuleSpec {
+struct ModuleDefinition {
     QString name;
     int protocolType = 0; // Module_ProtocolBase::ProtocolKind
     quint16 code = 0;     // module code of the envelope; 0 for sending-card modules
@@ -64,22 +64,22 @@ enum ModuleCode : quint16 {
 };
 constexpr int TableKindCount = 7;
 
-const QVector<ModuleSpec> &moduleCatalog();
-const ModuleSpec *findModule(const QString &name);
-const ModuleSpec *findModule(int protocolType, quint16 code);
+const QVector<ModuleDefinition> &moduleCatalog();
+const ModuleDefinition *findModule(const QString &name);
+const ModuleDefinition *findModule(int protocolType, quint16 code);
 
 // The ordered fields of a request or a reply with their type names.
-QVector<FieldInfo> moduleFields(const ModuleSpec &spec, bool reply);
+QVector<FieldInfo> moduleFields(const ModuleDefinition &definition, bool reply);
 
 // A fresh data object of the module, filled from `map` (nothing when a value
 // cannot be converted; the reason is logged).
-std::unique_ptr<Module_Base> createFilledObject(const ModuleSpec &spec, const QVariantMap &map);
+std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition, const QVariantMap &map);
 
 // The data object of map["moduleName"], which must be a module of the protocol
-// type, filled from the map (and its spec in *found); null (and a log line) for
+// type, filled from the map (and its definition in *found); null (and a log line) for
 // an unknown module or a value that cannot be converted.
 std::unique_ptr<Module_Base> filledModule(const QVariantMap &map, int protocolType,
-                                          const ModuleSpec **found = nullptr);
+                                          const ModuleDefinition **found = nullptr);
 
 // A parsed object with its reply map: the reply fields of its module, with
 // "moduleName", "guid", "status" and "result" (true when the status is 0).

@@ -62,38 +62,38 @@ std::unique_ptr<Module_Base> buildVpuDataObject(const QVariantMap &map)
 
 BuiltModule buildVpuModule(const QVariantMap &map)
 {
-    const ModuleSpec *spec = nullptr;
+    const ModuleDefinition *definition = nullptr;
     std::unique_ptr<Module_Base> data =
-        filledModule(map, Module_ProtocolBase::VideoProcessingUnit, &spec);
+        filledModule(map, Module_ProtocolBase::VideoProcessingUnit, &definition);
     if (!data)
         return {};
     QByteArray payload;
     QString error;
-    if (!encodeFields(*data, spec->requestFields, &payload, &error)) {
-        qCDebug(lcPacket) << spec->name << "refused:" << error;
+    if (!encodeFields(*data, definition->requestFields, &payload, &error)) {
+        qCDebug(lcPacket) << definition->name << "refused:" << error;
         return {};
     }
-    if (!payloadFits(spec->name, payload))
+    if (!payloadFits(definition->name, payload))
         return {};
-    return envelopeModule<Module_VPU_Protocol>(std::move(data), spec->code, payload, map);
+    return envelopeModule<Module_VPU_Protocol>(std::move(data), definition->code, payload, map);
 }
 
 ParsedModule parseVpuFrame(const Module_VPU_Protocol &frame)
 {
     if (!isDeviceFrame(frame))
         return {};
-    const ModuleSpec *spec = findModule(Module_ProtocolBase::VideoProcessingUnit, frame.m_command);
-    if (!spec) {
+    const ModuleDefinition *definition = findModule(Module_ProtocolBase::VideoProcessingUnit, frame.m_command);
+    if (!definition) {
         qCDebug(lcPacket) << "video-processing-unit frame with unknown module code" << Qt::hex
                           << frame.m_command << "dropped";
         return {};
     }
-    std::unique_ptr<Module_Base> object(spec->create());
+    std::unique_ptr<Module_Base> object(definition->create());
     // A refusal carries no fields: only its status is reported.
     QString error;
     if (frame.m_status == 0 &&
-        !decodeFields(object.get(), spec->replyFields, frame.m_data, &error)) {
-        qCDebug(lcPacket) << spec->name << "answer dropped:" << error;
+        !decodeFields(object.get(), definition->replyFields, frame.m_data, &error)) {
+        qCDebug(lcPacket) << definition->name << "answer dropped:" << error;
         return {};
     }
     return parsedModule(std::move(object), frame.m_guid, frame.m_status);
@@ -102,16 +102,16 @@ ParsedModule parseVpuFrame(const Module_VPU_Protocol &frame)
 std::unique_ptr<Module_VPU_Protocol> buildVpuReply(const QString &moduleName,
                                                    const QVariantMap &values)
 {
-    const ModuleSpec *spec = findModule(moduleName);
-    if (!spec || spec->protocolType != Module_ProtocolBase::VideoProcessingUnit)
+    const ModuleDefinition *definition = findModule(moduleName);
+    if (!definition || definition->protocolType != Module_ProtocolBase::VideoProcessingUnit)
         return nullptr;
-    std::unique_ptr<Module_Base> object = createFilledObject(*spec, values);
+    std::unique_ptr<Module_Base> object = createFilledObject(*definition, values);
     QByteArray payload;
-    if (!object || !encodeFields(*object, spec->replyFields, &payload) ||
+    if (!object || !encodeFields(*object, definition->replyFields, &payload) ||
         !payloadFits(moduleName, payload))
         return nullptr;
     auto frame = std::make_unique<Module_VPU_Protocol>();
-    frame->m_command = spec->code;
+    frame->m_command = definition->code;
     frame->m_data = payload;
     frame->m_wireFlags = Module_ProtocolBase::IsReply;
     return frame;
@@ -122,21 +122,21 @@ bool fillTableFrame(Module_VPU_Protocol *frame, int recordLength, int startIndex
 {
     if (!frame)
         return false;
-    const ModuleSpec *spec = tableKind >= 0 && tableKind < TableKindCount
+    const ModuleDefinition *definition = tableKind >= 0 && tableKind < TableKindCount
                                  ? findModule(Module_ProtocolBase::VideoProcessingUnit,
                                               quint16(SynTableCodeBase + tableKind))
                                  : nullptr;
-    if (!spec) {
+    if (!definition) {
         qCDebug(lcPacket) << "table frame refused: no table of kind" << tableKind;
         return false;
     }
     for (const int number : {recordLength, startIndex, recordCount, totalCount}) {
         if (number < 0 || number > 0xFFFF) {
-            qCDebug(lcPacket) << spec->name << "refused: number" << number << "out of range";
+            qCDebug(lcPacket) << definition->name << "refused: number" << number << "out of range";
             return false;
         }
     }
-    std::unique_ptr<Module_Base> object(spec->create());
+    std::unique_ptr<Module_Base> object(definition->create());
     auto *table = static_cast<Module_SynTableInfo *>(object.get());
     table->recordLength = quint16(recordLength);
     table->startIndex = quint16(startIndex);
@@ -146,25 +146,25 @@ bool fillTableFrame(Module_VPU_Protocol *frame, int recordLength, int startIndex
     table->records = records;
     QByteArray payload;
     QString error;
-    if (!encodeFields(*table, spec->requestFields, &payload, &error)) {
-        qCDebug(lcPacket) << spec->name << "refused:" << error;
+    if (!encodeFields(*table, definition->requestFields, &payload, &error)) {
+        qCDebug(lcPacket) << definition->name << "refused:" << error;
         return false;
     }
-    if (!payloadFits(spec->name, payload))
+    if (!payloadFits(definition->name, payload))
         return false;
-    frame->m_command = spec->code;
+    frame->m_command = definition->code;
     frame->m_data = payload;
     return true;
 }
 
 BuiltModule buildProcessorModule(const QVariantMap &map)
 {
-    const ModuleSpec *spec = nullptr;
-    std::unique_ptr<Module_Base> data = filledModule(map, Module_ProtocolBase::Processor, &spec);
+    const ModuleDefinition *definition = nullptr;
+    std::unique_ptr<Module_Base> data = filledModule(map, Module_ProtocolBase::Processor, &definition);
     if (!data)
         return {};
     const auto *command = static_cast<const Module_ProcessorCommand *>(data.get());
-    if (!payloadFits(spec->name, command->data))
+    if (!payloadFits(definition->name, command->data))
         return {};
     const quint16 code = command->code;
     const QByteArray payload = command->data;
