@@ -29,6 +29,10 @@ function(ledwall_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    set(_environment "QT_QPA_PLATFORM=offscreen")
+    if(LEDWALL_SANITIZE STREQUAL "thread")
+        list(APPEND _environment
+            "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp second_deadlock_stack=1")
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${_environment}")
 endfunction()
