@@ -40,10 +40,18 @@ QVariantMap BLL_BusinessLogic_Desktop::userOperation(QVariantMap request)
                                request.value(QStringLiteral("saveAccount")).toBool());
     if (type == QLatin1String("get"))
         return {{userList, users.getUserList(userType, userName)}};
-    if (type == QLatin1String("add"))
-        return {{userList, users.addUser(userName, passWord, userType)}};
-    if (type == QLatin1String("remove"))
-        return {{userList, users.removeUser(userName, userType)}};
+    // A change also tells whether it was done and why not: "result", "reason",
+    // "message" of the store beside the list.
+    if (type == QLatin1String("add")) {
+        QVariantMap result{{userList, users.addUser(userName, passWord, userType)}};
+        result.insert(users.lastResult());
+        return result;
+    }
+    if (type == QLatin1String("remove")) {
+        QVariantMap result{{userList, users.removeUser(userName, userType)}};
+        result.insert(users.lastResult());
+        return result;
+    }
     if (type == QLatin1String("modify")) {
         users.modifyUser(userName, userType,
                          request.value(QStringLiteral("permission")).toString());
