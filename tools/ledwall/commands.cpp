@@ -8,9 +8,13 @@ const QVector<CliCommand> &cliCommands()
         {"demo", "drive the virtual wall through the library: write, read back, time-out", runDemoCommand},
         {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},
         {"firmware", "check, inspect or package a receiving-card upgrade file", runFirmwareCommand},
+        {"gamma", "print the points of a gamma curve", runGammaCommand},
+        {"gamut", "print the colour-correction words that map a target gamut onto a panel", runGamutCommand},
         {"layout", "convert a screen layout, write it to a card, read it back or rebuild it", runLayoutCommand},
+        {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
+        {"users", "add, remove, list or check the user accounts of a database", runUsersCommand},
     };
     return commands;
 }
