@@ -264,8 +264,8 @@ void TestFacadeLinks::relaysExistOnceAfterRepeatedSearchesAndListings()
     QSignalSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
     QSignalSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
     for (int i = 0; i < 2; ++i) {
-        m_facade->searchDevices(QStringLiteral("10.1.2.3"), m_wall.port());
-        m_facade->searchKP7720Devices(QStringLiteral("10.1.2.3"), m_wall.port());
+        m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
+        m_facade->searchKP7720Devices(QStringLiteral("127.0.0.99"), m_wall.port());
         m_facade->getComPort();
         m_facade->getUSBSerialNumber();
     }

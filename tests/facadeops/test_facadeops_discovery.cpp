@@ -141,7 +141,7 @@ void TestFacadeOpsDiscovery::searchWithoutUsableInterfaceOpensNothing()
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^search ")));
     QTest::ignoreMessage(QtDebugMsg,
                          QRegularExpression(QStringLiteral("connect to server failed")));
-    m_facade->searchDevices(QStringLiteral("10.0.0.1"), m_wall.port());
+    m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
     QCOMPARE(newDevices.count(), 0);
     QCOMPARE(m_facade->getDevicesList().size(), devicesBefore);
     m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
@@ -151,7 +151,7 @@ void TestFacadeOpsDiscovery::eachSearchReleasesOnlyItsOwnPreviousLink()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
     QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    m_facade->searchDevices(QStringLiteral("10.0.0.1"), m_wall.port());
+    m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
     m_facade->searchKP7720Devices(QString(), m_wall.port());
     QCOMPARE(newDevices.count(), 2);
     const QString general = newDevices.at(0).at(0).toString();

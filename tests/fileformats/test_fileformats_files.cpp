@@ -43,14 +43,14 @@ void TestFileFormatFiles::encryptedSettings()
     BLL_DataCenter_EncryptFile file;
     const QVariantMap settings = {{"isSave", true},
                                   {"filePath", "x.ini"},
-                                  {"server", "10.0.0.2"},
+                                  {"server", "127.0.0.2"},
                                   {"port", 5200},
                                   {"options", QVariantMap{{"auto", true}}}};
     QVERIFY(file.saveAsEncryptFile("file://" + path("set.ini"), settings));
     const QVariantList back = file.readEncryptFile(path("set.ini"));
     QCOMPARE(back.size(), 1);
     const QVariantMap stored = back.first().toMap();
-    QCOMPARE(stored.value("server").toString(), QString("10.0.0.2"));
+    QCOMPARE(stored.value("server").toString(), QString("127.0.0.2"));
     QCOMPARE(stored.value("port").toInt(), 5200);
     QVERIFY(stored.value("options").toMap().value("auto").toBool());
     QVERIFY(!stored.contains("isSave") && !stored.contains("filePath"));
