@@ -62,7 +62,6 @@ void TestLinkCore::windowLimitsRequestsOnTheWire()
     QCOMPARE(queue.queuedCount(), 20 - RequestQueue::NetworkWindow);
 
     // One reply frees one slot.
-    RequestQueue::Dispatch first;
     QCOMPARE(queue.matchReply(1), RequestQueue::Match::Reply);
     QCOMPARE(drain(queue, 0), 1);
 
@@ -112,8 +111,7 @@ void TestLinkCore::repliesMatchBySequence()
     QCOMPARE(queue.matchReply(quint16(sequence + 7)), RequestQueue::Match::Unsolicited);
     RequestQueue::FramePtr answered;
     QCOMPARE(queue.matchReply(sequence, &answered), RequestQueue::Match::Reply);
-    QVERIFY(answered);
-    QVERIFY(answered->m_flag);
+    QVERIFY(answered && answered->m_flag);
     QCOMPARE(answered->m_sequence, sequence);
     // A duplicate of the same reply is recognised, not taken for device news.
     QCOMPARE(queue.matchReply(sequence), RequestQueue::Match::Late);
@@ -220,7 +218,6 @@ void TestLinkCore::discoveryAnswerNeedsJsonObject()
     const QVariantMap found = message::deviceFound("g", R"({"name":"n","model":"m","serial":7})", "127.0.0.2", 9);
     QCOMPARE(found.value("event").toString(), message::DeviceFound);
     QCOMPARE(found.value("serial").toString(), QString("7"));
-    QCOMPARE(found.value("address").toString(), QString("127.0.0.2"));
     QCOMPARE(found.value("port").toInt(), 9);
 }
 

@@ -23,7 +23,6 @@ BLL_CommunicationMain_Desktop *links()
     return BLL_CommunicationMain_Desktop::getInstance();
 }
 
-// The device end: answers every framed request with a framed reply.
 class PtyDevice
 {
 public:
@@ -97,23 +96,22 @@ class TestLinkStream : public QObject
 {
     Q_OBJECT
 private slots:
-    void serialRoundTripOneAtATime();
-    void serialNoiseIsCountedAndSkipped();
+    void serialRoundTripSkipsNoise();
 };
 
-void TestLinkStream::serialRoundTripOneAtATime()
+void TestLinkStream::serialRoundTripSkipsNoise()
 {
     PtyDevice device;
     QVERIFY(device.open());
+    device.noiseBeforeReply = true;
     const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
     QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
     QStringList payloads;
-    QStringList guids;
     QObject receiver;
     connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
             [&](const QString &g, Module_ProtocolBase *f) {
-                guids.append(g);
-                payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
+                if (g == guid)
+                    payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
             });
     for (int i = 0; i < 5; ++i) {
         Module_SendCard_Protocol f = frame(QByteArray::number(i), 500);
@@ -121,28 +119,10 @@ void TestLinkStream::serialRoundTripOneAtATime()
     }
     QTRY_COMPARE_WITH_TIMEOUT(payloads.size(), 5, 2000);
     QCOMPARE(payloads, (QStringList{"re:0", "re:1", "re:2", "re:3", "re:4"}));
-    QCOMPARE(guids.count(guid), 5);
     QCOMPARE(device.requests, 5);
     QCOMPARE(links()->linkStatistics(guid).value("timeouts").toInt(), 0);
-    links()->releaseCommunicateObject(guid);
-}
-
-void TestLinkStream::serialNoiseIsCountedAndSkipped()
-{
-    PtyDevice device;
-    QVERIFY(device.open());
-    device.noiseBeforeReply = true;
-    const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
-    QVERIFY(links()->openSerialport(guid, device.slaveName(), 115200));
-    int received = 0;
-    QObject receiver;
-    connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-                              [&](const QString &g, Module_ProtocolBase *) { received += g == guid; });
-    Module_SendCard_Protocol f = frame("n", 500);
-    QVERIFY(links()->pushCmdToClient(guid, &f, false));
-    QTRY_COMPARE_WITH_TIMEOUT(received, 1, 2000);
-    // A record that frames a non-frame passes the stream checks and fails decoding.
-    QTRY_COMPARE_WITH_TIMEOUT(links()->linkStatistics(guid).value("dropped").toInt(), 1, 1000);
+    // Each framed non-frame passes the stream checks and fails decoding.
+    QTRY_COMPARE_WITH_TIMEOUT(links()->linkStatistics(guid).value("dropped").toInt(), 5, 1000);
     links()->releaseCommunicateObject(guid);
 }
 

@@ -45,7 +45,6 @@ inline QByteArray discoveryRequest(quint16 sequence = 1)
 inline Frame decoded(const QByteArray &datagram)
 {
     Frame frame;
-    frame.protocolType = -1; // stays -1 when the datagram does not decode
     if (ledwall::sim::decodeDatagram(datagram, &frame) != ledwall::sim::RejectReason::None)
         frame.protocolType = -1;
     return frame;
