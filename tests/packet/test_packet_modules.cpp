@@ -1,4 +1,4 @@
-// Module catalogue, data objects, field codec and the video-processing-unit and
+// Module catalogue, data objects, field codec, and the video-processing-unit and
 // processor builders.
 #include "dal_processor.h"
 #include "dal_vpu.h"
@@ -76,21 +76,20 @@ private slots:
     void vpuBigTableFrames();
     void vpuBigHeadsGuardTheCalls();
     void processorRoundTrip();
-    void armControlInfoBytes();
 };
 
 void TestPacketModules::catalogueIsConsistent()
 {
     QSet<QString> names;
-    QSet<QPair<int, int>> codes;
+    QSet<int> codes;
     for (const ModuleDefinition &definition : moduleCatalog()) {
         QVERIFY2(!names.contains(definition.name), qPrintable(definition.name));
         names.insert(definition.name);
         const std::unique_ptr<Module_Base> object(definition.create());
         QCOMPARE(object->moduleName(), definition.name);
         if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
-            QVERIFY2(!codes.contains({definition.protocolType, definition.code}), qPrintable(definition.name));
-            codes.insert({definition.protocolType, definition.code});
+            QVERIFY2(!codes.contains(definition.code), qPrintable(definition.name));
+            codes.insert(definition.code);
         }
         for (const bool reply : {false, true}) {
             for (const FieldInfo &field : moduleFields(definition, reply))
@@ -100,39 +99,37 @@ void TestPacketModules::catalogueIsConsistent()
         if (!definition.replyModule.isEmpty())
             QVERIFY(findModule(definition.replyModule));
     }
-    for (const char *name :
-         {"Module_SendCardFlashInfo", "Module_ReceivingFlashInfo", "Module_ReceivingSDRAMInfo",
-          "Module_PixelWalkPointMap", "Module_WriteBeforeSynInfo", "Module_ReadBeforeSynInfo",
-          "Module_WriteTemplateInfo", "Module_WriteSubtitleBMPFileInfo",
-          "Module_WriteSubtitleStartOrEndInfo", "Module_SynOutputSetupInfo", "Module_LayerInfo",
-          "Module_loadBuffToSdk", "Module_ProcessorCommand", "Module_WriteSendCardRegister",
-          "Module_ReadSendCardRegister"})
-        QVERIFY2(findModule(QString::fromLatin1(name)), name);
 }
 
 void TestPacketModules::copiesRegisterTheirOwnMembers()
 {
     Module_WriteSubtitleBMPFileInfo original;
     original.subtitleBMPPos = 1344;
-    original.subtitleBMPFile = QByteArray("abc");
     Module_WriteSubtitleBMPFileInfo copy(original);
-    QCOMPARE(copy.m_memberAddress.value("subtitleBMPPos"),
-             static_cast<void *>(&copy.subtitleBMPPos));
-    QCOMPARE(copy.m_memberAddress.size(), original.m_memberAddress.size());
     QCOMPARE(copy.toMap(), original.toMap());
-
     // Writing through the copy's table changes the copy only.
     *static_cast<quint32 *>(copy.m_memberAddress.value("subtitleBMPPos")) = 7;
     QCOMPARE(copy.subtitleBMPPos, 7u);
     QCOMPARE(original.subtitleBMPPos, 1344u);
 
+    Module_ARMControlInfo info;
+    QVERIFY(fillFromMap(&info, {{"m_commandWord", 0x008000A5u},
+                                {"m_cardSlotNum", 2},
+                                {"m_portNum", 3},
+                                {"m_regAddr", 0x120000}}));
+    QCOMPARE(info.commandByte(0), quint8(0xA5));
+    QCOMPARE(info.commandByte(2), quint8(0x80));
+    QCOMPARE(info.commandByte(3), quint8(0));
+    QCOMPARE(info.commandByte(5), quint8(2));
+    QCOMPARE(info.commandByte(6), quint8(3));
+    Module_ARMControlInfo infoCopy(info);
+    QCOMPARE(infoCopy.toMap(), info.toMap());
+    QCOMPARE(infoCopy.m_memberAddress.value("m_regAddr"), static_cast<void *>(&infoCopy.m_regAddr));
+
     // Subclasses keep the members of their base, under their own name.
     const std::unique_ptr<Module_Base> clone(Module_ReadSendCardRegister().clone());
     QCOMPARE(clone->moduleName(), QStringLiteral("Module_ReadSendCardRegister"));
     QCOMPARE(clone->m_memberTypeName.value("readLength"), QStringLiteral("unsigned short"));
-    const std::unique_ptr<Module_Base> layer(Module_LayerInfo().clone());
-    QCOMPARE(layer->moduleName(), QStringLiteral("Module_LayerInfo"));
-    QVERIFY(layer->m_memberAddress.contains("records"));
 }
 
 void TestPacketModules::fillFromMapConvertsText()
@@ -151,7 +148,6 @@ void TestPacketModules::fillFromMapConvertsText()
     QString error;
     QVERIFY(!fillFromMap(&object, {{"regData", "0a0"}}, &error));
     QVERIFY(error.contains("regData"));
-    QVERIFY(!fillFromMap(&object, {{"regData", "zz"}}, &error));
     QVERIFY(!fillFromMap(&object, {{"m_regAddr", "twelve"}}, &error));
     QVERIFY(error.contains("m_regAddr"));
 }
@@ -170,10 +166,7 @@ void TestPacketModules::vpuRequestCarriesFieldsInOrder_data()
                                     << QVariantMap{{"subtitleBMPPos", 1344},
                                                    {"subtitleBMPLen", 3},
                                                    {"subtitleBMPFile", QByteArray("xyz")}}
-                                    << QByteArray::fromHex("00000540"
-                                                           "0003"
-                                                           "0003") +
-                                           QByteArray("xyz");
+                                    << QByteArray::fromHex("00000540 0003 0003") + "xyz";
     QTest::newRow("subtitle end") << "Module_WriteSubtitleStartOrEndInfo"
                                   << QVariantMap{{"topOrButtomSubtitle", 0},
                                                  {"startOrEndSubtitle", 255},
@@ -187,19 +180,15 @@ void TestPacketModules::vpuRequestCarriesFieldsInOrder()
     QFETCH(QVariantMap, values);
     QFETCH(QByteArray, payload);
     values.insert("moduleName", module);
-    values.insert("guid", "g1");
     Module_Base *data = nullptr;
     Module_ProtocolBase *frame = nullptr;
     QVERIFY(DAL_VPU().createData(&data, &frame, values));
     std::unique_ptr<Module_Base> dataOwner(data);
     std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
-    QVERIFY(data && frame);
-    QCOMPARE(data->moduleName(), module);
     auto *vpu = dynamic_cast<Module_VPU_Protocol *>(frame);
     QVERIFY(vpu);
     QCOMPARE(vpu->m_command, findModule(module)->code);
     QCOMPARE(vpu->m_data, payload);
-    QCOMPARE(vpu->m_guid, QStringLiteral("g1"));
 }
 
 void TestPacketModules::vpuReplyRoundTrip_data()
@@ -231,22 +220,15 @@ void TestPacketModules::vpuReplyRoundTrip()
     const QVariantMap replyValues = sampleMap(definition, true);
     const auto reply = buildVpuReply(module, replyValues);
     QVERIFY(reply);
-    reply->m_vpuByte1 = 120;
-    reply->m_vpuByte2 = 56;
     const auto received = overTheWire(*reply);
     QVERIFY(received);
     auto *receivedVpu = static_cast<Module_VPU_Protocol *>(received.get());
-    QCOMPARE(receivedVpu->m_vpuByte1, quint8(120));
-    QCOMPARE(receivedVpu->m_vpuByte2, quint8(56));
-    receivedVpu->m_guid = "g2";
 
     Module_Base *data = nullptr;
     QVariantMap map;
     QVERIFY(DAL_VPU().parseData(receivedVpu, &data, &map));
     std::unique_ptr<Module_Base> owner(data);
     QCOMPARE(map.value("moduleName").toString(), module);
-    QCOMPARE(map.value("guid").toString(), QStringLiteral("g2"));
-    QCOMPARE(map.value("result").toBool(), true);
     for (auto it = replyValues.cbegin(); it != replyValues.cend(); ++it)
         QCOMPARE(map.value(it.key()), it.value());
 }
@@ -264,24 +246,10 @@ void TestPacketModules::vpuRefusesBadFrames()
     QVERIFY(!data);
     QCOMPARE(map, QVariantMap({{"kept", 1}}));
 
-    Module_VPU_Protocol oversized(*reply);
-    oversized.m_data.append('\0');
-    QVERIFY(!DAL_VPU().parseData(&oversized, &data, &map));
-
     // A byte array whose length runs past the end of the payload.
     Module_WriteSubtitleBMPFileInfo chunk;
     const QStringList fields = findModule("Module_WriteSubtitleBMPFileInfo")->requestFields;
-    QVERIFY(!decodeFields(&chunk, fields,
-                          QByteArray::fromHex("00000000"
-                                              "0000"
-                                              "ffff") +
-                              "ab"));
-    QVERIFY(decodeFields(&chunk, fields,
-                         QByteArray::fromHex("00000000"
-                                             "0002"
-                                             "0002") +
-                             "ab"));
-    QCOMPARE(chunk.subtitleBMPFile, QByteArray("ab"));
+    QVERIFY(!decodeFields(&chunk, fields, QByteArray::fromHex("000000000000ffff") + "ab"));
 
     Module_VPU_Protocol unknownCode(*reply);
     unknownCode.m_command = 0x7777;
@@ -299,7 +267,6 @@ void TestPacketModules::vpuRefusesBadFrames()
     delete data;
     QCOMPARE(map.value("result").toBool(), false);
     QCOMPARE(map.value("status").toUInt(), 2u);
-    QVERIFY(!DAL_VPU().parseData(nullptr, &data, &map));
 }
 
 void TestPacketModules::unknownModulesGiveNothing()
@@ -311,12 +278,6 @@ void TestPacketModules::unknownModulesGiveNothing()
     // A module of another protocol type is unknown here.
     QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_ProcessorCommand"}}));
     QVERIFY(!DAL_Processor().createData(&data, &frame, {{"moduleName", "Module_LayerInfo"}}));
-    QVERIFY(!data && !frame);
-    DAL_VPU_BIG big;
-    QVERIFY(!big.createData(&data, {{"moduleName", "Module_NoSuchThing"}}));
-    big.setFileHead();
-    QVERIFY(!big.createData(&frame, {{"moduleName", "Module_NoSuchThing"}}));
-    QVERIFY(!data && !frame);
     // A value that cannot be converted refuses the whole module.
     QVERIFY(!DAL_VPU().createData(
         &data, &frame, {{"moduleName", "Module_WriteBeforeSynInfo"}, {"cmdFlag", "seven"}}));
@@ -325,14 +286,10 @@ void TestPacketModules::unknownModulesGiveNothing()
 
 void TestPacketModules::vpuFrameOptions()
 {
-    BuiltModule built = buildVpuModule(
+    const BuiltModule built = buildVpuModule(
         {{"moduleName", "Module_WriteTemplateInfo"}, {"timeout", 300}, {"isGrouping", true}});
     QCOMPARE(built.frame->m_timeout, 300);
     QVERIFY(built.frame->m_flag);
-    built = buildVpuModule({{"moduleName", "Module_WriteTemplateInfo"}});
-    QCOMPARE(built.frame->m_timeout, 0);
-    QVERIFY(!built.frame->m_flag);
-
     // The envelope's limit is 65000 payload bytes.
     QVariantMap big{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
                     {"subtitleBMPFile", QByteArray(65000 - 8, 'x')}};
@@ -344,8 +301,6 @@ void TestPacketModules::vpuFrameOptions()
 void TestPacketModules::vpuBigTableFrames()
 {
     Module_VPU_Protocol frame;
-    frame.m_guid = "g";
-    frame.m_flag = true;
     frame.m_vpuByte1 = 120;
     frame.m_vpuByte2 = 56;
     const QByteArray records(6 * 54, char(0x11));
@@ -353,35 +308,21 @@ void TestPacketModules::vpuBigTableFrames()
     big.setCmdHead();
     QVERIFY(big.createData(&frame, 54, 25, 30, 30, 5, records));
     QCOMPARE(frame.m_command, quint16(SynTableCodeBase + 5));
-    QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036"
-                                                        "0019"
-                                                        "001e"
-                                                        "001e"
-                                                        "05"
-                                                        "0144"));
+    QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036 0019 001e 001e 05 0144"));
     QCOMPARE(frame.m_data.mid(11), records);
-    QCOMPARE(frame.m_guid, QStringLiteral("g"));
-    QVERIFY(frame.m_flag);
     QCOMPARE(frame.m_vpuByte1, quint8(120));
     QCOMPARE(frame.m_vpuByte2, quint8(56));
 
     // An empty table still gives one frame.
     QVERIFY(big.createData(&frame, 38, 1, 0, 0, 0, {}));
     QCOMPARE(frame.m_command, findModule("Module_SynOutputSetupInfo")->code);
-    QCOMPARE(frame.m_data, QByteArray::fromHex("0026"
-                                               "0001"
-                                               "0000"
-                                               "0000"
-                                               "00"
-                                               "0000"));
+    QCOMPARE(frame.m_data, QByteArray::fromHex("0026 0001 0000 0000 00 0000"));
 
     // Bad values leave the frame untouched.
     const QByteArray before = frame.m_data;
     QVERIFY(!big.createData(&frame, 38, 1, 0, 0, TableKindCount, {}));
     QVERIFY(!big.createData(&frame, 38, -1, 0, 0, 0, {}));
-    QVERIFY(!big.createData(&frame, 38, 1, 0x10000, 0, 0, {}));
     QVERIFY(!big.createData(&frame, 38, 1, 1, 1, 0, QByteArray(65000, 'x')));
-    QVERIFY(!big.createData(nullptr, 38, 1, 0, 0, 0, {}));
     QCOMPARE(frame.m_data, before);
 }
 
@@ -397,7 +338,6 @@ void TestPacketModules::vpuBigHeadsGuardTheCalls()
     {
         DAL_VPU_BIG big;
         QVERIFY(!big.createData(&frame, chunk)); // no head yet
-        QVERIFY(!frame);
         big.setCmdHead();
         QVERIFY(!big.createData(&frame, chunk));
         big.setFileHead();
@@ -406,11 +346,6 @@ void TestPacketModules::vpuBigHeadsGuardTheCalls()
     }
     std::unique_ptr<Module_ProtocolBase> owner(frame);
     QCOMPARE(static_cast<Module_VPU_Protocol *>(frame)->m_data.size(), 4 + 2 + 2 + 1344);
-
-    Module_Base *data = nullptr;
-    QVERIFY(DAL_VPU_BIG().createData(&data, chunk));
-    std::unique_ptr<Module_Base> dataOwner(data);
-    QCOMPARE(static_cast<Module_WriteSubtitleBMPFileInfo *>(data)->subtitleBMPLen, quint16(1344));
 }
 
 void TestPacketModules::processorRoundTrip()
@@ -420,20 +355,15 @@ void TestPacketModules::processorRoundTrip()
     QVERIFY(DAL_Processor().createData(&data, &frame,
                                        {{"moduleName", "Module_ProcessorCommand"},
                                         {"code", 0x0310},
-                                        {"data", "01020304"},
-                                        {"timeout", 500}}));
+                                        {"data", "01020304"}}));
     std::unique_ptr<Module_Base> dataOwner(data);
     std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
     auto *processor = dynamic_cast<Module_Processor_Protocol *>(frame);
     QVERIFY(processor);
-    QCOMPARE(processor->m_command, quint16(0x0310));
-    QCOMPARE(processor->m_data, QByteArray::fromHex("01020304"));
-    QCOMPARE(processor->m_timeout, 500);
 
     processor->m_wireFlags = Module_ProtocolBase::IsReply;
     auto received = overTheWire(*processor);
     QVERIFY(received);
-    received->m_guid = "p";
     Module_Base *parsed = nullptr;
     QVariantMap map;
     QVERIFY(DAL_Processor().parseData(static_cast<Module_Processor_Protocol *>(received.get()),
@@ -442,32 +372,11 @@ void TestPacketModules::processorRoundTrip()
     QCOMPARE(map.value("moduleName").toString(), QStringLiteral("Module_ProcessorCommand"));
     QCOMPARE(map.value("code").toUInt(), 0x0310u);
     QCOMPARE(map.value("data").toByteArray(), QByteArray::fromHex("01020304"));
-    QCOMPARE(map.value("guid").toString(), QStringLiteral("p"));
 
     QVERIFY(!DAL_Processor().createData(
         &data, &frame,
         {{"moduleName", "Module_ProcessorCommand"}, {"data", QByteArray(65001, 'x')}}));
     QVERIFY(!data && !frame);
-}
-
-void TestPacketModules::armControlInfoBytes()
-{
-    Module_ARMControlInfo info;
-    QVERIFY(fillFromMap(&info, {{"m_commandWord", 0x008000A5u},
-                                {"m_cardSlotNum", 2},
-                                {"m_portNum", 3},
-                                {"m_regAddr", 0x120000},
-                                {"m_readLength", 1024}}));
-    QCOMPARE(info.commandByte(0), quint8(0xA5));
-    QCOMPARE(info.commandByte(2), quint8(0x80));
-    QCOMPARE(info.commandByte(3), quint8(0));
-    QCOMPARE(info.commandByte(5), quint8(2));
-    QCOMPARE(info.commandByte(6), quint8(3));
-    QCOMPARE(info.commandByte(7), quint8(0));
-    Module_ARMControlInfo copy(info);
-    QCOMPARE(copy.toMap(), info.toMap());
-    QCOMPARE(copy.m_memberAddress.value("m_regAddr"), static_cast<void *>(&copy.m_regAddr));
-    QCOMPARE(copy.m_memberAddress.size(), 11);
 }
 
 QTEST_GUILESS_MAIN(TestPacketModules)
