@@ -61,6 +61,10 @@ private slots:
 
 private:
     QString writeMap(const QString &name, const QByteArray &json);
+    Run runSend(const QString &map, int waitMs)
+    {
+        return runLedwall({"send", "--port", QString::number(m_wall.port()), "--wait", QString::number(waitMs), map});
+    }
 
     QTemporaryDir m_dir;
     ledwall::sim::VirtualWall m_wall;
@@ -83,7 +87,7 @@ QString TestFacadeCli::writeMap(const QString &name, const QByteArray &json)
 
 void TestFacadeCli::demoRunsEveryStep()
 {
-    const Run run = runLedwall({QStringLiteral("demo")});
+    const Run run = runLedwall({"demo"});
     QCOMPARE(run.exitCode, 0);
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     QCOMPARE(lines.constLast(), QByteArray("demo: OK"));
@@ -101,9 +105,7 @@ void TestFacadeCli::sendPrintsTheReply()
     const QString map = writeMap(QStringLiteral("read.json"),
                                  R"({"moduleName": "Module_ReadSendCardRegister", "sendCardFlag": 1,
                                      "m_regAddr": 525312, "readLength": 8, "timeout": 500})");
-    const Run run = runLedwall({QStringLiteral("send"), QStringLiteral("--port"),
-                                QString::number(m_wall.port()), QStringLiteral("--wait"),
-                                QStringLiteral("500"), map});
+    const Run run = runSend(map, 500);
     QCOMPARE(run.exitCode, 0);
     const QList<QVariantMap> lines = jsonLines(run.out);
     QCOMPARE(lines.size(), 1);
@@ -121,9 +123,7 @@ void TestFacadeCli::sendWithoutReplyFails()
     const QString map = writeMap(QStringLiteral("silent.json"),
                                  R"({"moduleName": "Module_ReadSendCardRegister", "sendCardFlag": 1,
                                      "m_regAddr": "0x80800", "readLength": 4, "timeout": 200})");
-    const Run run = runLedwall({QStringLiteral("send"), QStringLiteral("--port"),
-                                QString::number(m_wall.port()), QStringLiteral("--wait"),
-                                QStringLiteral("1500"), map});
+    const Run run = runSend(map, 1500);
     m_wall.clearFaults();
     QCOMPARE(run.exitCode, 1);
     const QList<QVariantMap> lines = jsonLines(run.out);
@@ -139,23 +139,11 @@ void TestFacadeCli::sendRefusesBadUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    const QString port = QStringLiteral("40000");
-    QTest::newRow("no port") << QStringList{QStringLiteral("send"), QStringLiteral("m.json")} << 2;
-    QTest::newRow("no file") << QStringList{QStringLiteral("send"), QStringLiteral("--port"), port}
-                             << 2;
-    QTest::newRow("port 0") << QStringList{QStringLiteral("send"), QStringLiteral("--port"),
-                                           QStringLiteral("0"), QStringLiteral("m.json")}
-                            << 2;
-    QTest::newRow("bad host") << QStringList{QStringLiteral("send"),
-                                             QStringLiteral("--port"),
-                                             port,
-                                             QStringLiteral("--host"),
-                                             QStringLiteral("wall.local"),
-                                             QStringLiteral("m.json")}
-                              << 2;
-    QTest::newRow("missing file") << QStringList{QStringLiteral("send"), QStringLiteral("--port"),
-                                                 port, QStringLiteral("/nonexistent/m.json")}
-                                  << 1;
+    QTest::newRow("no port") << QStringList{"send", "m.json"} << 2;
+    QTest::newRow("no file") << QStringList{"send", "--port", "40000"} << 2;
+    QTest::newRow("port 0") << QStringList{"send", "--port", "0", "m.json"} << 2;
+    QTest::newRow("bad host") << QStringList{"send", "--port", "40000", "--host", "wall.local", "m.json"} << 2;
+    QTest::newRow("missing file") << QStringList{"send", "--port", "40000", "/nonexistent/m.json"} << 1;
 }
 
 void TestFacadeCli::sendRefusesBadUsage()

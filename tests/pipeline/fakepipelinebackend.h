@@ -9,7 +9,6 @@
 #include "module_vpu_protocol.h"
 
 #include <QMap>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <condition_variable>
@@ -26,8 +25,8 @@ public:
 class FakePipelineBackend : public ModuleThreadBackend
 {
 public:
-    // Modules the fake packet layer does not know: no data object, no frame.
-    QStringList unknownModules{QStringLiteral("Module_Unknown")};
+    // The packet layer makes no data object and no frame of this module.
+    const QString unknownModule = QStringLiteral("Module_Unknown");
 
     void addDevice(const QString &guid, int kind, quint8 byte1 = 120, quint8 byte2 = 56)
     {
@@ -40,35 +39,24 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_netIds.insert(QString(), guid);
     }
-    Device deviceRecord(const QString &guid)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_devices.value(guid);
-    }
-
-    // A fresh list each time: the recorded strings are never shared with a list
-    // that the recording thread grows.
     QStringList events() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        QStringList copy;
-        for (const QString &event : m_events)
-            copy.append(event);
-        return copy;
+        return QStringList(m_events.begin(), m_events.end());
     }
     QStringList eventsStartingWith(const QString &prefix) const
     {
-        return events().filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
+        QStringList out;
+        for (const QString &event : events())
+            if (event.startsWith(prefix))
+                out << event;
+        return out;
     }
-    QVariantList emitted() const
+    QList<QVariantMap> emitted() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        QVariantList copy;
-        for (const QVariantMap &map : m_emitted)
-            copy.append(map);
-        return copy;
+        return QList<QVariantMap>(m_emitted.begin(), m_emitted.end());
     }
-
     // While closed, pushCmdToClient blocks (after recording "pushing:...").
     void setPushGateOpen(bool open)
     {
@@ -79,18 +67,10 @@ public:
         m_gate.notify_all();
     }
 
-    // ---- packet builders
     void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
                             const QVariantMap &map) override
     {
-        const QString name = map.value(QStringLiteral("moduleName")).toString();
-        record(QStringLiteral("create:sendcard:%1:%2").arg(guid, name));
-        if (unknownModules.contains(name))
-            return;
-        *data = new FakeData(name);
-        auto *card = new Module_SendCard_Protocol;
-        card->cmdData = name.toUtf8();
-        *frame = card; // delivered by the builder itself; the pipeline deletes it
+        create<Module_SendCard_Protocol>(QStringLiteral("sendcard:") + guid, data, frame, map);
     }
     void createVpuData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
     {
@@ -102,15 +82,15 @@ public:
     }
     Module_Base *createBigData(const QVariantMap &map) override
     {
-        const QString name = map.value(QStringLiteral("moduleName")).toString();
+        const QString name = nameOf(map);
         record(QStringLiteral("create:bigdata:") + name);
-        return unknownModules.contains(name) ? nullptr : new FakeData(name);
+        return name == unknownModule ? nullptr : new FakeData(name);
     }
     Module_ProtocolBase *createBigFrame(const QVariantMap &map) override
     {
-        const QString name = map.value(QStringLiteral("moduleName")).toString();
+        const QString name = nameOf(map);
         record(QStringLiteral("create:bigframe:") + name);
-        if (unknownModules.contains(name))
+        if (name == unknownModule)
             return nullptr;
         auto *vpu = new Module_VPU_Protocol;
         vpu->m_data = name.toUtf8();
@@ -125,23 +105,22 @@ public:
                    .arg(d.on ? QStringLiteral("on") : QStringLiteral("off")));
     }
 
-    // ---- parsers: the map carries the payload as "moduleName"
+    // The parsed map carries the payload as "moduleName".
     void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data, QVariantMap *map) override
     {
-        parse(QStringLiteral("sendcard"), frame->m_guid, QString::fromUtf8(frame->cmdData), data, map);
+        parse(QStringLiteral("sendcard"), frame, data, map);
     }
     void parseVpuData(Module_VPU_Protocol *frame, Module_Base **data, QVariantMap *map) override
     {
-        const Device device = deviceRecord(frame->m_guid);
+        const Device device = this->device(frame->m_guid);
         record(QStringLiteral("device-bytes-at-parse:%1:%2").arg(device.vpuByte1).arg(device.vpuByte2));
-        parse(QStringLiteral("vpu"), frame->m_guid, QString::fromUtf8(frame->m_data), data, map);
+        parse(QStringLiteral("vpu"), frame, data, map);
     }
     void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data, QVariantMap *map) override
     {
-        parse(QStringLiteral("processor"), frame->m_guid, QString::fromUtf8(frame->m_data), data, map);
+        parse(QStringLiteral("processor"), frame, data, map);
     }
 
-    // ---- link manager
     void pushCmdToClient(const QString &guid, Module_ProtocolBase *frame, bool flag) override
     {
         QString name;
@@ -160,8 +139,11 @@ public:
         m_events.push_back(QStringLiteral("push:%1:%2%3").arg(guid, name, bytes));
     }
 
-    // ---- data center
-    Device device(const QString &guid) override { return deviceRecord(guid); }
+    Device device(const QString &guid) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_devices.value(guid);
+    }
     void setDeviceVpuBytes(const QString &guid, quint8 byte1, quint8 byte2) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -178,33 +160,35 @@ public:
         return m_netIds.value(guid);
     }
 
-    // ---- facade
     void emitModuleData(const QVariantMap &moduleData) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_emitted.push_back(moduleData);
-        m_events.push_back(QStringLiteral("emit:") + moduleData.value(QStringLiteral("moduleName")).toString());
     }
 
-    void resetInit() override { record(QStringLiteral("resetInit")); }
-    void saveUsbFlashFile(const QVariantMap &) override { record(QStringLiteral("saveUsbFlashFile")); }
-    void setPlanSendPack(int pack) override { record(QStringLiteral("setPlanSendPack:%1").arg(pack)); }
-    void setReveUpdateStop(bool stop) override { record(QStringLiteral("setReveUpdateStop:%1").arg(stop)); }
-    QVariantMap getactivePack() override { return {{QStringLiteral("active"), 1}}; }
+    void resetInit() override {}
+    void saveUsbFlashFile(const QVariantMap &) override {}
+    void setPlanSendPack(int) override {}
+    void setReveUpdateStop(bool) override {}
+    QVariantMap getactivePack() override { return {}; }
 
 private:
-    // A data object and a frame whose payload names the module; the map's
-    // "grouping" becomes the frame flag.
+    static QString nameOf(const QVariantMap &map) { return map.value(QStringLiteral("moduleName")).toString(); }
+    static QByteArray &payload(Module_SendCard_Protocol *frame) { return frame->cmdData; }
     template<typename Frame>
-    void create(const QString &kind, Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map)
+    static QByteArray &payload(Frame *frame) { return frame->m_data; }
+
+    // The frame's payload names the module; the map's "grouping" becomes its flag.
+    template<typename Frame>
+    void create(const QString &label, Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map)
     {
-        const QString name = map.value(QStringLiteral("moduleName")).toString();
-        record(QStringLiteral("create:%1:%2").arg(kind, name));
-        if (unknownModules.contains(name))
+        const QString name = nameOf(map);
+        record(QStringLiteral("create:%1:%2").arg(label, name));
+        if (name == unknownModule)
             return;
         *data = new FakeData(name);
         auto *built = new Frame;
-        built->m_data = name.toUtf8();
+        payload(built) = name.toUtf8();
         built->m_flag = map.value(QStringLiteral("grouping")).toBool();
         *frame = built;
     }
@@ -213,14 +197,16 @@ private:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_events.push_back(event);
     }
-    void parse(const QString &kind, const QString &guid, const QString &name, Module_Base **data, QVariantMap *map)
+    template<typename Frame>
+    void parse(const QString &kind, Frame *frame, Module_Base **data, QVariantMap *map)
     {
-        record(QStringLiteral("parse:%1:%2:%3").arg(kind, guid, name));
-        if (unknownModules.contains(name))
+        const QString name = QString::fromUtf8(payload(frame));
+        record(QStringLiteral("parse:%1:%2:%3").arg(kind, frame->m_guid, name));
+        if (name == unknownModule)
             return;
         *data = new FakeData(name);
         map->insert(QStringLiteral("moduleName"), name);
-        map->insert(QStringLiteral("guid"), guid);
+        map->insert(QStringLiteral("guid"), frame->m_guid);
     }
 
     mutable std::mutex m_mutex;

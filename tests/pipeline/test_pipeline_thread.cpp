@@ -53,6 +53,19 @@ private:
         emit link.sig_reciveCmd(guid, frame);
         delete frame; // as the link manager does, right after the emission
     }
+    void deliverProcessor(const QByteArray &module, const QString &guid = QStringLiteral("dev1"))
+    {
+        auto *frame = new Module_Processor_Protocol;
+        frame->m_data = module;
+        deliver(frame, guid);
+    }
+    std::thread openGateSoon()
+    {
+        return std::thread([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            backend->setPushGateOpen(true);
+        });
+    }
 
 private slots:
     void init()
@@ -82,83 +95,20 @@ private slots:
         QVERIFY(!backend->events().contains("create:vpu:Module_Second"));
         QCOMPARE(pipeline->pendingCommandCount(), 1);
         backend->setPushGateOpen(true);
-        QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 2);
-        QCOMPARE(backend->eventsStartingWith("push:"),
-                 QStringList({"push:dev1:Module_First:0:0", "push:dev1:Module_Second:0:0"}));
+        QTRY_COMPARE(backend->eventsStartingWith("push:"),
+                     QStringList({"push:dev1:Module_First:0:0", "push:dev1:Module_Second:0:0"}));
     }
 
-    void storeOnlyCommands()
+    void onlyValidCommandsForKnownDevicesAreStoredAndSent()
     {
         pipeline->appendModuleData({{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"},
                                     {"isSave", true}});
         pipeline->appendModuleData({{"moduleName", "Module_Quiet"}, {"guid", "dev1"},
                                     {"sendDataToDevice", "no"}, {"isSave", true}});
-        pipeline->appendModuleData(vpu("Module_Marker"));
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
-        QCOMPARE(backend->eventsStartingWith("save:"),
-                 QStringList({"save:dev1:3:Module_Scene", "save:dev1::Module_Quiet"}));
-        QCOMPARE(backend->eventsStartingWith("push"),
-                 QStringList({"pushing:dev1:Module_Marker", "push:dev1:Module_Marker:0:0"}));
-    }
-
-    void unknownDeviceIsNeitherStoredNorSent()
-    {
         pipeline->appendModuleData({{"moduleName", "Module_Lost"}, {"guid", "nobody"}, {"isSave", true}});
         pipeline->appendModuleData({{"moduleName", "Module_LostToo"}, {"guid", "nobody"}, {"processorFlag", 1},
                                     {"isSave", true}});
         pipeline->appendModuleData({{"moduleName", "Module_LostBig"}, {"guid", "nobody"}, {"isBig", true}});
-        pipeline->appendModuleData(vpu("Module_Marker"));
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
-        QVERIFY(backend->eventsStartingWith("save:").isEmpty());
-        QCOMPARE(backend->eventsStartingWith("push:").size(), 1);
-    }
-
-    void processorBranch()
-    {
-        pipeline->appendModuleData({{"moduleName", "Module_Proc"}, {"guid", "dev1"}, {"processorFlag", 1},
-                                    {"isBig", true}, {"isSave", true}, {"grouping", true}});
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Proc:flag"));
-        QVERIFY(backend->events().contains("create:processor:Module_Proc"));
-        QVERIFY(backend->eventsStartingWith("create:big").isEmpty());
-        QVERIFY(backend->events().contains("save:dev1::Module_Proc"));
-    }
-
-    void vpuBytesGoIntoFramesOfKindOneDevices()
-    {
-        pipeline->appendModuleData(vpu("Module_A", "proc"));
-        pipeline->appendModuleData(vpu("Module_B", "dev1"));
-        QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 2);
-        QCOMPARE(backend->eventsStartingWith("push:"),
-                 QStringList({"push:proc:Module_A:120:56", "push:dev1:Module_B:0:0"}));
-    }
-
-    void bigPackageType()
-    {
-        BigPackageRelay relay;
-        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, &relay,
-                &BigPackageRelay::slot_dealBigData);
-        QSignalSpy spy(&relay, &BigPackageRelay::relayed);
-        auto big = [](const QString &scene, const QString &guid = QStringLiteral("dev1")) {
-            return QVariantMap{{"moduleName", "Module_Table"}, {"guid", guid}, {"isBig", true},
-                               {"isSave", true}, {"bigType", 2}, {"sceneId", scene}};
-        };
-        pipeline->appendModuleData(big("4"));      // stored under a scene: no signal
-        pipeline->appendModuleData(big(QString(), "nobody")); // not stored: no signal
-        pipeline->appendModuleData(big(QString()));
-        QTRY_COMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toInt(), 2);
-        QCOMPARE(backend->eventsStartingWith("save:"),
-                 QStringList({"save:dev1:4:Module_Table", "save:dev1::Module_Table"}));
-
-        // Without isSave the large-package frame goes straight to the link.
-        pipeline->appendModuleData({{"moduleName", "Module_Chunk"}, {"guid", "dev1"}, {"isBig", true},
-                                    {"bigType", 2}});
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Chunk:0:0"));
-        QCOMPARE(spy.count(), 1);
-    }
-
-    void badInputNeverStopsTheSendThread()
-    {
         pipeline->appendModuleData({});
         pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"isSave", true}});
         pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"sendCardFlag", 1}});
@@ -172,10 +122,52 @@ private slots:
                                     {"pointIndex", QVariantMap{}}});
         pipeline->appendModuleData(vpu("Module_Marker"));
         QTRY_VERIFY(backend->events().contains("push:dev1:Module_Marker:0:0"));
-        QCOMPARE(backend->eventsStartingWith("push:").size(), 1);
-        QVERIFY(backend->eventsStartingWith("save:").isEmpty());
+        QCOMPARE(backend->eventsStartingWith("save:"),
+                 QStringList({"save:dev1:3:Module_Scene", "save:dev1::Module_Quiet"}));
+        QCOMPARE(backend->eventsStartingWith("push"),
+                 QStringList({"pushing:dev1:Module_Marker", "push:dev1:Module_Marker:0:0"}));
         // The wrongly typed map went down the VPU branch with default keys.
         QVERIFY(backend->events().contains("create:vpu:12"));
+    }
+
+    void processorBranchAndVpuBytes()
+    {
+        pipeline->appendModuleData({{"moduleName", "Module_Proc"}, {"guid", "dev1"}, {"processorFlag", 1},
+                                    {"isBig", true}, {"isSave", true}, {"grouping", true}});
+        pipeline->appendModuleData(vpu("Module_A", "proc"));
+        pipeline->appendModuleData(vpu("Module_B", "dev1"));
+        // Only devices of kind one put their VPU bytes into frames.
+        QTRY_COMPARE(backend->eventsStartingWith("push:"),
+                     QStringList({"push:dev1:Module_Proc:flag", "push:proc:Module_A:120:56",
+                                  "push:dev1:Module_B:0:0"}));
+        QVERIFY(backend->events().contains("create:processor:Module_Proc"));
+        QVERIFY(backend->eventsStartingWith("create:big").isEmpty());
+        QVERIFY(backend->events().contains("save:dev1::Module_Proc"));
+    }
+
+    void bigPackageType()
+    {
+        BigPackageRelay relay;
+        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, &relay,
+                &BigPackageRelay::slot_dealBigData);
+        QSignalSpy spy(&relay, &BigPackageRelay::relayed);
+        auto big = [](const QString &scene, const QString &guid = QStringLiteral("dev1")) {
+            return QVariantMap{{"moduleName", "Module_Table"}, {"guid", guid}, {"isBig", true},
+                               {"isSave", true}, {"bigType", 2}, {"sceneId", scene}};
+        };
+        pipeline->appendModuleData(big("4"));                 // stored under a scene: no signal
+        pipeline->appendModuleData(big(QString(), "nobody")); // not stored: no signal
+        pipeline->appendModuleData(big(QString()));
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 2);
+        QCOMPARE(backend->eventsStartingWith("save:"),
+                 QStringList({"save:dev1:4:Module_Table", "save:dev1::Module_Table"}));
+
+        // Without isSave the large-package frame goes straight to the link.
+        pipeline->appendModuleData({{"moduleName", "Module_Chunk"}, {"guid", "dev1"}, {"isBig", true},
+                                    {"bigType", 2}});
+        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Chunk:0:0"));
+        QCOMPARE(spy.count(), 1);
     }
 
     void walkingPointBlinksUntilAnotherModule()
@@ -195,27 +187,15 @@ private slots:
         QCOMPARE(backend->eventsStartingWith("walk:").size(), draws);
     }
 
-    void closeThreadThenAppendSends()
-    {
-        pipeline->appendModuleData(vpu("Module_One"));
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_One:0:0"));
-        pipeline->closeThread();
-        pipeline->closeThread(); // twice is harmless
-        pipeline->appendModuleData(vpu("Module_Two"));
-        QTRY_VERIFY(backend->events().contains("push:dev1:Module_Two:0:0"));
-    }
-
     void closeThreadKeepsQueuedCommands()
     {
         backend->setPushGateOpen(false);
         pipeline->appendModuleData(vpu("Module_One"));
         pipeline->appendModuleData(vpu("Module_Two"));
         QTRY_VERIFY(backend->events().contains("pushing:dev1:Module_One"));
-        std::thread opener([this] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            backend->setPushGateOpen(true);
-        });
+        std::thread opener = openGateSoon();
         pipeline->closeThread(); // waits for the command in flight
+        pipeline->closeThread(); // twice is harmless
         opener.join();
         QVERIFY(backend->events().contains("push:dev1:Module_One:0:0"));
         QCOMPARE(pipeline->pendingCommandCount(), 1);
@@ -247,14 +227,9 @@ private slots:
         backend->setPushGateOpen(false);
         for (int i = 0; i < 5; ++i)
             pipeline->appendModuleData(vpu(QStringLiteral("Module_%1").arg(i)));
-        auto *frame = new Module_SendCard_Protocol;
-        frame->cmdData = "Module_Reply";
-        deliver(frame);
+        deliverProcessor("Module_Reply");
         QTRY_VERIFY(backend->events().contains("pushing:dev1:Module_0"));
-        std::thread opener([this] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            backend->setPushGateOpen(true);
-        });
+        std::thread opener = openGateSoon();
         pipeline.reset();
         opener.join();
         const QStringList after = backend->events();
@@ -263,37 +238,22 @@ private slots:
         QCOMPARE(backend->events(), after); // nothing runs after destruction
     }
 
-    void receivedFramesAreParsedStoredAndEmitted()
+    void receivedFramesAreStoredButOnlyTheDeviceInUseReported()
     {
+        backend->addDevice("other", 2);
         auto *card = new Module_SendCard_Protocol;
         card->cmdData = "Module_SendCardFlashInfo";
         deliver(card);
-        auto *processor = new Module_Processor_Protocol;
-        processor->m_data = "Module_ProcessorCommand";
-        deliver(processor);
+        deliverProcessor("Module_FromOther", "other"); // not the current device
+        deliverProcessor("Module_Unknown");            // the parser makes nothing of it
+        deliverProcessor("Module_ProcessorCommand");
         QTRY_COMPARE(backend->emitted().size(), 2);
-        QCOMPARE(backend->emitted().at(0).toMap().value("moduleName").toString(),
-                 QStringLiteral("Module_SendCardFlashInfo"));
-        QCOMPARE(backend->emitted().at(0).toMap().value("guid").toString(), QStringLiteral("dev1"));
+        QCOMPARE(backend->emitted().at(0).value("moduleName").toString(), QStringLiteral("Module_SendCardFlashInfo"));
+        QCOMPARE(backend->emitted().at(0).value("guid").toString(), QStringLiteral("dev1"));
+        QCOMPARE(backend->emitted().at(1).value("moduleName").toString(), QStringLiteral("Module_ProcessorCommand"));
         QCOMPARE(backend->eventsStartingWith("save:"),
-                 QStringList({"save:dev1:dev1:Module_SendCardFlashInfo", "save:dev1::Module_ProcessorCommand"}));
-    }
-
-    void onlyTheDeviceInUseIsReported()
-    {
-        backend->addDevice("other", 2);
-        auto *processor = new Module_Processor_Protocol;
-        processor->m_data = "Module_FromOther";
-        deliver(processor, "other"); // not the current device
-        auto *unknown = new Module_Processor_Protocol;
-        unknown->m_data = "Module_Unknown"; // the parser makes nothing of it
-        deliver(unknown);
-        auto *marker = new Module_Processor_Protocol;
-        marker->m_data = "Module_Marker";
-        deliver(marker);
-        QTRY_COMPARE(backend->emitted().size(), 1);
-        QCOMPARE(backend->emitted().at(0).toMap().value("moduleName").toString(), QStringLiteral("Module_Marker"));
-        QVERIFY(backend->events().contains("save:other::Module_FromOther")); // stored all the same
+                 QStringList({"save:dev1:dev1:Module_SendCardFlashInfo", "save:other::Module_FromOther",
+                              "save:dev1::Module_ProcessorCommand"}));
         QVERIFY(backend->events().contains("parse:processor:dev1:Module_Unknown"));
     }
 
@@ -307,7 +267,7 @@ private slots:
         deliver(frame, "proc");
         QTRY_COMPARE(backend->emitted().size(), 1);
         QVERIFY(backend->events().contains("device-bytes-at-parse:7:9"));
-        QCOMPARE(backend->deviceRecord("proc").vpuByte1, quint8(7));
+        QCOMPARE(backend->device("proc").vpuByte1, quint8(7));
 
         // A device of another kind keeps its bytes.
         auto *other = new Module_VPU_Protocol;
@@ -315,7 +275,7 @@ private slots:
         other->m_data = "Module_X";
         deliver(other, "dev1");
         QTRY_VERIFY(backend->events().contains("parse:vpu:dev1:Module_X"));
-        QCOMPARE(backend->deviceRecord("dev1").vpuByte1, quint8(120));
+        QCOMPARE(backend->device("dev1").vpuByte1, quint8(120));
     }
 
     void framesOfUnknownTypeAreDropped()
@@ -328,17 +288,6 @@ private slots:
         QCOMPARE(pipeline->pendingFrameCount(), 0);
         QTest::qWait(30);
         QVERIFY(backend->eventsStartingWith("parse:").isEmpty());
-    }
-
-    void forwarders()
-    {
-        pipeline->resetInit();
-        pipeline->setPlanSendPack(3);
-        pipeline->setReveUpdateStop(true);
-        pipeline->saveUsbFlashFile({});
-        QCOMPARE(pipeline->getactivePack().value("active").toInt(), 1);
-        QCOMPARE(backend->events(), QStringList({"resetInit", "setPlanSendPack:3", "setReveUpdateStop:1",
-                                                 "saveUsbFlashFile"}));
     }
 };
 

@@ -6,7 +6,6 @@
 #include "bll_businesslogic_modulethread.h"
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
-#include "module_sendcard_protocol.h"
 #include "virtualwall.h"
 
 #include <QSignalSpy>
@@ -87,31 +86,6 @@ private slots:
         QCOMPARE(wall.readMemory(address, bytes.size()), bytes);
         QCOMPARE(wall.counters().rejectedTotal(), quint64(0));
         QCOMPARE(wall.counters().malformed, quint64(0));
-    }
-
-    void silentAddressTimesOut()
-    {
-        BLL_BusinessLogic_ModuleThread pipeline;
-        auto *link = BLL_CommunicationMain_Desktop::getInstance();
-        QVERIFY(connect(link, SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), &pipeline,
-                        SLOT(slot_reciveCmd(QString, Module_ProtocolBase *))));
-        QList<quint32> timedOut;
-        connect(link, &BLL_CommunicationMain_Desktop::sig_timeoutCmd, this,
-                [&](QString, Module_ProtocolBase *cmd) {
-                    if (auto *card = dynamic_cast<Module_SendCard_Protocol *>(cmd))
-                        timedOut.append(card->registerAddress());
-                });
-        QSignalSpy spy(&relay, &ModuleDataRelay::moduleData);
-        const quint32 silent = 0x00300000;
-        wall.setSilentAddresses({silent});
-
-        QVariantMap read = command("Module_ReadSendCardRegister", silent);
-        read.insert("readLength", 4);
-        pipeline.appendModuleData(read);
-        QTRY_COMPARE_WITH_TIMEOUT(timedOut.size(), 1, 5000);
-        QCOMPARE(timedOut.first(), silent);
-        QCOMPARE(spy.count(), 0);
-        wall.clearFaults();
     }
 };
 
