@@ -251,10 +251,10 @@ void TestFileFormatFiles::processorGamutAndCameraFiles()
     QCOMPARE(processor.openGamutCfgFile(path("cfg.xml")).value("mode").toInt(), 2);
 
     BLL_DataCenter_ETHCameraIPFile camera;
-    const QVariantMap result = camera.saveCameraIpData(path("cam.json"), {{"ip", "192.168.0.9"}});
+    const QVariantMap result = camera.saveCameraIpData(path("cam.json"), {{"ip", "127.0.0.9"}});
     QVERIFY(result.value("result").toBool());
     const QVariantMap back = camera.openCameraIpData(path("cam.json"), {{"port", 554}});
-    QCOMPARE(back.value("ip").toString(), QString("192.168.0.9"));
+    QCOMPARE(back.value("ip").toString(), QString("127.0.0.9"));
     QCOMPARE(back.value("port").toInt(), 554);
     QVERIFY(!camera.saveCameraIpData(path("none.json"), {}).value("result").toBool());
     QVERIFY(camera.openCameraIpData(path("proc.xml"), {{"port", 554}}).isEmpty());
