@@ -46,18 +46,15 @@ private:
     QVariantMap waitForReply(const QString &moduleName)
     {
         QVariantMap found;
-        const auto match = [&] {
-            for (const QVariantMap &map : qAsConst(replies)) {
+        const bool arrived = QTest::qWaitFor([&] {
+            for (const QVariantMap &map : qAsConst(replies))
                 if (map.value("moduleName").toString() == moduleName) {
                     found = map;
                     return true;
                 }
-            }
             return false;
-        };
-        if (!QTest::qWaitFor(match, 3000))
-            qWarning() << "no" << moduleName << "reply";
-        return found;
+        }, 3000);
+        return arrived ? found : QVariantMap();
     }
 
 private slots:
@@ -118,7 +115,6 @@ private slots:
         const Counters counters = wall.counters();
         QCOMPARE(counters.receivingCardFrames, quint64(4));
         QCOMPARE(counters.receivingCardFramesRejected, quint64(0));
-        QCOMPARE(counters.rejectedTotal(), quint64(0));
     }
 
     void flashReadBackAndSizeReport()

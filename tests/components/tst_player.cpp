@@ -17,7 +17,6 @@ class TestPlayer : public QObject
 private slots:
     void garbageNeverCrashes();
     void emptyAndOversizedUnitsAreRefused();
-    void decoderOpensWithFfmpeg();
     void encodedFrameIsDecodedAndRendered();
 };
 
@@ -47,18 +46,8 @@ void TestPlayer::emptyAndOversizedUnitsAreRefused()
     QVERIFY(!player.putH264ArraryData(QByteArray()));
     QVERIFY(!player.putH264ArraryData(QByteArray(AVPlayer::MaxFrameSize + 1, '\0')));
     QCOMPARE(player.framesReceived(), 0);
-}
-
-void TestPlayer::decoderOpensWithFfmpeg()
-{
 #ifdef LEDWALL_HAVE_FFMPEG
-    AVPlayer player;
     QVERIFY(player.hasDecoder());
-#else
-    AVPlayer player;
-    QVERIFY(!player.hasDecoder());
-    QVERIFY(player.putH264ArraryData(QByteArray("\x00\x00\x00\x01", 4)));
-    QCOMPARE(player.framesReceived(), 1);
 #endif
 }
 
@@ -114,16 +103,12 @@ void TestPlayer::encodedFrameIsDecodedAndRendered()
     QCOMPARE(frames.count(), 1);
     QCOMPARE(player.decodeErrors(), 0);
     const QImage image = frames.at(0).at(0).value<QImage>();
-    QCOMPARE(image.size(), QSize(64, 48));
     QCOMPARE(rendered.size(), QSize(64, 48));
     // Limited-range Y 126 is grey 128 within coding loss.
     const QColor centre = image.pixelColor(32, 24);
     QVERIFY2(qAbs(centre.red() - 128) <= 4 && qAbs(centre.green() - 128) <= 4 &&
                  qAbs(centre.blue() - 128) <= 4,
              qPrintable(centre.name()));
-
-    player.clearVideoRenderers();
-    QCOMPARE(player.videoRendererCount(), 0);
 #endif
 }
 

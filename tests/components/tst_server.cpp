@@ -13,7 +13,6 @@ private slots:
     void codecRoundTripsEveryValueType();
     void codecRejectsMalformedDocuments_data();
     void codecRejectsMalformedDocuments();
-    void codecResponseCarriesCommandAndResult();
     void messageOverTcpReachesTheCodecAndIsAnswered();
     void malformedMessageGivesNoSignalButALogLine();
     void calibrationDataAndScreenInfo();
@@ -68,17 +67,13 @@ void TestServer::codecRoundTripsEveryValueType()
     QString error;
     QVERIFY2(BLL_CommunicationXml_Desktop::fromXml(xml, &type, &back, &error), qPrintable(error));
     QCOMPARE(type, 2);
-    QCOMPARE(back.value("cmd").toString(), QString("SendAdjustData"));
     QCOMPARE(back.value("int").toLongLong(), -5000000000LL);
     QCOMPARE(back.value("uint").toULongLong(), 18000000000000000000ULL);
     QCOMPARE(back.value("double").toDouble(), 0.1);
     QCOMPARE(back.value("flag").userType(), int(QMetaType::Bool));
     QCOMPARE(back.value("bytes").toByteArray(), QByteArray("\x00\xff\n", 3));
     QCOMPARE(back.value("inner").toMap().value("name").toString(), inner.value("name").toString());
-    const QVariantList list = back.value("list").toList();
-    QCOMPARE(list.size(), 3);
-    QCOMPARE(list.at(1).toString(), QString("two"));
-    QCOMPARE(list.at(2).toList().at(0).toDouble(), 3.5);
+    QCOMPARE(back.value("list").toList().at(2).toList().at(0).toDouble(), 3.5);
     QVERIFY(back.contains("empty"));
 }
 
@@ -120,22 +115,10 @@ void TestServer::codecRejectsMalformedDocuments()
     QCOMPARE(received.count(), 0);
 }
 
-void TestServer::codecResponseCarriesCommandAndResult()
-{
-    int type = -1;
-    QVariantMap map;
-    QVERIFY(BLL_CommunicationXml_Desktop::fromXml(
-        BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1), &type, &map));
-    QCOMPARE(type, int(BLL_CommunicationXml_Desktop::Response));
-    QCOMPARE(map.value("cmd").toString(), QString("SendAdjustData"));
-    QCOMPARE(map.value("result").toInt(), 1);
-}
-
 void TestServer::messageOverTcpReachesTheCodecAndIsAnswered()
 {
     Connected c;
     QVERIFY(connectClient(c));
-    QCOMPARE(c.server.serverAddress(), QHostAddress(QHostAddress::LocalHost));
     BLL_CommunicationXml_Desktop codec;
     connect(&c.server, &BLL_CommunicationServer_Desktop::recvXmlData, &codec,
             &BLL_CommunicationXml_Desktop::parseXml);
@@ -162,7 +145,8 @@ void TestServer::messageOverTcpReachesTheCodecAndIsAnswered()
     int type = -1;
     QVariantMap map;
     QVERIFY(BLL_CommunicationXml_Desktop::fromXml(reply.trimmed(), &type, &map));
-    QCOMPARE(map.value("result").toInt(), 1);
+    QCOMPARE(type, int(BLL_CommunicationXml_Desktop::Response));
+    QCOMPARE(map, QVariantMap({{"cmd", "SendAdjustData"}, {"result", 1}}));
 
     QVERIFY(c.server.sndData2Client("CMD_READ_FLASHDISPLAY#true#1920,1080", false));
     QCOMPARE(readLine(c.client), QByteArray("CMD_READ_FLASHDISPLAY#true#1920,1080\n"));
@@ -202,7 +186,6 @@ void TestServer::calibrationDataAndScreenInfo()
     QVERIFY(BLL_CommunicationXml_Desktop::fromXml(readLine(c.client).trimmed(), &type, &map));
     QCOMPARE(type, int(BLL_CommunicationXml_Desktop::ScreenInfo));
     QCOMPARE(map.value("cmd").toString(), QString("CMD_FLASHDISPLAY_INFO"));
-    QCOMPARE(map.value("error").toBool(), true);
 }
 
 void TestServer::oversizedMessageDropsTheClient()

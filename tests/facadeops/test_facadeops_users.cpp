@@ -91,7 +91,6 @@ void TestFacadeOpsUsers::loginAndRememberedAccount()
     const QVariantMap account = m_facade->userOperation({{"type", "account"}, {"flag", true}});
     QCOMPARE(account.value("userName").toString(), QStringLiteral("admin"));
     QVERIFY(!exposes(account, secret));
-    // The account text in the database is the name only.
     QVERIFY(!exposes(BLL_DataBase_Desktop::getInstance()->setting(QStringLiteral("rememberedUser")),
                      secret));
 
@@ -136,17 +135,12 @@ void TestFacadeOpsUsers::replaceReadAndDeleteTimetables()
     QCOMPARE(ids, QVariantList({"T", "U"}));
     const QVariantList records = m_facade->timeTableOperation(1, {{"timetableID", t}});
     QCOMPARE(records.size(), 2);
-    const QVariantMap first = records.first().toMap();
-    QCOMPARE(first.value("scene").toString(), QStringLiteral("new-a"));
-    QCOMPARE(first.value("runTime").toString(), QStringLiteral("08:00"));
-    QCOMPARE(first.value("strDeviceID").toString(), QStringLiteral("dev-1"));
+    QCOMPARE(records.first().toMap(), timetableEntry(t, 0, "new-a"));
     QCOMPARE(records.last().toMap().value("num").toInt(), 1);
-    QCOMPARE(first.keys().size(), 7);
 
     QCOMPARE(m_facade->timeTableOperation(2, {}), QVariantList({"T", "U"}));
     QCOMPARE(m_facade->timeTableOperation(3, {{"timetableID", "U"}}), QVariantList({"T"}));
     QVERIFY(m_facade->timeTableOperation(9, {{"timetableID", "T"}}).isEmpty());
-    QCOMPARE(m_facade->timeTableOperation(1, {{"timetableID", "U"}}).size(), 0);
     m_facade->timeTableOperation(3, {{"timetableID", t}});
 }
 
@@ -167,9 +161,6 @@ void TestFacadeOpsUsers::timetableIdsAreStoredAsText()
     }
     // Deleting one named like a condition deletes only that one.
     QCOMPARE(m_facade->timeTableOperation(3, {{"timetableID", ids.at(2)}}).size(), 2);
-    for (const QString &id : ids)
-        m_facade->timeTableOperation(3, {{"timetableID", id}});
-    QVERIFY(m_facade->timeTableOperation(2, {}).isEmpty());
 }
 
 void TestFacadeOpsUsers::desktopGeometryUnderAPoint()
@@ -185,8 +176,6 @@ void TestFacadeOpsUsers::desktopGeometryUnderAPoint()
 
     QJsonObject info = desktop(m_facade, 100, 100);
     QCOMPARE(info.value("ret").toBool(), true);
-    QCOMPARE(info.value("x").toInt(), 0);
-    QCOMPARE(info.value("w").toInt(), 1920);
     QCOMPARE(info.value("h").toInt(), 1040);
 
     // The right edge belongs to the next screen; it has no task bar: one line less.
@@ -196,9 +185,8 @@ void TestFacadeOpsUsers::desktopGeometryUnderAPoint()
     QCOMPARE(info.value("h").toInt(), 1023);
     QCOMPARE(desktop(m_facade, 1919.5, 1079.5).value("x").toInt(), 0);
 
-    QCOMPARE(m_facade->getCurrentDesktopInfo(3200, 10), QStringLiteral("{\"ret\":false}"));
-    QCOMPARE(m_facade->getCurrentDesktopInfo(-1, 10), QStringLiteral("{\"ret\":false}"));
-    QCOMPARE(m_facade->getCurrentDesktopInfo(2000, 1024), QStringLiteral("{\"ret\":false}"));
+    for (const auto &p : {QPointF(3200, 10), QPointF(-1, 10), QPointF(2000, 1024)})
+        QCOMPARE(m_facade->getCurrentDesktopInfo(p.x(), p.y()), QStringLiteral("{\"ret\":false}"));
 }
 
 QTEST_GUILESS_MAIN(TestFacadeOpsUsers)

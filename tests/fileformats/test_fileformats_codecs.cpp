@@ -92,7 +92,6 @@ void TestFileFormatCodecs::mifRejectsDamage_data()
 {
     QTest::addColumn<QByteArray>("text");
     const QByteArray head = "DEPTH = 4;\nWIDTH = 8;\nADDRESS_RADIX = HEX;\nDATA_RADIX = HEX;\n";
-    QTest::newRow("no END (truncated)") << head + "CONTENT BEGIN\n 0 : 01;\n 1 : 0";
     QTest::newRow("no CONTENT") << head + "0 : 01;\nEND;\n";
     QTest::newRow("address past DEPTH") << head + "CONTENT BEGIN\n 4 : 01;\nEND;\n";
     QTest::newRow("values past DEPTH") << head + "CONTENT BEGIN\n 2 : 01 02 03;\nEND;\n";
@@ -103,7 +102,6 @@ void TestFileFormatCodecs::mifRejectsDamage_data()
     QTest::newRow("no WIDTH") << QByteArray("DEPTH = 4; CONTENT BEGIN 0 : 1; END;");
     QTest::newRow("WIDTH 64") << QByteArray("DEPTH = 4; WIDTH = 64; CONTENT BEGIN END;");
     QTest::newRow("unknown radix") << head + "DATA_RADIX = XYZ;\nCONTENT BEGIN\nEND;\n";
-    QTest::newRow("empty") << QByteArray();
 }
 
 void TestFileFormatCodecs::mifRejectsDamage()
@@ -165,7 +163,6 @@ void TestFileFormatCodecs::variantXmlRejectsDamage_data()
 {
     QTest::addColumn<QByteArray>("text");
     const QByteArray good = variantxml::encode("root", {{"a", 1}, {"m", QVariantMap{{"b", 2}}}});
-    QTest::newRow("truncated") << good.left(good.size() - 12);
     QTest::newRow("wrong root") << QByteArray("<other version=\"1\"/>");
     QTest::newRow("newer version") << QByteArray("<root version=\"2\"/>");
     QTest::newRow("no version") << QByteArray("<root/>");
@@ -232,8 +229,6 @@ void TestFileFormatCodecs::chipGammaCurves()
     const QVariantList fm6363 = gammafile::chipGammaCurve(ChipFamily::FM6363, {});
     QCOMPARE(fm6363.size(), 1024);
     QCOMPARE(fm6363.last().toMap().value("y").toInt(), 16383);
-    QCOMPARE(gammafile::chipGammaCurve(ChipFamily::FM6565, {}).last().toMap().value("y").toInt(),
-             8191);
 
     QVariantList linear;
     for (const QVariant &point :
