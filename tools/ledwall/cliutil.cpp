@@ -115,4 +115,24 @@ bool optionNumber(const QCommandLineParser &parser, const QString &option, qint6
     return true;
 }
 
+bool requireOptions(const QCommandLineParser &parser, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        if (!parser.isSet(QLatin1String(name))) {
+            printError(QStringLiteral("--%1 is required").arg(QLatin1String(name)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool noPositionalArguments(const QCommandLineParser &parser)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    printError(QStringLiteral("unexpected argument '%1'")
+                   .arg(parser.positionalArguments().constFirst()));
+    return false;
+}
+
 } // namespace cli

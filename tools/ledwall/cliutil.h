@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
+
 namespace cli {
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
@@ -27,6 +29,12 @@ void printError(const QString &message);
 // on stderr).
 int parseArguments(QCommandLineParser &parser, const QStringList &args,
                    const QString &description);
+// True when every option in `names` was given; otherwise prints "--<name> is
+// required" for the first missing one and returns false.
+bool requireOptions(const QCommandLineParser &parser, std::initializer_list<const char *> names);
+// True when there are no positional arguments; otherwise prints the first one as
+// unexpected and returns false.
+bool noPositionalArguments(const QCommandLineParser &parser);
 // The value of an option as a number in [minimum, maximum]; prints an error and
 // returns false when it is not one.
 bool optionNumber(const QCommandLineParser &parser, const QString &option, qint64 minimum,

@@ -70,11 +70,8 @@ int runDemoCommand(const QStringList &args)
                        "\"demo: OK\" or \"demo: FAILED <step>\"."));
     if (parsed >= 0)
         return parsed;
-    if (!parser.positionalArguments().isEmpty()) {
-        cli::printError(QStringLiteral("unexpected argument '%1'")
-                            .arg(parser.positionalArguments().constFirst()));
+    if (!cli::noPositionalArguments(parser))
         return cli::ExitUsage;
-    }
     if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     return demo::runDemo();

@@ -31,17 +31,10 @@ int runEdidCommand(const QStringList &args)
                        "from the library's timing table as JSON."));
     if (parsed >= 0)
         return parsed;
-    for (const char *option : {"width", "height", "refresh"}) {
-        if (!parser.isSet(QLatin1String(option))) {
-            cli::printError(QStringLiteral("--%1 is required").arg(QLatin1String(option)));
-            return cli::ExitUsage;
-        }
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        cli::printError(QStringLiteral("unexpected argument '%1'")
-                            .arg(parser.positionalArguments().constFirst()));
+    if (!cli::requireOptions(parser, {"width", "height", "refresh"}))
         return cli::ExitUsage;
-    }
+    if (!cli::noPositionalArguments(parser))
+        return cli::ExitUsage;
     qint64 width = 0, height = 0, refresh = 0;
     if (!cli::optionNumber(parser, QStringLiteral("width"), 1, 65535, &width) ||
         !cli::optionNumber(parser, QStringLiteral("height"), 1, 65535, &height) ||

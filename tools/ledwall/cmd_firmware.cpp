@@ -140,12 +140,8 @@ int runPackage(const QStringList &args)
         &out);
     if (parsed >= 0)
         return parsed;
-    for (const char *option : {"image", "card-type", "drive-type", "version"}) {
-        if (!parser.isSet(QLatin1String(option))) {
-            cli::printError(QStringLiteral("--%1 is required").arg(QLatin1String(option)));
-            return cli::ExitUsage;
-        }
-    }
+    if (!cli::requireOptions(parser, {"image", "card-type", "drive-type", "version"}))
+        return cli::ExitUsage;
     qint64 cardType = 0;
     if (!cli::optionNumber(parser, QStringLiteral("card-type"), 0, 255, &cardType))
         return cli::ExitUsage;

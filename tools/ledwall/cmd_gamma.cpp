@@ -71,17 +71,10 @@ int runGammaCommand(const QStringList &args)
                        "as a JSON array of {\"x\", \"y\"}."));
     if (parsed >= 0)
         return parsed;
-    for (const char *option : {"in-bits", "out-bits", "max", "gamma"}) {
-        if (!parser.isSet(QLatin1String(option))) {
-            cli::printError(QStringLiteral("--%1 is required").arg(QLatin1String(option)));
-            return cli::ExitUsage;
-        }
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        cli::printError(QStringLiteral("unexpected argument '%1'")
-                            .arg(parser.positionalArguments().constFirst()));
+    if (!cli::requireOptions(parser, {"in-bits", "out-bits", "max", "gamma"}))
         return cli::ExitUsage;
-    }
+    if (!cli::noPositionalArguments(parser))
+        return cli::ExitUsage;
     qint64 inBits = 0, outBits = 0, mode = 0;
     double maxValue = 0, gamma = 0;
     if (!cli::optionNumber(parser, QStringLiteral("in-bits"), 0, ledwall::maxGammaInGray,
