@@ -1,0 +1,226 @@
+// Checksums, the upgrade file header and the display read-back pages: the pure
+// functions the sending-card object builds on.
+
+#include "checksums.h"
+#include "displayreadback.h"
+#include "upgradefile.h"
+
+#include "../sendcard/sendcardtestdata.h"
+
+#include <QtTest>
+
+#include <zlib.h>
+
+using namespace ledwall;
+
+namespace
+{
+const QByteArray CheckInput("123456789");
+
+QByteArray imageOf(int size)
+{
+    QByteArray image(size, '\0');
+    for (int i = 0; i < size; ++i)
+        image[i] = char((i * 7 + 3) & 0xFF);
+    return image;
+}
+
+QVariantMap packageOptions(const QByteArray &image)
+{
+    return {{QStringLiteral("receCardType"), 1},
+            {QStringLiteral("driveType"), QStringLiteral("A")},
+            {QStringLiteral("version"), QStringLiteral("1.a")},
+            {QStringLiteral("recCardCRC32"), checksums::crc32(image, image.size(), 0)}};
+}
+
+QByteArray packaged(const QByteArray &image)
+{
+    QByteArray header;
+    const auto result =
+        upgrade::buildHeader(image, packageOptions(image), QDate(2026, 3, 9), header);
+    return result == ReceFileNoError ? header + image : QByteArray();
+}
+} // namespace
+
+class TestSendCardCodecs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void checksumCheckValues()
+    {
+        QCOMPARE(checksums::crc32(CheckInput, 9, 0), 0xCBF43926u);
+        QCOMPARE(checksums::crc32(CheckInput, 3, 3), 0u);
+        // A range past the end is clipped, not read.
+        QCOMPARE(checksums::crc32(CheckInput, 1000, 0), 0xCBF43926u);
+        QCOMPARE(checksums::crc32(CheckInput, 9, -4), 0xCBF43926u);
+        // Skipping a frame's sync bytes: the same as zlib over the tail.
+        const QByteArray tail = CheckInput.mid(3);
+        QCOMPARE(checksums::crc32(CheckInput, 9, 3),
+                 quint32(::crc32(0, reinterpret_cast<const Bytef *>(tail.constData()), 6)));
+
+        QCOMPARE(checksums::crc16(CheckInput.constData(), 9), quint16(0x31C3));
+    }
+
+    void byteSums()
+    {
+        QByteArray bytes(14, '\0');
+        for (int i = 0; i < 14; ++i)
+            bytes[i] = char(0x40 + i);
+        int expected = 0;
+        for (int i = 3; i < 14; ++i)
+            expected += 0x40 + i;
+        QCOMPARE(checksums::headerSum8(bytes, 14), quint8(expected));
+        QCOMPARE(checksums::headerSum8(bytes, 400), quint8(expected)); // clipped
+        QCOMPARE(checksums::byteSum16(QByteArray(300, char(0xFF))), quint16(300 * 255 & 0xFFFF));
+    }
+
+    void headerFieldsAtTheirOffsets()
+    {
+        const QByteArray image = imageOf(4096);
+        const QByteArray file = packaged(image);
+        QCOMPARE(file.size(), 1024 + 4096);
+        QCOMPARE(file.left(52), upgrade::magic());
+        QCOMPARE(file.mid(52, 12), QByteArray(12, '\0'));
+        QCOMPARE(file.at(0x40), '0');
+        QCOMPARE(quint8(file.at(0x41)), quint8(1));
+        QCOMPARE(file.mid(0x42, 8), QByteArray("A\0\0\0\0\0\0\0", 8));
+        QCOMPARE(file.mid(0x4A, 8), QByteArray("20260309"));
+        QCOMPARE(file.mid(0x52, 2), QByteArray("\x01\x0a", 2));
+        QCOMPARE(file.mid(0x54, 4), QByteArray("\x00\x00\x10\x00", 4));
+        const quint32 crc = checksums::crc32(image, image.size(), 0);
+        QCOMPARE(file.mid(0x58, 4).toHex(), QByteArray::number(crc, 16).rightJustified(8, '0'));
+        QCOMPARE(file.mid(0x5C, 1024 - 0x5C), QByteArray(1024 - 0x5C, '\0'));
+        QCOMPARE(file.mid(1024), image);
+
+        const auto header = upgrade::parseHeader(file);
+        QVERIFY(header);
+        QCOMPARE(header->driveType, QStringLiteral("A"));
+        QCOMPARE(header->date, QStringLiteral("20260309"));
+        QCOMPARE(header->versionText(), QStringLiteral("1.a"));
+    }
+
+    void flashAddressWord()
+    {
+        QByteArray file = packaged(imageOf(64));
+        file[0x5C] = char(0xFF); // bits 24-31 are not part of the address
+        file[0x5D] = char(0xE1);
+        file[0x5E] = char(0x23);
+        file[0x5F] = char(0x45);
+        const auto header = upgrade::parseHeader(file);
+        QCOMPARE(header->ltcpAddrData(), 0xAFE12345u);
+        QCOMPARE(header->flsMsb(), 7);
+    }
+
+    void checkResults_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QVariantMap>("options");
+        QTest::addColumn<int>("result");
+        const QByteArray good = packaged(imageOf(512 * 1024));
+        const QVariantMap byName{{QStringLiteral("cardFlag"), 2},
+                                 {QStringLiteral("receCardType"), QStringLiteral("NRX-72")}};
+        QTest::newRow("model name matches") << good << byName << 0;
+        QVariantMap otherName = byName;
+        otherName[QStringLiteral("receCardType")] = QStringLiteral("NRX-64");
+        QTest::newRow("model name differs") << good << otherName << 2;
+        QTest::newRow("index differs") << good << QVariantMap{{"firmIndex", 0}} << 2;
+        QTest::newRow("no card key") << good << QVariantMap{{"cardFlag", 2}} << 0;
+        QByteArray changed = good;
+        changed[2000] = char(changed.at(2000) ^ 1);
+        QTest::newRow("payload byte changed") << changed << byName << 7;
+        QTest::newRow("payload byte missing") << good.left(good.size() - 1) << byName << 6;
+        QByteArray badMagic = good;
+        badMagic[10] = 'x';
+        badMagic[0x41] = char(5); // the magic is looked at before the card
+        QTest::newRow("magic") << badMagic << byName << 1;
+        QByteArray trailing = good;
+        trailing[52] = 'z'; // the text runs on past the magic
+        QTest::newRow("magic text too long") << trailing << byName << 1;
+        QByteArray cardFirst = changed;
+        cardFirst[0x41] = char(0);
+        QTest::newRow("card before crc") << cardFirst << byName << 2;
+        QTest::newRow("short with magic") << good.left(500) << byName << 6;
+        QTest::newRow("short without magic") << QByteArray(30, 'q') << byName << 1;
+        QTest::newRow("empty") << QByteArray() << QVariantMap() << 1;
+    }
+
+    void checkResults()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QVariantMap, options);
+        QFETCH(int, result);
+        QCOMPARE(int(upgrade::checkFile(file, options)), result);
+    }
+
+
+    void packagingFailures()
+    {
+        const QByteArray image = imageOf(100);
+        QByteArray header;
+        const QDate date(2026, 1, 1);
+        auto build = [&](QVariantMap options) {
+            return int(upgrade::buildHeader(image, options, date, header));
+        };
+        const QVariantMap good = packageOptions(image);
+        QCOMPARE(int(upgrade::buildHeader({}, good, date, header)), 6);
+        QVariantMap options = good;
+        options.remove(QStringLiteral("receCardType"));
+        QCOMPARE(build(options), 2);
+        options = good;
+        options.remove(QStringLiteral("driveType"));
+        QCOMPARE(build(options), 3);
+        options = good;
+        options[QStringLiteral("version")] = QStringLiteral("3");
+        QCOMPARE(build(options), 5);
+        options = good;
+        options[QStringLiteral("recCardCRC32")] = 1234u;
+        QCOMPARE(build(options), 7);
+
+        options = good;
+        options[QStringLiteral("version")] = QStringLiteral("10.2");
+        QCOMPARE(build(options), 0);
+        QCOMPARE(header.size(), 1024);
+        QCOMPARE(header.mid(0x52, 2), QByteArray("\x10\x02", 2));
+        options[QStringLiteral("version")] = QStringLiteral("zz.");
+        QCOMPARE(build(options), 0);
+        QCOMPARE(header.mid(0x52, 2), QByteArray(2, '\0'));
+        options[QStringLiteral("driveType")] = QStringLiteral("ABCDEFGHI");
+        QCOMPARE(build(options), 3); // longer than its field
+    }
+
+    void mcuMagic()
+    {
+        QByteArray file = upgrade::mcuMagic() + QByteArray(100, 'x');
+        QVERIFY(upgrade::isMcuFile(file));
+        file[7] = char(file.at(7) ^ 0x01);
+        QVERIFY(!upgrade::isMcuFile(file));
+        QVERIFY(!upgrade::isMcuFile(upgrade::mcuMagic().left(15)));
+    }
+
+    void pagePieces()
+    {
+        QVariantList pages;
+        QVERIFY(readback::addPagePiece(pages, 0x0000, 0, "a"));
+        QVERIFY(readback::addPagePiece(pages, 0x0400, 0, "b"));
+        // A page start after a gap would be filed under the wrong port: dropped.
+        QVERIFY(!readback::addPagePiece(pages, 0x3000, 0, "y"));
+        QCOMPARE(pages, QVariantList{QByteArray("ab")});
+    }
+
+    void cabinetRectangles()
+    {
+        // Port 0: window offset y 16, x 32; two cards. Port 1: no cards. Port 2:
+        // one card, but its box page is too short to hold a position.
+        const QVariantList windows{words({0, 0, 16, 32}), words({0, 0, 0, 0}),
+                                   words({0, 0, 5, 5})};
+        const QVariantList boxes{words({0, 0, 0, 128}), QByteArray(),
+                                 words({1})};
+        const QStringList sizes{"0:1:256:64", "0:0:128:64", "2:0:64:64"};
+        QCOMPARE(readback::cabinetRectangles(windows, boxes, sizes),
+                 (QStringList{"0:0:32:16:128:64", "0:1:160:16:256:64"}));
+        QVERIFY(readback::cabinetRectangles({}, boxes, sizes).isEmpty());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSendCardCodecs)
+#include "test_sendcard_codecs.moc"
