@@ -1,5 +1,8 @@
 #include "cliutil.h"
 
+#include "filereader.h"
+
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -133,6 +136,28 @@ bool noPositionalArguments(const QCommandLineParser &parser)
     printError(QStringLiteral("unexpected argument '%1'")
                    .arg(parser.positionalArguments().constFirst()));
     return false;
+}
+
+bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)
+{
+    const bool fromStdin = path == QLatin1String("-");
+    ledwall::FileContents contents;
+    if (fromStdin) {
+        QFile input;
+        if (input.open(stdin, QIODevice::ReadOnly))
+            contents = ledwall::readWholeDevice(input, maxSize);
+        else
+            contents.errorString = input.errorString();
+    } else {
+        contents = ledwall::readWholeFile(path, maxSize);
+    }
+    if (!contents.ok()) {
+        printError(QStringLiteral("cannot read %1: %2")
+                       .arg(fromStdin ? QStringLiteral("stdin") : path, contents.errorString));
+        return false;
+    }
+    *bytes = contents.bytes;
+    return true;
 }
 
 } // namespace cli

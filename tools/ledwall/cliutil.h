@@ -39,5 +39,8 @@ bool noPositionalArguments(const QCommandLineParser &parser);
 // returns false when it is not one.
 bool optionNumber(const QCommandLineParser &parser, const QString &option, qint64 minimum,
                   qint64 maximum, qint64 *value);
+// The whole of file `path` ("-" is standard input) when it holds at most `maxSize`
+// bytes; otherwise prints why ("cannot read <path>: <reason>") and returns false.
+bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes);
 
 } // namespace cli

@@ -10,8 +10,9 @@
 #include "cliutil.h"
 
 #include "checksums.h"
+#include "filereader.h"
 
-#include <QFile>
+#include <limits>
 
 int runChecksumCommand(const QStringList &args)
 {
@@ -33,13 +34,15 @@ int runChecksumCommand(const QStringList &args)
         cli::printError(QStringLiteral("unknown checksum '%1'").arg(kind));
         return cli::ExitUsage;
     }
-    QFile file(positional.at(1));
-    if (!file.open(QIODevice::ReadOnly)) {
-        cli::printError(
-            QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()));
+    // The file is mapped, not copied; a byte array view reaches 2 GiB at most.
+    const QString path = positional.at(1);
+    ledwall::MappedFile file;
+    if (!file.open(path, std::numeric_limits<int>::max())) {
+        cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return cli::ExitFailed;
     }
-    const QByteArray data = file.readAll();
+    const QByteArray data =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(file.data()), int(file.size()));
     quint32 value = 0;
     if (kind == QLatin1String("crc32"))
         value = ledwall::checksums::crc32(data, data.size(), 0);

@@ -145,19 +145,9 @@ int runPackage(const QStringList &args)
     qint64 cardType = 0;
     if (!cli::optionNumber(parser, QStringLiteral("card-type"), 0, 255, &cardType))
         return cli::ExitUsage;
-    QFile imageFile(parser.value(QStringLiteral("image")));
-    if (!imageFile.open(QIODevice::ReadOnly)) {
-        cli::printError(QStringLiteral("cannot read %1: %2")
-                            .arg(imageFile.fileName(), imageFile.errorString()));
+    QByteArray image;
+    if (!cli::readInputFile(parser.value(QStringLiteral("image")), MaxImageSize, &image))
         return cli::ExitFailed;
-    }
-    if (imageFile.size() > MaxImageSize) {
-        cli::printError(QStringLiteral("%1 is larger than a card's flash (%2 bytes)")
-                            .arg(imageFile.fileName())
-                            .arg(MaxImageSize));
-        return cli::ExitFailed;
-    }
-    const QByteArray image = imageFile.readAll();
 
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     facade->sendCardPackage().loadRecvUpdateData(image);

@@ -38,20 +38,10 @@ const char *const GamutKeys[] = {
 // The JSON object in FILE or on stdin; ExitOk, or the exit code after a message.
 int readInput(const QString &path, QJsonObject *object)
 {
-    const bool fromStdin = path == QLatin1String("-");
-    const QString name = fromStdin ? QStringLiteral("stdin") : path;
-    QFile file(fromStdin ? QString() : path);
-    const bool opened =
-        fromStdin ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        cli::printError(QStringLiteral("cannot read %1: %2").arg(name, file.errorString()));
+    const QString name = path == QLatin1String("-") ? QStringLiteral("stdin") : path;
+    QByteArray data;
+    if (!cli::readInputFile(path, MaxInputSize, &data))
         return cli::ExitFailed;
-    }
-    const QByteArray data = file.read(MaxInputSize + 1);
-    if (data.size() > MaxInputSize) {
-        cli::printError(QStringLiteral("%1 is larger than %2 bytes").arg(name).arg(MaxInputSize));
-        return cli::ExitFailed;
-    }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {

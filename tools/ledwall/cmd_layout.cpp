@@ -23,15 +23,12 @@ namespace
 
 constexpr int StepTimeoutMs = 10000;
 
+// A layout of 4096 cabinets is about 172 KB of text; 16 MiB is far beyond any.
+constexpr qint64 MaxLayoutFileSize = 16 * 1024 * 1024;
+
 bool readFile(const QString &path, QByteArray *contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    *contents = file.readAll();
-    return true;
+    return cli::readInputFile(path, MaxLayoutFileSize, contents);
 }
 
 bool readLayoutMap(const QString &path, QVariantMap *map)

@@ -13,6 +13,7 @@
 #include "cliutil.h"
 
 #include "bll_businesslogic_desktop.h"
+#include "applicationdirectory.h"
 #include "spectrallocus.h"
 
 #include <QCoreApplication>
@@ -66,7 +67,7 @@ int runLocusCommand(const QStringList &args)
 
     // The library looks for the table in the working directory first: make that the
     // program's own directory.
-    const QString directory = QCoreApplication::applicationDirPath();
+    const QString directory = ledwall::applicationDirectory();
     const QString table = QDir(directory).filePath(QStringLiteral("Data.txt"));
     // The library answers "outside" when it has no table; tell that case apart.
     QFile file(table);

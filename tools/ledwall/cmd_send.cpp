@@ -27,13 +27,13 @@ namespace
 // The map in a JSON file; false (and a message) when it is not one JSON object.
 bool readModuleMap(const QString &path, QVariantMap *map)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    // A module data map is a handful of keys; a megabyte is far beyond any.
+    constexpr qint64 MaxMapFileSize = 1024 * 1024;
+    QByteArray contents;
+    if (!cli::readInputFile(path, MaxMapFileSize, &contents))
         return false;
-    }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         cli::printError(QStringLiteral("%1 is not a JSON object%2")
                             .arg(path, error.error != QJsonParseError::NoError

@@ -3,9 +3,10 @@
 
 #include "bll_businesslogic_desktop.h"
 
+#include "applicationdirectory.h"
 #include "gamutconversion.h"
+#include "gamutmaps.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
 
@@ -15,82 +16,20 @@ Q_LOGGING_CATEGORY(lcGamut, "ledwall.facade.gamut")
 
 const QString LocusTableName = QStringLiteral("Data.txt");
 
-ledwall::GamutPrimaries readPrimaries(const QVariantMap &request, const QString &prefix)
-{
-    const auto value = [&](const char *suffix) {
-        return request.value(prefix + QLatin1String(suffix)).toDouble();
-    };
-    ledwall::GamutPrimaries g;
-    g.red = {value("_R_Cx"), value("_R_Cy")};
-    g.green = {value("_G_Cx"), value("_G_Cy")};
-    g.blue = {value("_B_Cx"), value("_B_Cy")};
-    g.white = {value("_W_Cx"), value("_W_Cy")};
-    return g;
-}
-
-// The keys of the result, built once: the map is made for every call.
-struct GamutKeys {
-    QString coefficients[9] = {
-        QStringLiteral("CMrr"), QStringLiteral("CMrg"), QStringLiteral("CMrb"),
-        QStringLiteral("CMgr"), QStringLiteral("CMgg"), QStringLiteral("CMgb"),
-        QStringLiteral("CMbr"), QStringLiteral("CMbg"), QStringLiteral("CMbb")};
-    QString texts[9] = {QStringLiteral("sCrr"), QStringLiteral("sCrg"), QStringLiteral("sCrb"),
-                        QStringLiteral("sCgr"), QStringLiteral("sCgg"), QStringLiteral("sCgb"),
-                        QStringLiteral("sCbr"), QStringLiteral("sCbg"), QStringLiteral("sCbb")};
-    QString words[3] = {QStringLiteral("buffer_CMR"), QStringLiteral("buffer_CMG"),
-                        QStringLiteral("buffer_CMB")};
-    QString bytes[3][4];
-
-    GamutKeys()
-    {
-        for (int w = 0; w < 3; ++w) {
-            for (int b = 0; b < 4; ++b)
-                bytes[w][b] = words[w] + QLatin1Char('_') + QString::number(b + 1);
-        }
-    }
-};
-
-const GamutKeys &gamutKeys()
-{
-    static const GamutKeys keys;
-    return keys;
-}
-
-QVariantMap gamutResult(const ledwall::GamutCorrection &correction)
-{
-    const GamutKeys &keys = gamutKeys();
-    const ledwall::GamutCoefficients c = ledwall::quantiseGamutMatrix(correction.limited);
-    const ledwall::GamutWords words = ledwall::packGamutWords(c);
-
-    QVariantMap result;
-    const int coefficients[9] = {c.rr, c.rg, c.rb, c.gr, c.gg, c.gb, c.br, c.bg, c.bb};
-    for (int i = 0; i < 9; ++i) {
-        result.insert(keys.coefficients[i], coefficients[i]);
-        // The matrix before the row-sum limit, as the operator reads it.
-        result.insert(keys.texts[i], QString::number(correction.matrix[i / 3][i % 3], 'g', 6));
-    }
-    const quint32 packed[3] = {words.red, words.green, words.blue};
-    for (int w = 0; w < 3; ++w) {
-        result.insert(keys.words[w], packed[w]);
-        for (int b = 0; b < 4; ++b)
-            result.insert(keys.bytes[w][b], int((packed[w] >> (24 - 8 * b)) & 0xFF));
-    }
-    return result;
-}
 } // namespace
 
 QVariantMap BLL_BusinessLogic_Desktop::GamutParam(QVariantMap request)
 {
     const ledwall::GamutCorrection correction =
-        ledwall::gamutCorrection(readPrimaries(request, QStringLiteral("pri")),
-                                 readPrimaries(request, QStringLiteral("dst")));
+        ledwall::gamutCorrection(ledwall::gamutPrimariesFromMap(request, QStringLiteral("pri")),
+                                 ledwall::gamutPrimariesFromMap(request, QStringLiteral("dst")));
     if (!correction.panelUsable)
         qCDebug(lcGamut) << "______________pri no invert";
     if (!correction.targetUsable)
         qCDebug(lcGamut) << "___________________dst no invert";
     if (!correction.npmUsable)
         qCDebug(lcGamut) << "_______________________NPM no invert";
-    return gamutResult(correction);
+    return ledwall::gamutCorrectionMap(correction);
 }
 
 bool BLL_BusinessLogic_Desktop::loadGamutTable()
@@ -99,9 +38,7 @@ bool BLL_BusinessLogic_Desktop::loadGamutTable()
         return true;
     // The working directory first, then beside the programs, where the build and
     // the installation put the table.
-    QStringList candidates{LocusTableName};
-    if (QCoreApplication::instance())
-        candidates << QCoreApplication::applicationDirPath() + QLatin1Char('/') + LocusTableName;
+    const QStringList candidates{LocusTableName, ledwall::applicationFilePath(LocusTableName)};
     for (const QString &path : qAsConst(candidates)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))

@@ -1,20 +1,10 @@
 #include "filepaths.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <mutex>
-
 namespace ledwall
 {
-
-namespace
-{
-std::mutex applicationDirectoryMutex;
-QString applicationDirectoryOverride;
-} // namespace
 
 QString normalizeFilePath(QString path)
 {
@@ -27,24 +17,6 @@ QString normalizeFilePath(QString path)
     if (percent >= 0 && QStringView(path).mid(percent + 1, 2) == QLatin1String("25"))
         path.remove(percent + 1, 2);
     return path;
-}
-
-QString applicationDirectory()
-{
-    {
-        std::lock_guard<std::mutex> locker(applicationDirectoryMutex);
-        if (!applicationDirectoryOverride.isEmpty())
-            return applicationDirectoryOverride;
-    }
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QDir::currentPath();
-}
-
-void setApplicationDirectory(const QString &dir)
-{
-    std::lock_guard<std::mutex> locker(applicationDirectoryMutex);
-    applicationDirectoryOverride = dir;
 }
 
 QString dateTimeString(int type, const QDateTime &when)

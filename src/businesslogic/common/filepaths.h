@@ -1,6 +1,5 @@
 #pragma once
-// Paths handed over by the user interface, the application directory, and the
-// date texts used in file names.
+// Paths handed over by the user interface, and the date texts used in file names.
 
 #include <QDateTime>
 #include <QString>
@@ -13,13 +12,6 @@ namespace ledwall
 // becomes a plain "%". A "file:///" that is not followed by a drive letter
 // leaves the root "/" in place, so that file:///tmp/a names /tmp/a.
 QString normalizeFilePath(QString path);
-
-// The directory below which the settings files live: the one set with
-// setApplicationDirectory, else QCoreApplication::applicationDirPath() when an
-// application object exists, else the current directory.
-QString applicationDirectory();
-// Points applicationDirectory() at `dir` (tests); an empty text restores the default.
-void setApplicationDirectory(const QString &dir);
 
 // "2026-1-5" (type 0) or "2026-1-5-9-3-7" (type 1), without leading zeros; any
 // other type gives an empty text.

@@ -7,6 +7,8 @@
 #include "bll_datacenter_desktop.h"
 #include "module_protocolbase.h"
 
+#include "applicationdirectory.h"
+#include "filereader.h"
 #include "searchsettings.h"
 
 #include <QCoreApplication>
@@ -376,19 +378,18 @@ void BLL_BusinessLogic_Desktop::getComPort()
 
 QString BLL_BusinessLogic_Desktop::searchConfigFilePath()
 {
-    const QString base = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QDir::currentPath();
-    return base + QStringLiteral("/ConfigData/ConfigurationFile/searchFile.txt");
+    return ledwall::applicationFilePath(QStringLiteral("ConfigData/ConfigurationFile/searchFile.txt"));
 }
 
 QVariantMap BLL_BusinessLogic_Desktop::readSearchConfigFile()
 {
-    QFile file(searchConfigFilePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
     // A settings file is a few short lines; anything past this is not one.
     constexpr qint64 MaxSearchFileSize = 64 * 1024;
-    return ledwall::parseSearchSettings(file.read(MaxSearchFileSize));
+    const ledwall::FileContents contents =
+        ledwall::readWholeFile(searchConfigFilePath(), MaxSearchFileSize);
+    if (!contents.ok())
+        return {};
+    return ledwall::parseSearchSettings(contents.bytes);
 }
 
 void BLL_BusinessLogic_Desktop::saveSearchConfigFile(QVariantMap map)

@@ -2,7 +2,9 @@
 
 #include "checksums.h"
 #include "displayreadback.h"
+#include "applicationdirectory.h"
 #include "filepaths.h"
+#include "filereader.h"
 #include "module_sendcard_protocol.h"
 
 #include <QDir>
@@ -15,6 +17,10 @@ namespace
 Q_LOGGING_CATEGORY(lcSendCard, "ledwall.sendcard")
 
 const char NotAvailable[] = "not available yet";
+
+// An upgrade file is a 1024-byte header and at most a card's whole flash; anything
+// far larger is not one.
+constexpr qint64 MaxUpgradeFileSize = 64 * 1024 * 1024;
 
 // Register addresses of the display read-back.
 constexpr quint32 IgnoredAddress = 0xA0000000;
@@ -44,13 +50,6 @@ constexpr SingleRegister SingleRegisters[] = {
     {0xA3000, "imageOff1"},    {0xA4000, "imageArea1"}, {0xA5000, "imageOff2"},
     {0xA6000, "imageArea2"},   {0xA7000, "imageOff3"},  {0xA8000, "imageArea3"},
 };
-
-QByteArray readWholeFile(const QString &path, bool *opened)
-{
-    QFile file(path);
-    *opened = file.open(QIODevice::ReadOnly);
-    return *opened ? file.readAll() : QByteArray();
-}
 } // namespace
 
 BLL_BusinessLogic_SendCardPackage::BLL_BusinessLogic_SendCardPackage(QObject *parent)
@@ -90,8 +89,7 @@ void BLL_BusinessLogic_SendCardPackage::saveRecvAllBox()
 {
     if (vBoxXYWHList.isEmpty())
         return;
-    const QString dir =
-        ledwall::applicationDirectory() + QStringLiteral("/ConfigData/ConfigurationFile/");
+    const QString dir = ledwall::applicationFilePath(QStringLiteral("ConfigData/ConfigurationFile/"));
     QDir().mkpath(dir);
     QFile file(dir + QStringLiteral("boxXYWH.txt"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -276,10 +274,11 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 UpdateReceCardErrorType
 BLL_BusinessLogic_SendCardPackage::checkReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    bool opened = false;
-    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
-    if (!opened)
+    const ledwall::FileContents contents =
+        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
+    if (!contents.ok())
         return ReceFileOpenError;
+    const QByteArray &file = contents.bytes;
     const int headFlag = map.value(QStringLiteral("cardFlag")).toInt() == 2 ? 2 : 1;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << headFlag;
     if (const auto header = ledwall::upgrade::parseHeader(file)) {
@@ -325,10 +324,11 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
     QVariantMap info{{QStringLiteral("firmIndex"), -1},
                      {QStringLiteral("ltcpAddr_data"), 0u},
                      {QStringLiteral("FLS_MSB"), -1}};
-    bool opened = false;
-    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
-    if (!opened)
+    const ledwall::FileContents contents =
+        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
+    if (!contents.ok())
         return info;
+    const QByteArray &file = contents.bytes;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << 1;
     const auto header = ledwall::upgrade::parseHeader(file);
     if (!header || !header->hasMagic())
@@ -347,10 +347,11 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFile_MCUInfo(QString path)
 {
-    bool opened = false;
-    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
-    if (!opened)
+    const ledwall::FileContents contents =
+        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
+    if (!contents.ok())
         return {};
+    const QByteArray &file = contents.bytes;
     const QByteArray head = file.left(ledwall::upgrade::McuMagicSize);
     qCDebug(lcSendCard) << "byteArr" << head.toHex() << head.size();
     return {{QStringLiteral("isMCUFile"), ledwall::upgrade::isMcuFile(file)}};
@@ -358,11 +359,11 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFile_MCUInfo(QString path)
 
 bool BLL_BusinessLogic_SendCardPackage::isReceFile(QString path)
 {
-    bool opened = false;
-    const QByteArray file = readWholeFile(ledwall::normalizeFilePath(path), &opened);
+    const ledwall::FileContents contents =
+        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
     // A file shorter than its header is never an upgrade file.
-    const auto header = ledwall::upgrade::parseHeader(file);
-    return opened && header && header->hasMagic();
+    const auto header = ledwall::upgrade::parseHeader(contents.bytes);
+    return contents.ok() && header && header->hasMagic();
 }
 
 void BLL_BusinessLogic_SendCardPackage::clearRecvUpdateData()

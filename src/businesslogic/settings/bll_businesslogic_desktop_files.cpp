@@ -5,7 +5,9 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "filedispatch.h"
+#include "applicationdirectory.h"
 #include "filepaths.h"
+#include "filereader.h"
 #include "gammacurve.h"
 #include "wiringpdflayout.h"
 
@@ -112,13 +114,13 @@ BLL_DataCenter_ProcessorFile &processorFile()
 // or parsed.
 std::optional<QJsonDocument> readJsonFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcFiles) << "read json file error!!!!" << path << file.errorString();
+    const ledwall::FileContents contents = ledwall::readWholeFile(path);
+    if (!contents.ok()) {
+        qCDebug(lcFiles) << "read json file error!!!!" << path << contents.errorString;
         return std::nullopt;
     }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(contents.bytes, &error);
     if (error.error != QJsonParseError::NoError) {
         qCDebug(lcFiles) << "parse json error!!!!" << error.error << error.errorString() << path;
         return std::nullopt;
@@ -359,12 +361,12 @@ QVariant BLL_BusinessLogic_Desktop::getAkeyScreenJson(QString path)
 
 QString BLL_BusinessLogic_Desktop::getAkeyScreenStr(QString path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcFiles) << "read str file error!!!!" << path << file.errorString();
+    const ledwall::FileContents contents = ledwall::readWholeFile(path);
+    if (!contents.ok()) {
+        qCDebug(lcFiles) << "read str file error!!!!" << path << contents.errorString;
         return {};
     }
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(contents.bytes);
 }
 
 void BLL_BusinessLogic_Desktop::saveJsonData(QVariantMap map, QString path)

@@ -1,20 +1,15 @@
-// EDID timings, the receiving-card tables of "rcFun.db" and the stored picture of
-// the receiving cards: the sending-card object's side of them.
+// EDID timings, the receiving-card tables and the stored picture of the receiving
+// cards: the sending-card object's side of them.
 #include "bll_businesslogic_sendcardpackage.h"
 
+#include "cardtables.h"
 #include "edidtable.h"
 #include "filepaths.h"
 #include "storedimage.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLoggingCategory>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 
 namespace
 {
@@ -27,65 +22,6 @@ constexpr quint8 ReceivingWriteType = 0xCD;
 constexpr quint32 StoredImageAddress = 0xA0100000;
 constexpr int StoredImageChunk = 1024;
 constexpr int StoredImageTimeout = 5000;
-
-// Runs sql on the default connection and files every row's column values under
-// the key that keyOf gives for the row. The connection is added for "rcFun.db"
-// beside the programs when there is none; an existing one is used as it is. It is
-// closed again afterwards unless it was open already (then it belongs to someone
-// else who still needs it).
-template <typename KeyOf> QVariantMap readCardTable(const QString &sql, KeyOf keyOf)
-{
-    const QString connection = QLatin1String(QSqlDatabase::defaultConnection);
-    QSqlDatabase db;
-    if (QSqlDatabase::contains(connection)) {
-        db = QSqlDatabase::database(connection, false);
-    } else {
-        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-        db.setDatabaseName(QDir(applicationDirectory()).filePath(QStringLiteral("rcFun.db")));
-    }
-    const bool wasOpen = db.isOpen();
-    if (!wasOpen) {
-        // Opening a missing SQLite file would leave an empty database behind.
-        const QString name = db.databaseName();
-        if (db.driverName() == QLatin1String("QSQLITE") && name != QLatin1String(":memory:") &&
-            !name.startsWith(QLatin1String("file:")) && !QFileInfo::exists(name)) {
-            qCDebug(lcEdid) << "card function database not found:" << name;
-            return {};
-        }
-        if (!db.open()) {
-            qCDebug(lcEdid) << "cannot open the card function database" << db.databaseName()
-                            << db.lastError().text();
-            return {};
-        }
-    }
-
-    QVariantMap result;
-    {
-        QSqlQueryModel model;
-        model.setQuery(QSqlQuery(sql, db));
-        if (model.lastError().isValid()) {
-            qCDebug(lcEdid) << sql << model.lastError().text();
-        } else {
-            // The model fetches in batches; read every row, not just the first batch.
-            while (model.canFetchMore())
-                model.fetchMore();
-            QString key = QStringLiteral("1");
-            for (int row = 0; row < model.rowCount(); ++row) {
-                const QSqlRecord record = model.record(row);
-                QVariantList values;
-                values.reserve(record.count());
-                for (int column = 0; column < record.count(); ++column)
-                    values.append(record.value(column));
-                key = keyOf(record, key);
-                result.insert(key, values);
-            }
-        }
-        model.clear();
-    }
-    if (!wasOpen)
-        db.close();
-    return result;
-}
 
 QVariantMap storedImageFailure()
 {
@@ -101,20 +37,13 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::selectEdidData(QVariantMap params
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::selectRecvCardTab()
 {
-    return readCardTable(QStringLiteral("select * from recvCardTab"),
-                         [](const QSqlRecord &record, const QString &previous) {
-                             const int column = record.indexOf(QStringLiteral("HexCode"));
-                             return column < 0 ? previous : record.value(column).toString();
-                         });
+    return cardtables::readReceivingCardModels();
 }
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::selectRecvCardFun(QVariantMap params)
 {
     Q_UNUSED(params)
-    return readCardTable(QStringLiteral("select * from rcFunTab"),
-                         [](const QSqlRecord &record, const QString &previous) {
-                             return record.count() > 0 ? record.value(0).toString() : previous;
-                         });
+    return cardtables::readCardFunctions();
 }
 
 void BLL_BusinessLogic_SendCardPackage::sendStoredImagesData(QString path, QVariantMap params,

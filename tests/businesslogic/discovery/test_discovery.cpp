@@ -3,6 +3,7 @@
 //
 // Every search goes to loopback: the interface lists are injected.
 
+#include "applicationdirectory.h"
 #include "bll_businesslogic_desktop.h"
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
@@ -69,6 +70,7 @@ private slots:
 private:
     BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
     ledwall::sim::VirtualWall m_wall;
+    QTemporaryDir m_appDir;
 };
 
 void TestFacadeOpsDiscovery::initTestCase()
@@ -77,6 +79,8 @@ void TestFacadeOpsDiscovery::initTestCase()
                                                     "ledwall.facade.connect.debug=true"));
     QVERIFY(m_wall.start());
     m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
+    QVERIFY(m_appDir.isValid());
+    ledwall::setApplicationDirectory(m_appDir.path());
 }
 
 void TestFacadeOpsDiscovery::cleanupTestCase()
@@ -84,7 +88,7 @@ void TestFacadeOpsDiscovery::cleanupTestCase()
     m_facade->setNetworkInterfaceProvider({});
     m_facade->clearData();
     m_wall.stop();
-    QFile::remove(BLL_BusinessLogic_Desktop::searchConfigFilePath());
+    ledwall::setApplicationDirectory({});
 }
 
 void TestFacadeOpsDiscovery::broadcastAddressOfTheFirstQualifyingInterface()

@@ -3,6 +3,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "filedispatch.h"
+#include "applicationdirectory.h"
 #include "filepaths.h"
 #include "gammacurve.h"
 #include "wiringpdflayout.h"

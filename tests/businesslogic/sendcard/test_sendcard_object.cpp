@@ -4,7 +4,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_businesslogic_sendcardpackage.h"
 #include "checksums.h"
-#include "filepaths.h"
+#include "applicationdirectory.h"
 
 #include "sendcardtestdata.h"
 

@@ -2,7 +2,7 @@
 // rules for the default database connection.
 
 #include "bll_businesslogic_sendcardpackage.h"
-#include "filepaths.h"
+#include "applicationdirectory.h"
 
 #include <QDir>
 #include <QSqlDatabase>
