@@ -1,6 +1,6 @@
 #pragma once
-// One role of the simulated hardware: the sending card, and later the receiving
-// cards behind it and the video processor. The wall model hands every well-formed
+// One role of the simulated hardware: the sending card, the receiving cards behind
+// it, or the video processor. The wall model hands every well-formed
 // frame to the first role that accepts it.
 
 #include "simwire.h"

@@ -1,7 +1,6 @@
 #pragma once
-// The video processor / VPU side of the virtual wall. For now it checks the
-// envelope (done before it is called) and acknowledges frames that ask for it;
-// the processor's modules are modelled later.
+// The video processor / VPU side of the virtual wall: it acknowledges the frames
+// that ask for it, once the wall model has checked their envelope.
 
 #include "devicerole.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// The virtual LED wall: a sending card (with, later, its receiving cards and a
-// processor role) reached over real UDP on loopback.
+// The virtual LED wall: a sending card with its receiving cards, and a processor
+// role, reached over real UDP on loopback.
 //
 //     ledwall::sim::VirtualWall wall;
 //     wall.loadWallFile(path);            // optional
@@ -75,7 +75,7 @@ public:
     Counters counters() const;
     void resetCounters();
 
-    // The pure core, for roles added by later features and for inspection.
+    // The pure core, for the roles and for inspection.
     WallModel &model() { return *m_model; }
 
 signals:

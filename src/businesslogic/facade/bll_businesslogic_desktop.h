@@ -214,6 +214,17 @@ public:
     // The map that slot_timeoutCmd reports for a timed-out sending-card frame.
     static QVariantMap timeoutCmdMap(const Module_SendCard_Protocol &frame);
 
+    // ---- seams for tests and the demo ------------------------------------------------
+    // The interfaces that getLocalAddress() walks (the system's by default). Tests
+    // and the demo inject a list whose broadcast address is on loopback, so that
+    // searches never leave the machine. An empty function restores the default.
+    void setNetworkInterfaceProvider(std::function<ledwall::NetworkInterfaceList()> provider);
+    // The screens that getCurrentDesktopInfo() walks (the application's by default).
+    void setScreenProvider(std::function<ledwall::ScreenAreaList()> provider);
+    // Where the search settings file lives: <application directory>/ConfigData/
+    // ConfigurationFile/searchFile.txt.
+    static QString searchConfigFilePath();
+
 signals:
     void sig_newDevices(QString guid, QString type);
     void sig_usbSerialNumber(QString serialStr);
@@ -262,6 +273,9 @@ private:
     void registerOpenedLink(const QString &guid, const QString &name, const QString &ip,
                             unsigned short port, bool withAddress);
 
+    // Loads the spectral locus table once; false while it cannot be read.
+    bool loadGamutTable();
+
     static BLL_BusinessLogic_Desktop m_instance;
 
     BLL_BusinessLogic_ModuleThread m_moduleThread;
@@ -281,24 +295,7 @@ private:
     QString m_searchGuid;
     QString m_kp7720SearchGuid;
 
-    // -- discovery, gamut, users --
-public:
-    // The interfaces that getLocalAddress() walks (the system's by default). Tests
-    // and the demo inject a list whose broadcast address is on loopback, so that
-    // searches never leave the machine. An empty function restores the default.
-    void setNetworkInterfaceProvider(std::function<ledwall::NetworkInterfaceList()> provider);
-    // The screens that getCurrentDesktopInfo() walks (the application's by default).
-    void setScreenProvider(std::function<ledwall::ScreenAreaList()> provider);
-    // Where the search settings file lives: <application directory>/ConfigData/
-    // ConfigurationFile/searchFile.txt.
-    static QString searchConfigFilePath();
-
-private:
-    // Loads the spectral locus table once; false while it cannot be read.
-    bool loadGamutTable();
-
     std::function<ledwall::NetworkInterfaceList()> m_networkInterfaceProvider;
     std::function<ledwall::ScreenAreaList()> m_screenProvider;
     ledwall::SpectralLocus m_spectralLocus; // m_gamutTableList as points, for the check
-    // -- end discovery, gamut, users --
 };

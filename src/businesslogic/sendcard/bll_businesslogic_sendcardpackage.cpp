@@ -55,7 +55,6 @@ constexpr SingleRegister SingleRegisters[] = {
 BLL_BusinessLogic_SendCardPackage::BLL_BusinessLogic_SendCardPackage(QObject *parent)
     : QObject(parent), m_protocol(std::make_unique<Module_SendCard_Protocol>())
 {
-    m_upgradePayload.clear();
 }
 
 BLL_BusinessLogic_SendCardPackage::~BLL_BusinessLogic_SendCardPackage()

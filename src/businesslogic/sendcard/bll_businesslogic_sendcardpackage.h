@@ -211,20 +211,11 @@ private:
     QMutex m_mutex;           // guards the calibration index database
     std::unique_ptr<Module_SendCard_Protocol> m_protocol; // frame template of the block routines
     FlashAccessDescriptor m_flashAccess;
-    QString m_upgradeFilePath;
-    QByteArray m_upgradeHead;
-    QByteArray m_upgradePayload;
-    int m_upgradeStep = 1;
     bool m_uDiskMode = false;
-    bool m_displayReadRunning = false;
-    bool m_hardwareReadRunning = false;
-    bool m_adjustSending = false;
     bool m_getWidthHeightFlag = false; // one-shot screen size request
-    QVariantMap m_windowWorkMap;
     quint32 lastRegAddr = 0; // last block address of a display record read
     int m_filePos = 0;
     QVariantMap vLastAddrMap;
-    QByteArray m_adjustBuffer;
 
     // -- card information blocks --
     bool sendBlockFrame(const QString &guid);

@@ -183,7 +183,6 @@ void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantM
     const QVector<quint32> blocks = displayrecord::blockAddresses(isComplex);
     m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
     lastRegAddr = blocks.last();
-    m_displayReadRunning = true;
     const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     for (quint32 address : blocks) {
         m_flashAccess.startAddress = address;
@@ -213,8 +212,7 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
     // come out of order).
     if (m_displayLastBlockSeen && m_displayBlocksMissing.isEmpty()) {
         m_displayLastBlockSeen = false;
-        m_displayReadRunning = false;
-        qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
+            qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
         emit sig_readDevData({{QStringLiteral("addr"), lastRegAddr}});
     }
 }
@@ -261,13 +259,11 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
     }
     loadDisplayAccess(params, ReadCommand, porttable::TableAddress,
                       quint16(ethNum * porttable::RecordSize));
-    m_hardwareReadRunning = true;
     readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
 }
 
 void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(QByteArray bytes)
 {
-    m_hardwareReadRunning = false;
     const porttable::Rebuild rebuild = porttable::rebuildTopology(bytes);
     QVariantMap report{{QStringLiteral("addr"), porttable::TableAddress},
                        {QStringLiteral("result"), rebuild.result},
