@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <mutex>
 
 using namespace ledwall;
@@ -292,35 +293,44 @@ private slots:
                  QString("/d/wiring_20260105_090307.pdf"));
     }
 
+    // y = (x / (2^inGray - 1))^gam * maxValue, rounded; mode 1 never lets the curve
+    // fall below the ramp 2^(16 - outGray) * x.
+    void gammaCurves_data()
+    {
+        QTest::addColumn<QVariantList>("depths"); // inGray, outGray, maxValue, gam, mode
+        QTest::addColumn<QVector<int>>("levels");
+        QTest::newRow("linear") << QVariantList{2, 16, 255, 1.0, 0} << QVector<int>{0, 85, 170, 255};
+        // One input level: a single point, not a division by zero.
+        QTest::newRow("one level") << QVariantList{0, 8, 255, 2.2, 0} << QVector<int>{0};
+        QTest::newRow("mode 1, 8 bits") << QVariantList{2, 8, 255, 2.2, 1}
+                                        << QVector<int>{0, 256, 512, 768};
+        QTest::newRow("mode 1, 16 bits") << QVariantList{2, 16, 255, 2.2, 1}
+                                         << QVector<int>{0, 23, 105, 255};
+        QVector<int> levels;
+        for (int x = 0; x < 256; ++x)
+            levels << int(std::lround(std::pow(x / 255.0, 2.2) * 65535));
+        QTest::newRow("8 to 16 bits") << QVariantList{8, 16, 65535, 2.2, 0} << levels;
+        levels.clear();
+        for (int x = 0; x < 256; ++x)
+            levels << std::max(16 * x, int(std::lround(std::pow(x / 255.0, 2.8) * 65535)));
+        QTest::newRow("mode 1, 12 bits") << QVariantList{8, 12, 65535, 2.8, 1} << levels;
+        QTest::newRow("depth -1") << QVariantList{-1, 16, 255, 1.0, 0} << QVector<int>{};
+        QTest::newRow("depth 31") << QVariantList{31, 16, 255, 1.0, 0} << QVector<int>{};
+    }
+
     void gammaCurves()
     {
-        auto points = [](const QVariantList &curve) {
-            QList<QPair<int, int>> out;
-            for (const QVariant &p : curve)
-                out.append({p.toMap().value("x").toInt(), p.toMap().value("y").toInt()});
-            return out;
-        };
-        QVariantMap request{
-            {"inGray", 2}, {"outGray", 16}, {"maxValue", 255}, {"gam", 1.0}, {"mode", 0}};
-        QCOMPARE(points(facade().setGamma(request)),
-                 (QList<QPair<int, int>>{{0, 0}, {1, 85}, {2, 170}, {3, 255}}));
-
-        // One input level: a single point, not a division by zero.
-        request["inGray"] = 0;
-        QCOMPARE(points(facade().setGamma(request)), (QList<QPair<int, int>>{{0, 0}}));
-        for (int depth : {-1, 31}) {
-            request["inGray"] = depth;
-            QVERIFY(facade().setGamma(request).isEmpty());
+        QFETCH(QVariantList, depths);
+        const QVariantMap request{{"inGray", depths.at(0)}, {"outGray", depths.at(1)},
+                                  {"maxValue", depths.at(2)}, {"gam", depths.at(3)},
+                                  {"mode", depths.at(4)}};
+        QVector<int> levels;
+        const QVariantList curve = facade().setGamma(request);
+        for (int x = 0; x < curve.size(); ++x) {
+            QCOMPARE(curve.at(x).toMap().value("x").toInt(), x);
+            levels << curve.at(x).toMap().value("y").toInt();
         }
-
-        // Mode 1 never lets the curve fall below the ramp of the output depth.
-        request = {{"inGray", 8}, {"outGray", 12}, {"maxValue", 65535}, {"gam", 2.8}, {"mode", 1}};
-        const auto curve = points(facade().setGamma(request));
-        QCOMPARE(curve.size(), 256);
-        QCOMPARE(curve.at(1).second, 16);
-        QCOMPARE(curve.last().second, 65535);
-        for (const auto &p : curve)
-            QVERIFY(p.second >= 16 * p.first);
+        QTEST(levels, "levels");
     }
 
     void chipGammaBuilders()

@@ -1,10 +1,7 @@
-// The EDID timing table and its lookup, directly and through `ledwall edid`.
+// The EDID timing table and its lookup.
 
 #include "edidtable.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 #include <cmath>
@@ -17,7 +14,6 @@ private slots:
     void findsFormats_data();
     void findsFormats();
     void tableIsConsistent();
-    void commandLine();
 };
 
 static QVariantMap request(const QVariant &width, const QVariant &height, const QVariant &refresh)
@@ -84,30 +80,6 @@ void TestEdidTimings::tableIsConsistent()
         const double rate = t.PCLK * 1e6 / (double(t.HTotal) * t.VTotal);
         QVERIFY2(std::abs(rate - t.FrameRate) / t.FrameRate < 0.005, where.constData());
     }
-}
-
-void TestEdidTimings::commandLine()
-{
-#ifndef LEDWALL_CLI_PATH
-    QSKIP("the ledwall tool is not built");
-#else
-    const auto run = [](const QStringList &args, QByteArray *out) {
-        QProcess process;
-        process.start(QStringLiteral(LEDWALL_CLI_PATH), QStringList{"edid"} + args);
-        if (!process.waitForFinished(20000))
-            return -1;
-        *out = process.readAllStandardOutput();
-        return process.exitCode();
-    };
-    QByteArray out;
-    QCOMPARE(run({"--width", "1920", "--height", "1080", "--refresh", "60000"}, &out), 0);
-    QCOMPARE(QJsonDocument::fromJson(out).object().value("hblnk").toInt(), 280);
-
-    QCOMPARE(run({"--width", "1920", "--height", "1080", "--refresh", "60"}, &out), 1);
-    QCOMPARE(QJsonDocument::fromJson(out).object(), QJsonObject({{"isExist", false}}));
-
-    QCOMPARE(run({"--width", "1920", "--refresh", "60000"}, &out), 2);
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestEdidTimings)

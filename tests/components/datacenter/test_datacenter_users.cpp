@@ -1,4 +1,4 @@
-// The user store's credentials, lock-out and permissions, and `ledwall users`.
+// The user store's credentials, lock-out and permissions.
 
 #include "bll_database_desktop.h"
 #include "bll_datacenter_user.h"
@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,7 +64,6 @@ private slots:
     void onlyAdministratorsChangeUsers();
     void digestComparison();
     void namesAreStoredAsText();
-    void commandLineAddLoginList();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -304,55 +302,6 @@ void TestDataCenterUsers::namesAreStoredAsText()
     QCOMPARE(reason(m_users->userLogin("root", "' OR '1'='1", false)), QString("wrongPassword"));
     QVERIFY(m_users->userLogin("root", "root-pw", false).value("result").toBool());
     QCOMPARE(m_users->removeUser("' OR '1'='1", 1).size(), names.size());
-}
-
-void TestDataCenterUsers::commandLineAddLoginList()
-{
-#ifndef LEDWALL_CLI_PATH
-    QSKIP("the ledwall tool is not built");
-#else
-    struct Run {
-        int exitCode = -1;
-        QVariantMap json;
-    };
-    const QString db = m_dir->filePath("cli.db");
-    const auto ledwall = [&db](const QStringList &arguments, const QByteArray &input = {}) {
-        QProcess process;
-        process.start(QStringLiteral(LEDWALL_CLI_PATH),
-                      QStringList{"users", "--db", db} + arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        Run run;
-        if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit) {
-            run.exitCode = process.exitCode();
-            run.json = QJsonDocument::fromJson(process.readAllStandardOutput()).toVariant().toMap();
-        }
-        return run;
-    };
-
-    // The first user needs no --as; later ones need an administrator.
-    Run run = ledwall({"add", "boss", "--password", "b0ss-pw", "--level", "0"});
-    QCOMPARE(run.exitCode, 0);
-    run = ledwall({"add", "op", "--password", "op-pw"});
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.json.value("reason").toString(), QString("notLoggedIn"));
-    run = ledwall({"add", "op", "--password", "-", "--as", "boss", "--as-password", "b0ss-pw"},
-                  "op-pw\n");
-    QCOMPARE(run.exitCode, 0);
-
-    QCOMPARE(ledwall({"login", "op", "--password", "op-pw"}).json.value("userType").toInt(), 1);
-    run = ledwall({"remove", "boss", "--as", "op", "--as-password", "op-pw"});
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.json.value("reason").toString(), QString("notPermitted"));
-
-    run = ledwall({"list"});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.json.value("userList").toList().size(), 2);
-    QVERIFY(!QJsonDocument::fromVariant(run.json).toJson().contains("pw"));
-
-    QCOMPARE(ledwall({"list", "--password", "x"}).exitCode, 2);
-    QCOMPARE(ledwall({"rename", "op"}).exitCode, 2);
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestDataCenterUsers)

@@ -9,6 +9,8 @@
 #include <QSocketNotifier>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -26,11 +28,14 @@ BLL_CommunicationMain_Desktop *links()
 class PtyDevice
 {
 public:
-    bool open()
+    // False, with the reason, where no pseudo terminal can be had.
+    bool open(QString *error)
     {
         char name[256] = {};
-        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+            *error = QString::fromLocal8Bit(strerror(errno));
             return false;
+        }
         termios raw;
         tcgetattr(m_master, &raw);
         cfmakeraw(&raw);
@@ -102,7 +107,10 @@ private slots:
 void TestLinkStream::serialRoundTripSkipsNoise()
 {
     PtyDevice device;
-    QVERIFY(device.open());
+    QString error;
+    if (!device.open(&error))
+        QSKIP(qPrintable("no pseudo terminal can be opened here (" + error
+                         + "); the serial round trip needs one"));
     device.noiseBeforeReply = true;
     const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
     QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
