@@ -19,6 +19,15 @@ QString normalizeFilePath(QString path)
     return path;
 }
 
+bool isSafeDirectoryToWalk(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    static const QRegularExpression root(QStringLiteral("^(?:[/\\\\]+|[A-Za-z]:[/\\\\]*)$"));
+    return !root.match(trimmed).hasMatch();
+}
+
 QString dateTimeString(int type, const QDateTime &when)
 {
     const QDate date = when.date();

@@ -13,6 +13,11 @@ namespace ledwall
 // leaves the root "/" in place, so that file:///tmp/a names /tmp/a.
 QString normalizeFilePath(QString path);
 
+// False for a path that an operation which walks or deletes files must refuse: an
+// empty or blank path (it would mean the working directory) and a file-system root
+// ("/", "C:/", "C:\\").
+bool isSafeDirectoryToWalk(const QString &path);
+
 // "2026-1-5" (type 0) or "2026-1-5-9-3-7" (type 1), without leading zeros; any
 // other type gives an empty text.
 QString dateTimeString(int type, const QDateTime &when);

@@ -386,6 +386,10 @@ qint64 BLL_BusinessLogic_Desktop::setAkeyScreenJson(QString path, QVariantMap ma
 
 QVariantList BLL_BusinessLogic_Desktop::getAkeyScreenFileDir(QString path)
 {
+    if (!ledwall::isSafeDirectoryToWalk(path)) {
+        qCDebug(lcFiles) << "getAkeyScreenFileDir refused for the path" << path;
+        return {};
+    }
     if (!QDir(path).exists())
         QDir().mkpath(path);
     QVariantList out;
@@ -425,11 +429,20 @@ void BLL_BusinessLogic_Desktop::writeDebugMapToFile(QVariantMap map, QString pat
 
 void BLL_BusinessLogic_Desktop::getFileDir(QString path, QVariantList &out)
 {
+    if (!ledwall::isSafeDirectoryToWalk(path)) {
+        qCDebug(lcFiles) << "getFileDir refused for the path" << path;
+        return;
+    }
     walkDirectory(path, out);
 }
 
 void BLL_BusinessLogic_Desktop::clearDir(QString path)
 {
+    // An empty path would mean the working directory, a root the whole disk.
+    if (!ledwall::isSafeDirectoryToWalk(path)) {
+        qCDebug(lcFiles) << "clearDir refused for the path" << path;
+        return;
+    }
     QDir dir(path);
     if (!dir.exists())
         QDir().mkpath(path);
