@@ -12,6 +12,8 @@
 #include "checksums.h"
 #include "filereader.h"
 
+#include <QHash>
+
 #include <limits>
 
 int runChecksumCommand(const QStringList &args)
@@ -34,24 +36,25 @@ int runChecksumCommand(const QStringList &args)
         cli::printError(QStringLiteral("unknown checksum '%1'").arg(kind));
         return cli::ExitUsage;
     }
-    // The file is mapped, not copied; a byte array view reaches 2 GiB at most.
+    // The file is mapped, not copied, and summed in pieces: its size has no limit
+    // but the address space.
     const QString path = positional.at(1);
     ledwall::MappedFile file;
-    if (!file.open(path, std::numeric_limits<int>::max())) {
+    if (!file.open(path, std::numeric_limits<qint64>::max())) {
         cli::printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return cli::ExitFailed;
     }
-    const QByteArray data =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(file.data()), int(file.size()));
-    quint32 value = 0;
-    if (kind == QLatin1String("crc32"))
-        value = ledwall::checksums::crc32(data, data.size(), 0);
-    else if (kind == QLatin1String("crc16"))
-        value = ledwall::checksums::crc16(data.constData(), data.size());
-    else if (kind == QLatin1String("header"))
-        value = ledwall::checksums::headerSum8(data, int(data.size()));
-    else
-        value = ledwall::checksums::byteSum16(data);
+    using Sum = ledwall::checksums::StreamingChecksum;
+    const QHash<QString, Sum::Kind> kinds{{QStringLiteral("crc32"), Sum::Kind::Crc32},
+                                          {QStringLiteral("crc16"), Sum::Kind::Crc16},
+                                          {QStringLiteral("header"), Sum::Kind::HeaderSum8},
+                                          {QStringLiteral("usbsum"), Sum::Kind::ByteSum16}};
+    Sum sum(kinds.value(kind));
+    constexpr qint64 Piece = 64 * 1024 * 1024;
+    const char *bytes = reinterpret_cast<const char *>(file.data());
+    for (qint64 offset = 0; offset < file.size(); offset += Piece)
+        sum.add(bytes + offset, qMin(Piece, file.size() - offset));
+    const quint32 value = sum.value();
     cli::printJson(QVariantMap{{QStringLiteral("value"), QString::number(value, 16)}});
     return cli::ExitOk;
 }

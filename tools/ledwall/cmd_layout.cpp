@@ -18,6 +18,8 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
+#include <cstdio>
+
 namespace
 {
 
@@ -51,10 +53,13 @@ int encode(const QString &path, bool complex)
     QVariantMap map;
     if (!readLayoutMap(path, &map))
         return cli::ExitFailed;
-    QTextStream out(stdout);
-    out << (complex ? ledwall::displaytext::complexMapToText(map)
-                    : ledwall::displaytext::connectMapToText(map))
-        << '\n';
+    // The bytes the card stores: Latin-1 for the connection model, UTF-8 for the
+    // complex one. decode reads them back the same way.
+    const QByteArray text = complex ? ledwall::displaytext::complexMapToText(map).toUtf8()
+                                    : ledwall::displaytext::connectMapToText(map).toLatin1();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
     return cli::ExitOk;
 }
 
@@ -65,7 +70,9 @@ int decode(const QString &path, bool complex)
         return cli::ExitFailed;
     while (contents.endsWith('\n') || contents.endsWith('\r'))
         contents.chop(1);
-    const QString text = complex ? QString::fromUtf8(contents) : QString::fromLatin1(contents);
+    // Explicit sizes: a NUL byte in a name must not end the text.
+    const QString text = complex ? QString::fromUtf8(contents.constData(), contents.size())
+                                 : QString::fromLatin1(contents.constData(), contents.size());
     QVariantMap map;
     const bool ok = complex ? ledwall::displaytext::complexTextToMap(text, &map)
                             : ledwall::displaytext::connectTextToMap(text, &map);

@@ -6,13 +6,19 @@
 namespace ledwall
 {
 
-QString normalizeFilePath(QString path)
+QString stripFileUrlPrefixes(QString path)
 {
     // file:///C:/x is the Windows path C:/x; file:///tmp/x is the POSIX path /tmp/x.
     static const QRegularExpression driveUrl(QStringLiteral("file:///(?=[A-Za-z]:)"));
     path.remove(driveUrl);
     path.replace(QStringLiteral("file:///"), QStringLiteral("/"));
     path.remove(QStringLiteral("file:"));
+    return path;
+}
+
+QString normalizeFilePath(QString path)
+{
+    path = stripFileUrlPrefixes(path);
     const int percent = path.indexOf(QLatin1Char('%'));
     if (percent >= 0 && QStringView(path).mid(percent + 1, 2) == QLatin1String("25"))
         path.remove(percent + 1, 2);

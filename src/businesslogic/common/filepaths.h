@@ -7,10 +7,12 @@
 namespace ledwall
 {
 
-// A path as the user interface may pass it, made usable: "file:///" and then
-// "file:" are removed wherever they occur, and a "%25" right after the first "%"
-// becomes a plain "%". A "file:///" that is not followed by a drive letter
-// leaves the root "/" in place, so that file:///tmp/a names /tmp/a.
+// A path as the user interface may pass it, with its URL prefixes removed:
+// "file:///" and then "file:" wherever they occur. A "file:///" that is not
+// followed by a drive letter leaves the root "/" in place, so that file:///tmp/a
+// names /tmp/a.
+QString stripFileUrlPrefixes(QString path);
+// stripFileUrlPrefixes, and a "%25" right after the first "%" becomes a plain "%".
 QString normalizeFilePath(QString path);
 
 // False for a path that an operation which walks or deletes files must refuse: an

@@ -55,6 +55,24 @@ FileContents readWholeFile(const QString &path, qint64 maxSize)
     return readWholeDevice(file, maxSize);
 }
 
+FileContents readFileHead(const QString &path, qint64 size)
+{
+    FileContents contents;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        contents.errorString = file.errorString();
+        return contents;
+    }
+    contents.bytes = file.read(size);
+    if (contents.bytes.isEmpty() && size > 0 && !file.atEnd()) {
+        contents.status = FileContents::Status::ReadFailed;
+        contents.errorString = file.errorString();
+        return contents;
+    }
+    contents.status = FileContents::Status::Ok;
+    return contents;
+}
+
 bool MappedFile::open(const QString &path, qint64 maxSize)
 {
     m_data = nullptr;

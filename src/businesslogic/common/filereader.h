@@ -30,6 +30,9 @@ constexpr qint64 DefaultMaxFileSize = 64 * 1024 * 1024;
 
 // The bytes of `path` when it holds at most `maxSize` bytes.
 FileContents readWholeFile(const QString &path, qint64 maxSize = DefaultMaxFileSize);
+// The first `size` bytes of `path` (fewer when the file is shorter), however large
+// the file is.
+FileContents readFileHead(const QString &path, qint64 size);
 // The rest of an open device (standard input, a socket), at most `maxSize` bytes.
 FileContents readWholeDevice(QIODevice &device, qint64 maxSize = DefaultMaxFileSize);
 

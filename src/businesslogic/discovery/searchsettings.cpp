@@ -17,7 +17,7 @@ QVariantMap parseSearchSettings(const QByteArray &text)
     QVariantMap settings;
     const QList<QByteArray> lines = text.split('\n');
     for (const QByteArray &rawLine : lines) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
+        const QString line = QString::fromUtf8(rawLine.constData(), rawLine.size()).trimmed();
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;

@@ -2,6 +2,8 @@
 
 #include "armframe.h"
 
+#include <zlib.h>
+
 namespace ledwall::checksums {
 
 namespace
@@ -55,6 +57,43 @@ quint16 byteSum16(const QByteArray &data)
     for (char byte : data)
         sum = quint16(sum + quint8(byte));
     return sum;
+}
+
+void StreamingChecksum::add(const char *data, qint64 length)
+{
+    const auto *bytes = reinterpret_cast<const quint8 *>(data);
+    switch (m_kind) {
+    case Kind::Crc32:
+        m_state = quint32(crc32_z(m_state, bytes, z_size_t(length)));
+        break;
+    case Kind::Crc16:
+        for (qint64 i = 0; i < length; ++i)
+            m_state = quint16((m_state << 8) ^ g_CRCTAB[((m_state >> 8) ^ bytes[i]) & 0xFF]);
+        break;
+    case Kind::HeaderSum8:
+    case Kind::ByteSum16:
+        // The header sum leaves out the first three bytes of the whole.
+        for (qint64 i = 0; i < length; ++i) {
+            if (m_kind == Kind::ByteSum16 || m_offset + i >= 3)
+                m_state += bytes[i];
+        }
+        break;
+    }
+    m_offset += length;
+}
+
+quint32 StreamingChecksum::value() const
+{
+    switch (m_kind) {
+    case Kind::HeaderSum8:
+        return m_state & 0xFF;
+    case Kind::ByteSum16:
+    case Kind::Crc16:
+        return m_state & 0xFFFF;
+    case Kind::Crc32:
+        break;
+    }
+    return m_state;
 }
 
 } // namespace ledwall::checksums

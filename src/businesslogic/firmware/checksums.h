@@ -26,4 +26,21 @@ quint8 headerSum8(const QByteArray &data, int length);
 // Low 16 bits of the sum of every byte.
 quint16 byteSum16(const QByteArray &data);
 
+// One of the sums above over data that arrives in pieces (a file too large to hold
+// whole): add() the pieces in order, then value() equals the sum of the whole.
+class StreamingChecksum
+{
+public:
+    enum class Kind { Crc32, Crc16, HeaderSum8, ByteSum16 };
+
+    explicit StreamingChecksum(Kind kind) : m_kind(kind) {}
+    void add(const char *data, qint64 length);
+    quint32 value() const;
+
+private:
+    Kind m_kind;
+    quint32 m_state = 0;
+    qint64 m_offset = 0;
+};
+
 } // namespace ledwall::checksums

@@ -105,7 +105,8 @@ std::optional<UpgradeHeader> parseHeader(const QByteArray &file)
     return header;
 }
 
-UpdateReceCardErrorType checkFile(const QByteArray &file, const QVariantMap &options)
+UpdateReceCardErrorType checkFile(const QByteArray &file, const QVariantMap &options,
+                                  quint32 *computedCrc)
 {
     const bool magicOk = magicText(file) == QLatin1String(MagicText);
     const std::optional<UpgradeHeader> header = parseHeader(file);
@@ -128,7 +129,10 @@ UpdateReceCardErrorType checkFile(const QByteArray &file, const QVariantMap &opt
 
     if (qint64(header->flashLength) != qint64(file.size()) - HeaderSize)
         return ReceFileLengthError;
-    if (payloadCrc(file) != header->flashCrc)
+    const quint32 crc = payloadCrc(file);
+    if (computedCrc)
+        *computedCrc = crc;
+    if (crc != header->flashCrc)
         return ReceFileCrcError;
     return ReceFileNoError;
 }

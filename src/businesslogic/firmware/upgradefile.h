@@ -84,7 +84,10 @@ std::optional<UpgradeHeader> parseHeader(const QByteArray &file);
 // model name of the card code, anything else "firmIndex" with the code); a
 // missing key skips its comparison. Order: magic, card, length, CRC. A file
 // shorter than the header is a length error when it starts with the magic.
-UpdateReceCardErrorType checkFile(const QByteArray &file, const QVariantMap &options);
+// `payloadCrc`, when given, receives the payload's CRC-32 once it was computed
+// (that is, when the check got as far as the CRC) and is left alone otherwise.
+UpdateReceCardErrorType checkFile(const QByteArray &file, const QVariantMap &options,
+                                  quint32 *payloadCrc = nullptr);
 
 // The header of a file around image. options: "receCardType" (card code),
 // "driveType" (at most 8 bytes of UTF-8), "version" (two hex parts joined by a

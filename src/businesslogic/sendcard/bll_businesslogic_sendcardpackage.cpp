@@ -273,26 +273,36 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 UpdateReceCardErrorType
 BLL_BusinessLogic_SendCardPackage::checkReceFileHead(QString path, QMap<QString, QVariant> map)
 {
+    // The CRC covers the whole image, so the file is read whole: up to the cap.
     const ledwall::FileContents contents =
         ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
-    if (!contents.ok())
+    if (!contents.ok()) {
+        qCDebug(lcSendCard) << "upgrade file not read:" << path << contents.errorString;
         return ReceFileOpenError;
+    }
     const QByteArray &file = contents.bytes;
     const int headFlag = map.value(QStringLiteral("cardFlag")).toInt() == 2 ? 2 : 1;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << headFlag;
-    if (const auto header = ledwall::upgrade::parseHeader(file)) {
-        if (headFlag == 2)
+    const auto header = ledwall::upgrade::parseHeader(file);
+    if (header && header->hasMagic()) {
+        const QString cardType = QStringLiteral("receCardType");
+        const QString firmIndex = QStringLiteral("firmIndex");
+        if (headFlag == 2 && map.contains(cardType))
             qCDebug(lcSendCard) << "cardName=" << ledwall::upgrade::cardModelName(header->cardCode)
-                                << map.value(QStringLiteral("receCardType")).toString();
-        else
-            qCDebug(lcSendCard) << "firmIndex=" << header->cardCode
-                                << map.value(QStringLiteral("firmIndex")).toInt();
+                                << map.value(cardType).toString();
+        else if (headFlag == 1 && map.contains(firmIndex))
+            qCDebug(lcSendCard) << "firmIndex=" << header->cardCode << map.value(firmIndex).toInt();
         qCDebug(lcSendCard) << "driveType" << header->driveType << "date" << header->date
                             << "version" << header->versionText();
-        qCDebug(lcSendCard) << "flashLength=" << header->flashLength << file.size() - 1024
-                            << "flashCRC=" << header->flashCrc;
+        qCDebug(lcSendCard) << "flashLength=" << header->flashLength
+                            << file.size() - ledwall::upgrade::HeaderSize;
     }
-    const UpdateReceCardErrorType result = ledwall::upgrade::checkFile(file, map);
+    quint32 payloadCrc = 0;
+    const UpdateReceCardErrorType result = ledwall::upgrade::checkFile(file, map, &payloadCrc);
+    if (header && (result == ReceFileCrcError || result == ReceFileNoError))
+        qCDebug(lcSendCard) << "flashCRC=" << header->flashCrc << payloadCrc;
+    if (header && result == ReceFileNoError)
+        qCDebug(lcSendCard) << "flash address word" << Qt::hex << header->flashAddressWord;
     qCDebug(lcSendCard) << "upgrade file check" << path << ledwall::upgrade::errorName(result);
     return result;
 }
@@ -308,7 +318,8 @@ BLL_BusinessLogic_SendCardPackage::packageReceFileHead(QString path, QMap<QStrin
                             << "image size" << recvUpdateData.size();
         return result;
     }
-    QFile file(ledwall::normalizeFilePath(path));
+    // Only the URL prefixes are removed here: a "%25" in the name is the user's.
+    QFile file(ledwall::stripFileUrlPrefixes(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return ReceFileOpenError;
     if (file.write(header) != header.size() || file.write(recvUpdateData) != recvUpdateData.size()) {
@@ -325,8 +336,10 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
                      {QStringLiteral("FLS_MSB"), -1}};
     const ledwall::FileContents contents =
         ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
-    if (!contents.ok())
+    if (!contents.ok()) {
+        qCDebug(lcSendCard) << "upgrade file not read:" << path << contents.errorString;
         return info;
+    }
     const QByteArray &file = contents.bytes;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << 1;
     const auto header = ledwall::upgrade::parseHeader(file);
@@ -334,35 +347,39 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
         return info;
     qCDebug(lcSendCard) << "cardNameInt" << header->cardCode << "driveType" << header->driveType
                         << "date" << header->date << "version" << header->versionText();
-    qCDebug(lcSendCard) << "flashLength" << header->flashLength << file.size() - 1024;
-    if (ledwall::upgrade::checkFile(file, {}) != ReceFileNoError)
+    qCDebug(lcSendCard) << "flashLength" << header->flashLength
+                        << file.size() - ledwall::upgrade::HeaderSize;
+    quint32 payloadCrc = 0;
+    if (ledwall::upgrade::checkFile(file, {}, &payloadCrc) != ReceFileNoError)
         return info;
     info.insert(QStringLiteral("firmIndex"), int(header->cardCode));
     info.insert(QStringLiteral("ltcpAddr_data"), header->ltcpAddrData());
     info.insert(QStringLiteral("FLS_MSB"), header->flsMsb());
-    info.insert(QStringLiteral("crc32Value"), header->flashCrc);
+    info.insert(QStringLiteral("crc32Value"), payloadCrc);
     return info;
 }
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFile_MCUInfo(QString path)
 {
-    const ledwall::FileContents contents =
-        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
-    if (!contents.ok())
+    // Only the first 16 bytes decide; the rest of the file is never read.
+    const ledwall::FileContents head =
+        ledwall::readFileHead(ledwall::normalizeFilePath(path), ledwall::upgrade::McuMagicSize);
+    if (!head.ok())
         return {};
-    const QByteArray &file = contents.bytes;
-    const QByteArray head = file.left(ledwall::upgrade::McuMagicSize);
-    qCDebug(lcSendCard) << "byteArr" << head.toHex() << head.size();
-    return {{QStringLiteral("isMCUFile"), ledwall::upgrade::isMcuFile(file)}};
+    qCDebug(lcSendCard) << "byteArr" << head.bytes.toHex() << head.bytes.size();
+    for (const char byte : head.bytes)
+        qCDebug(lcSendCard) << QString::number(quint8(byte), 16);
+    return {{QStringLiteral("isMCUFile"), ledwall::upgrade::isMcuFile(head.bytes)}};
 }
 
 bool BLL_BusinessLogic_SendCardPackage::isReceFile(QString path)
 {
-    const ledwall::FileContents contents =
-        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
+    // The header decides; the image behind it is never read.
+    const ledwall::FileContents head =
+        ledwall::readFileHead(ledwall::normalizeFilePath(path), ledwall::upgrade::HeaderSize);
     // A file shorter than its header is never an upgrade file.
-    const auto header = ledwall::upgrade::parseHeader(contents.bytes);
-    return contents.ok() && header && header->hasMagic();
+    const auto header = ledwall::upgrade::parseHeader(head.bytes);
+    return head.ok() && header && header->hasMagic();
 }
 
 void BLL_BusinessLogic_SendCardPackage::clearRecvUpdateData()

@@ -366,7 +366,7 @@ QString BLL_BusinessLogic_Desktop::getAkeyScreenStr(QString path)
         qCDebug(lcFiles) << "read str file error!!!!" << path << contents.errorString;
         return {};
     }
-    return QString::fromUtf8(contents.bytes);
+    return QString::fromUtf8(contents.bytes.constData(), contents.bytes.size());
 }
 
 void BLL_BusinessLogic_Desktop::saveJsonData(QVariantMap map, QString path)

@@ -230,7 +230,7 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         return false;
     }
     if (isComplex) {
-        m_complexDisplayStr = QString::fromUtf8(text);
+        m_complexDisplayStr = QString::fromUtf8(text.constData(), text.size());
         if (!m_complexDisplayStr.contains(QLatin1String("display_info:"))) {
             qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                                << "error m_complexDisplayStr not contains display_info:";
@@ -238,7 +238,7 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         }
         return true;
     }
-    m_connectDisplayStr = QString::fromLatin1(text);
+    m_connectDisplayStr = QString::fromLatin1(text.constData(), text.size());
     if (!m_connectDisplayStr.contains(QLatin1String("display:"))) {
         qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                            << "error m_connectDisplayStr not contains display:";
