@@ -14,14 +14,13 @@ bool readLayoutInt(const QJsonObject &object, const char *key, int minimum, int 
     const QJsonValue json = object.value(QLatin1String(key));
     if (json.isUndefined())
         return true;
-    const double number = json.toDouble(-1.0);
-    if (!json.isDouble() || number != double(qint64(number)) || number < minimum
-        || number > maximum) {
+    const std::optional<int> number = wallInteger(json, minimum, maximum);
+    if (!number) {
         *message = QStringLiteral("\"layout.%1\" must be an integer from %2 to %3")
                        .arg(QLatin1String(key)).arg(minimum).arg(maximum);
         return false;
     }
-    *value = int(number);
+    *value = *number;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "walldescription.h"
 
+#include <cmath>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,19 +19,16 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
-// An integer in [minimum, maximum]; JSON numbers with a fraction are refused.
 bool readInt(const QJsonObject &object, const QString &key, int minimum, int maximum,
              int *value, QString *message)
 {
-    const QJsonValue json = object.value(key);
-    const double number = json.toDouble(-1.0);
-    if (!json.isDouble() || number != double(qint64(number)) || number < minimum
-        || number > maximum) {
+    const std::optional<int> number = wallInteger(object.value(key), minimum, maximum);
+    if (!number) {
         *message = QStringLiteral("\"%1\" must be an integer from %2 to %3")
                        .arg(key).arg(minimum).arg(maximum);
         return false;
     }
-    *value = int(number);
+    *value = *number;
     return true;
 }
 
@@ -138,6 +137,17 @@ bool WallDescription::fromFile(const QString &path, WallDescription *wall, QStri
     if (!fromJson(contents, wall, &message))
         return fail(error, path + QStringLiteral(": ") + message);
     return true;
+}
+
+std::optional<int> wallInteger(const QJsonValue &json, int minimum, int maximum)
+{
+    const double number = json.toDouble(-1.0);
+    // The range first: converting a huge or non-finite double to an integer is
+    // undefined.
+    if (!json.isDouble() || !(number >= minimum && number <= maximum)
+        || number != std::floor(number))
+        return std::nullopt;
+    return int(number);
 }
 
 } // namespace ledwall::sim

@@ -9,8 +9,11 @@
 #include "porttable.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 namespace ledwall::sim {
 
@@ -45,5 +48,9 @@ struct WallDescription
     static bool fromJson(const QByteArray &json, WallDescription *wall, QString *error);
     static bool fromFile(const QString &path, WallDescription *wall, QString *error);
 };
+
+// A JSON number that is a whole number in [minimum, maximum]; nothing otherwise
+// (text, fractions, values out of range, however large).
+std::optional<int> wallInteger(const QJsonValue &json, int minimum, int maximum);
 
 } // namespace ledwall::sim

@@ -194,6 +194,7 @@ private:
     std::atomic<bool> m_complexConversionBusy{false};
     QSet<quint32> m_displayBlocksMissing; // blocks of the running record read not yet in
     bool m_displayLastBlockSeen = false;
+    bool m_displayReadActive = false; // a record read is running; completion is reported once
 
     // -- members --
     QVariantMap m_displayMap;

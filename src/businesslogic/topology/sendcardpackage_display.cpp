@@ -182,6 +182,8 @@ void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantM
     m_displayReadBack.clear();
     const QVector<quint32> blocks = displayrecord::blockAddresses(isComplex);
     m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
+    m_displayLastBlockSeen = false;
+    m_displayReadActive = true;
     lastRegAddr = blocks.last();
     const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     for (quint32 address : blocks) {
@@ -198,6 +200,11 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
         qCDebug(lcDisplay) << "display record block without data at" << Qt::hex << regAddr;
         return;
     }
+    // A block after the read completed (repeated or unsolicited) belongs to no read.
+    if (!m_displayReadActive) {
+        qCDebug(lcDisplay) << "display record block outside a read at" << Qt::hex << regAddr;
+        return;
+    }
     // Blocks are placed at their offset, not inserted: a late or repeated block
     // must not shift the ones already there. Gaps read as erased flash.
     const int offset = int(regAddr - displayrecord::AreaAddress);
@@ -212,6 +219,7 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
     // come out of order).
     if (m_displayLastBlockSeen && m_displayBlocksMissing.isEmpty()) {
         m_displayLastBlockSeen = false;
+        m_displayReadActive = false;
             qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
         emit sig_readDevData({{QStringLiteral("addr"), lastRegAddr}});
     }
