@@ -34,7 +34,8 @@ enum UpdateReceCardErrorType {
     ReceFileOpenError = 9
 };
 
-namespace ledwall::upgrade {
+namespace ledwall::upgrade
+{
 
 constexpr int HeaderSize = 1024;
 constexpr int MagicAreaSize = 64;

@@ -58,4 +58,3 @@ std::optional<WalkPointDraw> WalkPointState::tick()
     m_phase = !m_phase;
     return draw(m_pointIndex, m_address, m_phase);
 }
-

@@ -11,8 +11,7 @@
 #include <optional>
 
 // One call of DAL_SendCard::fillWalkPointer.
-struct WalkPointDraw
-{
+struct WalkPointDraw {
     QString guid;
     quint32 pointIndex = 0;
     quint32 address = 0;
@@ -23,9 +22,9 @@ struct WalkPointDraw
 
     bool operator==(const WalkPointDraw &o) const
     {
-        return guid == o.guid && pointIndex == o.pointIndex && address == o.address
-            && virtualPointCount == o.virtualPointCount && scanLineLen == o.scanLineLen
-            && advance == o.advance && on == o.on;
+        return guid == o.guid && pointIndex == o.pointIndex && address == o.address &&
+               virtualPointCount == o.virtualPointCount && scanLineLen == o.scanLineLen &&
+               advance == o.advance && on == o.on;
     }
 };
 

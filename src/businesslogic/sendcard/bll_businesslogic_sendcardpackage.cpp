@@ -40,7 +40,7 @@ struct SingleRegister {
     const char *key;
 };
 constexpr SingleRegister SingleRegisters[] = {
-    {0x80000, "imageControl"}, {0x84000, "imageOff"},  {0x85000, "imageArea"},
+    {0x80000, "imageControl"}, {0x84000, "imageOff"},   {0x85000, "imageArea"},
     {0xA3000, "imageOff1"},    {0xA4000, "imageArea1"}, {0xA5000, "imageOff2"},
     {0xA6000, "imageArea2"},   {0xA7000, "imageOff3"},  {0xA8000, "imageArea3"},
 };
@@ -313,7 +313,8 @@ BLL_BusinessLogic_SendCardPackage::packageReceFileHead(QString path, QMap<QStrin
     QFile file(ledwall::normalizeFilePath(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return ReceFileOpenError;
-    if (file.write(header) != header.size() || file.write(recvUpdateData) != recvUpdateData.size()) {
+    if (file.write(header) != header.size() ||
+        file.write(recvUpdateData) != recvUpdateData.size()) {
         qCDebug(lcSendCard) << "upgrade file write failed:" << file.errorString();
         return ReceFileOpenError;
     }
@@ -433,8 +434,8 @@ void BLL_BusinessLogic_SendCardPackage::dealSendCardFlashInfo(const QVariantMap 
             parseDisplayData();
             const QString ip = reply.value(QStringLiteral("ip")).toString();
             setAllSCDisplayMap(ip);
-            emit sig_readDevData({{QStringLiteral("addr"), LastBoxPosPiece},
-                                  {QStringLiteral("ip"), ip}});
+            emit sig_readDevData(
+                {{QStringLiteral("addr"), LastBoxPosPiece}, {QStringLiteral("ip"), ip}});
         }
         return;
     }

@@ -12,7 +12,8 @@
 #include <QByteArray>
 #include <QVector>
 
-namespace ledwall::displayrecord {
+namespace ledwall::displayrecord
+{
 
 constexpr quint32 AreaAddress = 0x120000;
 constexpr int BlockSize = 0x400;

@@ -19,7 +19,8 @@
 #include <QVariantMap>
 #include <QVector>
 
-namespace ledwall::porttable {
+namespace ledwall::porttable
+{
 
 constexpr quint32 TableAddress = 0x10E000;
 constexpr int RecordSize = 13;
@@ -57,7 +58,7 @@ struct Cell {
 QVector<Cell> chainingOrder(int method, int hNum, int vNum);
 
 struct Rebuild {
-    bool ok = false;   // false: the table was refused (see error), nothing rebuilt
+    bool ok = false; // false: the table was refused (see error), nothing rebuilt
     QString error;
     QVariantMap displayMap; // "basicInfo" and "displayArr" (one display)
     bool result = false;    // true when no cabinet was placed (1 x 1 placeholder)

@@ -106,25 +106,24 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint heigh
     return displaytext::connectItemForRect(height, y, width, x, addr, port, rowOffset, colOffset);
 }
 
-QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint port, uint col,
-                                                                      uint row, uint width,
-                                                                      uint height, uint addr)
+QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint port, uint col, uint row,
+                                                                      uint width, uint height,
+                                                                      uint addr)
 {
-    return displaytext::connectItemForCell(int(port), int(col), int(row), int(width),
-                                           int(height), int(addr));
+    return displaytext::connectItemForCell(int(port), int(col), int(row), int(width), int(height),
+                                           int(addr));
 }
 
 // ---- display record in flash ---------------------------------------------------------------
 
 void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &params,
-                                                          quint32 commandWord,
-                                                          quint32 startAddress,
+                                                          quint32 commandWord, quint32 startAddress,
                                                           quint16 readLength)
 {
     FlashAccessDescriptor access;
     access.commandWord = commandWord;
-    if (params.contains(QStringLiteral("m_cardSlotNum"))
-        && params.contains(QStringLiteral("m_portNum"))) {
+    if (params.contains(QStringLiteral("m_cardSlotNum")) &&
+        params.contains(QStringLiteral("m_portNum"))) {
         access.slot = quint8(params.value(QStringLiteral("m_cardSlotNum")).toUInt());
         access.port = quint8(params.value(QStringLiteral("m_portNum")).toUInt());
     }
@@ -134,18 +133,16 @@ void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &par
     m_flashAccess = access;
 }
 
-bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params,
-                                                          bool isComplex)
+bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params, bool isComplex)
 {
     loadDisplayAccess(params, WriteCommand, displayrecord::AreaAddress, 0);
     const QByteArray text =
         isComplex ? m_complexDisplayStr.toUtf8() : m_connectDisplayStr.toLatin1();
     QByteArray record;
     int compressedSize = 0;
-    switch (displayrecord::pack(text,
-                                isComplex ? displayrecord::ComplexMaxCompressed
-                                          : displayrecord::ConnectMaxCompressed,
-                                &record, &compressedSize)) {
+    switch (displayrecord::pack(
+        text, isComplex ? displayrecord::ComplexMaxCompressed : displayrecord::ConnectMaxCompressed,
+        &record, &compressedSize)) {
     case displayrecord::PackResult::Ok:
         break;
     case displayrecord::PackResult::EmptyText:
@@ -227,8 +224,8 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         displayrecord::unpack(m_displayReadBack, &text, &code);
     if (result != displayrecord::UnpackResult::Ok) {
         qCDebug(lcDisplay) << "Uncompression error!"
-                           << "returnType" << code << "record" << int(result)
-                           << "bytes read" << m_displayReadBack.size();
+                           << "returnType" << code << "record" << int(result) << "bytes read"
+                           << m_displayReadBack.size();
         return false;
     }
     if (isComplex) {

@@ -152,7 +152,6 @@ private slots:
         QCOMPARE(int(upgrade::checkFile(file, options)), result);
     }
 
-
     void packagingFailures()
     {
         const QByteArray image = imageOf(100);
@@ -211,10 +210,8 @@ private slots:
     {
         // Port 0: window offset y 16, x 32; two cards. Port 1: no cards. Port 2:
         // one card, but its box page is too short to hold a position.
-        const QVariantList windows{words({0, 0, 16, 32}), words({0, 0, 0, 0}),
-                                   words({0, 0, 5, 5})};
-        const QVariantList boxes{words({0, 0, 0, 128}), QByteArray(),
-                                 words({1})};
+        const QVariantList windows{words({0, 0, 16, 32}), words({0, 0, 0, 0}), words({0, 0, 5, 5})};
+        const QVariantList boxes{words({0, 0, 0, 128}), QByteArray(), words({1})};
         const QStringList sizes{"0:1:256:64", "0:0:128:64", "2:0:64:64"};
         QCOMPARE(readback::cabinetRectangles(windows, boxes, sizes),
                  (QStringList{"0:0:32:16:128:64", "0:1:160:16:256:64"}));
