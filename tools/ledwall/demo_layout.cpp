@@ -116,7 +116,9 @@ bool runLayoutDemo(Context &context)
     QString why;
     if (!cli::layout::write(context.guid, layout, false, StepTimeoutMs, &why))
         return fail(QStringLiteral("layout-write"), why);
-    stepOk(QStringLiteral("layout-write"), QStringLiteral("display record at 0x120000"));
+    stepOk(QStringLiteral("layout-write"),
+           QStringLiteral("display record at 0x%1")
+               .arg(ledwall::registers::DisplayRecord.first, 0, 16));
 
     QVariantMap readBack;
     if (!cli::layout::read(false, StepTimeoutMs, &readBack, &why))

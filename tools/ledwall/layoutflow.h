@@ -7,6 +7,7 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "facadesession.h"
+#include "registermap.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -120,7 +121,8 @@ inline bool rebuild(int ethNum, int timeoutMs, QVariantMap *map, QVariantMap *re
             facade->readHardwareConnectDisplayDataToDevice({{QStringLiteral("EthNum"), ethNum}});
         },
         [](const QVariantMap &r) {
-            return r.value(QStringLiteral("addr")).toUInt() == 0x10E000u &&
+            return r.value(QStringLiteral("addr")).toUInt() ==
+                       ledwall::registers::PortTable.first &&
                    r.contains(QStringLiteral("overLape"));
         },
         timeoutMs);

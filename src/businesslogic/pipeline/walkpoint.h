@@ -3,6 +3,7 @@
 // idle rounds of the send thread make it blink.
 
 #include "modulecommand.h"
+#include "registermap.h"
 
 #include <QString>
 #include <QVector>
@@ -33,7 +34,7 @@ struct WalkPointDraw {
 class WalkPointState
 {
 public:
-    static constexpr quint32 FirstAddress = 0xA0100000u;
+    static constexpr quint32 FirstAddress = ledwall::registers::StoredPicture;
     static constexpr int TicksPerPhase = 26;
 
     // A "Module_PixelWalkPointMap" command; returns the draws in calling order.

@@ -1,5 +1,7 @@
 #include "displayrecord.h"
 
+#include "registermap.h"
+
 #include <zlib.h>
 
 namespace ledwall::displayrecord
@@ -86,7 +88,7 @@ QVector<quint32> blockAddresses(bool isComplex)
     QVector<quint32> addresses;
     addresses.reserve(count);
     for (int b = 0; b < count; ++b)
-        addresses.append(AreaAddress + quint32(b) * BlockSize);
+        addresses.append(registers::DisplayRecord.first + quint32(b) * BlockSize);
     return addresses;
 }
 

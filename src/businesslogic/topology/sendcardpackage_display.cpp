@@ -8,6 +8,7 @@
 #include "displayrecord.h"
 #include "displaytext.h"
 #include "porttable.h"
+#include "registermap.h"
 
 #include <QLoggingCategory>
 
@@ -135,7 +136,7 @@ void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &par
 
 bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params, bool isComplex)
 {
-    loadDisplayAccess(params, WriteCommand, displayrecord::AreaAddress, 0);
+    loadDisplayAccess(params, WriteCommand, registers::DisplayRecord.first, 0);
     const QByteArray text =
         isComplex ? m_complexDisplayStr.toUtf8() : m_connectDisplayStr.toLatin1();
     QByteArray record;
@@ -175,7 +176,8 @@ bool BLL_BusinessLogic_SendCardPackage::sendComplexDisplayDataToDevice(QVariantM
 void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantMap params)
 {
     const bool isComplex = params.value(QStringLiteral("isComplex")).toUInt() != 0;
-    loadDisplayAccess(params, ReadCommand, displayrecord::AreaAddress, displayrecord::BlockSize);
+    loadDisplayAccess(params, ReadCommand, registers::DisplayRecord.first,
+                      displayrecord::BlockSize);
     m_displayReadBack.clear();
     const QVector<quint32> blocks = displayrecord::blockAddresses(isComplex);
     m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
@@ -198,7 +200,7 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
     }
     // Blocks are placed at their offset, not inserted: a late or repeated block
     // must not shift the ones already there. Gaps read as erased flash.
-    const int offset = int(regAddr - displayrecord::AreaAddress);
+    const int offset = int(regAddr - registers::DisplayRecord.first);
     const int end = offset + bytes.size();
     if (m_displayReadBack.size() < end)
         m_displayReadBack.append(QByteArray(end - m_displayReadBack.size(), char(0xFF)));
@@ -256,7 +258,7 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
                            << "out of range 1 ..." << MaxEthNum;
         return;
     }
-    loadDisplayAccess(params, ReadCommand, porttable::TableAddress,
+    loadDisplayAccess(params, ReadCommand, registers::PortTable.first,
                       quint16(ethNum * porttable::RecordSize));
     m_hardwareReadRunning = true;
     readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
@@ -266,7 +268,7 @@ void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(
 {
     m_hardwareReadRunning = false;
     const porttable::Rebuild rebuild = porttable::rebuildTopology(bytes);
-    QVariantMap report{{QStringLiteral("addr"), porttable::TableAddress},
+    QVariantMap report{{QStringLiteral("addr"), registers::PortTable.first},
                        {QStringLiteral("result"), rebuild.result},
                        {QStringLiteral("overLape"), rebuild.overLape},
                        {QStringLiteral("overlappingEthPort"), rebuild.overlappingEthPort}};
