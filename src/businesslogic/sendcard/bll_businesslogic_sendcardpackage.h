@@ -154,10 +154,15 @@ private slots:
     void slot_dealData(QVariantMap reply);
 
 private:
-    // -- reply dispatch --
-    void dealSendCardFlashInfo(const QVariantMap &reply);
-    void dealReceivingSDRAMInfo(const QVariantMap &reply);
-    void dealReceivingFlashInfo(const QVariantMap &reply);
+    // -- reply handlers: the rows of slot_dealData's table --
+    void readDisplayRegister(const QVariantMap &reply, quint32 regAddr);
+    void readImageWindowPiece(const QVariantMap &reply, quint32 regAddr);
+    void readBoxPosPiece(const QVariantMap &reply, quint32 regAddr);
+    void readDisplayRecord(const QVariantMap &reply, quint32 regAddr);
+    void readPortTable(const QVariantMap &reply, quint32 regAddr);
+    void readBoxSize(const QVariantMap &reply, quint32 ltcpAddr);
+    void readFlashBlock(const QVariantMap &reply, quint32 ltcpAddr);
+    void acknowledgeBlock(const QVariantMap &reply, quint32 regAddr);
     // Appends a 4 KiB register page read in pieces to the page list of key.
     void appendRegisterPage(const QVariantMap &reply, const QString &key, quint32 regAddr,
                             quint32 base);
