@@ -3,6 +3,7 @@
 #include "checksums.h"
 #include "displayreadback.h"
 #include "filepaths.h"
+#include "flashimage.h"
 #include "module_sendcard_protocol.h"
 #include "registermap.h"
 
@@ -11,18 +12,11 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
-#include <algorithm>
-#include <iterator>
-
 namespace
 {
 Q_LOGGING_CATEGORY(lcSendCard, "ledwall.sendcard")
 
 const char NotAvailable[] = "not available yet";
-
-// Receiving-card flash read-back: one block after the inner frame's header.
-constexpr int FlashReplyDataOffset = 15;
-constexpr int FlashReplyDataSize = 1024;
 
 QByteArray readWholeFile(const QString &path, bool *opened)
 {
@@ -495,20 +489,8 @@ void BLL_BusinessLogic_SendCardPackage::readBoxSize(const QVariantMap &reply, qu
 void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply, quint32 address)
 {
     const QByteArray data = reply.value(QStringLiteral("recvUpdateData")).toByteArray();
-    if (data.size() >= FlashReplyDataOffset + FlashReplyDataSize) {
-        // Written in place: a repeated reply overwrites its block, a missing one
-        // leaves erased flash (0xFF) behind, so the image never shifts.
-        const int position = int(4 * (address - ledwall::registers::FirmwareImage.first));
-        const int blockEnd = position + FlashReplyDataSize;
-        if (recvUpdateData.size() < blockEnd)
-            recvUpdateData.append(QByteArray(blockEnd - recvUpdateData.size(), char(0xFF)));
-        recvUpdateData.replace(position, FlashReplyDataSize,
-                               data.constData() + FlashReplyDataOffset, FlashReplyDataSize);
-    }
-    const auto &lastBlocks = ledwall::registers::FirmwareImageLastBlocks;
-    const bool lastBlock =
-        std::find(std::begin(lastBlocks), std::end(lastBlocks), address) != std::end(lastBlocks);
-    if (lastBlock && data.size() >= FlashReplyDataSize)
+    ledwall::flashimage::placeBlock(recvUpdateData, address, data);
+    if (ledwall::flashimage::isLastBlock(address) && data.size() >= ledwall::flashimage::BlockSize)
         emit sig_readDevData({{QStringLiteral("addr"), address}});
 }
 
