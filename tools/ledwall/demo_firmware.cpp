@@ -4,6 +4,8 @@
 #include "demo.h"
 
 #include "armframe.h"
+#include "flashimage.h"
+#include "registermap.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -13,7 +15,7 @@ namespace demo
 namespace
 {
 
-constexpr quint32 FlashBase = 0xAF000000;
+constexpr quint32 FlashBase = ledwall::registers::FirmwareImage.first;
 constexpr int ReadChunk = 1024; // one read: 256 flash units
 constexpr quint32 BlockAddress = 0xA0030000;
 constexpr int BlockSize = 1000;
@@ -78,11 +80,11 @@ bool runFirmwareDemo(Context &context)
                     continue;
                 const quint32 address = map.value(QStringLiteral("ltcpAddr")).toUInt();
                 const QByteArray frame = map.value(QStringLiteral("recvUpdateData")).toByteArray();
-                const int offset = int(address - FlashBase) * 4;
-                if (arrived.contains(address) || frame.size() < 15 + ReadChunk || offset < 0 ||
-                    offset + ReadChunk > image.size())
+                // Only the blocks asked for, each once.
+                if (arrived.contains(address) || address < FlashBase ||
+                    address >= FlashBase + quint32(imageSize / 4) ||
+                    !ledwall::flashimage::placeBlock(image, address, frame))
                     continue;
-                image.replace(offset, ReadChunk, frame.mid(15, ReadChunk));
                 arrived.insert(address);
             }
             return arrived.size() == requests;

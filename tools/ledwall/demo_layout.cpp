@@ -6,8 +6,10 @@
 
 #include "displaytext.h"
 
-namespace demo {
-namespace {
+namespace demo
+{
+namespace
+{
 
 // Two displays of a few cabinets each, every field set.
 QVariantMap demoLayout()
@@ -16,23 +18,24 @@ QVariantMap demoLayout()
     for (int d = 0; d < 2; ++d) {
         QVariantList items;
         for (int i = 0; i < 6; ++i) {
-            QVariantMap item = ledwall::displaytext::connectItemForCell(d, i % 3, i / 3, 128, 64, i);
+            QVariantMap item =
+                ledwall::displaytext::connectItemForCell(d, i % 3, i / 3, 128, 64, i);
             item.insert(QStringLiteral("index"), i);
             items << item;
         }
-        displays << QVariantMap{{QStringLiteral("display_idx"), d},
-                                {QStringLiteral("row_count"), 2},
-                                {QStringLiteral("col_count"), 3},
-                                {QStringLiteral("x_offset"), d * 384},
-                                {QStringLiteral("y_offset"), 0},
-                                {QStringLiteral("display_name"), QStringLiteral("Demo %1").arg(d + 1)},
-                                {QStringLiteral("itemArr"), items}};
+        displays << QVariantMap{
+            {QStringLiteral("display_idx"), d},
+            {QStringLiteral("row_count"), 2},
+            {QStringLiteral("col_count"), 3},
+            {QStringLiteral("x_offset"), d * 384},
+            {QStringLiteral("y_offset"), 0},
+            {QStringLiteral("display_name"), QStringLiteral("Demo %1").arg(d + 1)},
+            {QStringLiteral("itemArr"), items}};
     }
-    return {{QStringLiteral("basicInfo"),
-             QVariantMap{{QStringLiteral("enable_as_master_card"), 1},
-                         {QStringLiteral("display_count"), 2},
-                         {QStringLiteral("enable_port_auto_bakup"), 0},
-                         {QStringLiteral("FreeLine"), 0}}},
+    return {{QStringLiteral("basicInfo"), QVariantMap{{QStringLiteral("enable_as_master_card"), 1},
+                                                      {QStringLiteral("display_count"), 2},
+                                                      {QStringLiteral("enable_port_auto_bakup"), 0},
+                                                      {QStringLiteral("FreeLine"), 0}}},
             {QStringLiteral("displayArr"), displays}};
 }
 
@@ -68,8 +71,12 @@ ledwall::sim::WallDescription wallWithPortTable(ledwall::sim::WallDescription wa
 // Every in-use port's cabinets sit inside its block, once each, with its size.
 QString compareWithWall(const QVariantMap &map, const ledwall::sim::WallDescription &wall)
 {
-    const QVariantList cells = map.value(QStringLiteral("displayArr")).toList().value(0).toMap()
-                                   .value(QStringLiteral("itemArr")).toList();
+    const QVariantList cells = map.value(QStringLiteral("displayArr"))
+                                   .toList()
+                                   .value(0)
+                                   .toMap()
+                                   .value(QStringLiteral("itemArr"))
+                                   .toList();
     for (const ledwall::sim::WallPort &port : wall.ports) {
         const ledwall::sim::PortLayout &l = port.layout;
         if (!l.present || !l.enable)
@@ -77,20 +84,22 @@ QString compareWithWall(const QVariantMap &map, const ledwall::sim::WallDescript
         QSet<int> addresses;
         for (const QVariant &cell : cells) {
             const QVariantMap item = cell.toMap();
-            if (item.value(QStringLiteral("init")).toInt() != 1
-                || item.value(QStringLiteral("sender_port")).toInt() != port.port)
+            if (item.value(QStringLiteral("init")).toInt() != 1 ||
+                item.value(QStringLiteral("sender_port")).toInt() != port.port)
                 continue;
             const int col = item.value(QStringLiteral("col")).toInt() - l.x / l.width;
             const int row = item.value(QStringLiteral("row")).toInt() - l.y / l.height;
-            if (col < 0 || col >= l.across || row < 0 || row >= l.down
-                || item.value(QStringLiteral("vcs_width")).toInt() != l.width
-                || item.value(QStringLiteral("vcs_height")).toInt() != l.height)
+            if (col < 0 || col >= l.across || row < 0 || row >= l.down ||
+                item.value(QStringLiteral("vcs_width")).toInt() != l.width ||
+                item.value(QStringLiteral("vcs_height")).toInt() != l.height)
                 return QStringLiteral("port %1: a cabinet outside its block").arg(port.port);
             addresses.insert(item.value(QStringLiteral("sender_addr")).toInt());
         }
         if (addresses.size() != l.across * l.down)
             return QStringLiteral("port %1: %2 cabinets, the wall has %3")
-                .arg(port.port).arg(addresses.size()).arg(l.across * l.down);
+                .arg(port.port)
+                .arg(addresses.size())
+                .arg(l.across * l.down);
     }
     return QString();
 }
@@ -107,7 +116,9 @@ bool runLayoutDemo(Context &context)
     QString why;
     if (!cli::layout::write(context.guid, layout, false, StepTimeoutMs, &why))
         return fail(QStringLiteral("layout-write"), why);
-    stepOk(QStringLiteral("layout-write"), QStringLiteral("display record at 0x120000"));
+    stepOk(QStringLiteral("layout-write"),
+           QStringLiteral("display record at 0x%1")
+               .arg(ledwall::registers::DisplayRecord.first, 0, 16));
 
     QVariantMap readBack;
     if (!cli::layout::read(false, StepTimeoutMs, &readBack, &why))

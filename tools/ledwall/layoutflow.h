@@ -7,11 +7,13 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "facadesession.h"
+#include "registermap.h"
 
 #include <QObject>
 #include <QVariantMap>
 
-namespace cli::layout {
+namespace cli::layout
+{
 
 inline BLL_BusinessLogic_SendCardPackage &card()
 {
@@ -43,7 +45,7 @@ inline bool convert(bool complex, int mode, int timeoutMs)
 }
 
 // Waits for the first sig_readDevData whose "addr" passes `matches`, after `start`.
-template<typename Start, typename Matches>
+template <typename Start, typename Matches>
 QVariantMap waitForReport(Start start, Matches matches, int timeoutMs)
 {
     QObject context;
@@ -64,8 +66,8 @@ inline bool write(const QString &guid, const QVariantMap &map, bool complex, int
                   QString *why)
 {
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-    const bool saved = complex ? facade->saveComplexConnectDisplayData(map)
-                               : facade->saveConnectDisplayData(map);
+    const bool saved =
+        complex ? facade->saveComplexConnectDisplayData(map) : facade->saveConnectDisplayData(map);
     if (!saved || !convert(complex, 1, timeoutMs)) {
         *why = QStringLiteral("the layout could not be encoded");
         return false;
@@ -89,7 +91,10 @@ inline bool read(bool complex, int timeoutMs, QVariantMap *map, QString *why)
 {
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     const QVariantMap report = waitForReport(
-        [&] { facade->readConnectDisplayDataToDevice({{QStringLiteral("isComplex"), complex ? 1 : 0}}); },
+        [&] {
+            facade->readConnectDisplayDataToDevice(
+                {{QStringLiteral("isComplex"), complex ? 1 : 0}});
+        },
         [](const QVariantMap &r) { return r.contains(QStringLiteral("addr")); }, timeoutMs);
     if (report.isEmpty()) {
         *why = QStringLiteral("not every block of the display record came back");
@@ -112,10 +117,13 @@ inline bool rebuild(int ethNum, int timeoutMs, QVariantMap *map, QVariantMap *re
 {
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     *report = waitForReport(
-        [&] { facade->readHardwareConnectDisplayDataToDevice({{QStringLiteral("EthNum"), ethNum}}); },
+        [&] {
+            facade->readHardwareConnectDisplayDataToDevice({{QStringLiteral("EthNum"), ethNum}});
+        },
         [](const QVariantMap &r) {
-            return r.value(QStringLiteral("addr")).toUInt() == 0x10E000u
-                && r.contains(QStringLiteral("overLape"));
+            return r.value(QStringLiteral("addr")).toUInt() ==
+                       ledwall::registers::PortTable.first &&
+                   r.contains(QStringLiteral("overLape"));
         },
         timeoutMs);
     if (report->isEmpty()) {

@@ -5,6 +5,7 @@
 // calls them and does the sending, the waiting and the bookkeeping.
 
 #include "flashaccessdescriptor.h"
+#include "registermap.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -14,19 +15,16 @@
 namespace ledwall::blocks
 {
 
-// Top byte of a receiving-card address: the space it names.
-constexpr quint8 FlashSpace = 0xAF;  // receiving-card flash
-constexpr quint8 PaddedSpace = 0xA0; // memory written in 16-byte units
+// Top byte of a receiving-card address: the space it names. Flash, and memory
+// written in 16-byte units.
+using registers::spaceOf;
+constexpr quint8 FlashSpace = spaceOf(registers::ReceivingFlash.first);
+constexpr quint8 PaddedSpace = spaceOf(registers::ReceivingMemory.first);
 constexpr int PaddedUnit = 16;
 constexpr int FlashPageSize = 256;   // writeRecvCardFlashInfo's page
 constexpr int FlashGroupSize = 4096; // the flash erases in groups of this size
 constexpr int AckEvery = 10;         // frames between acknowledgement requests
 constexpr quint8 AckRequest = 0x80;  // header byte 4 of a receiving-card write
-
-inline quint8 spaceOf(quint32 receivingAddress)
-{
-    return quint8(receivingAddress >> 24);
-}
 
 struct Chunk {
     int offset = 0;

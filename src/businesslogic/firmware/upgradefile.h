@@ -14,6 +14,8 @@
 //   0x5C   4  flash address word: bits 0-23 address, bits 21-23 FLS_MSB
 //   0x60 928  reserved (zero)
 
+#include "registermap.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -34,7 +36,8 @@ enum UpdateReceCardErrorType {
     ReceFileOpenError = 9
 };
 
-namespace ledwall::upgrade {
+namespace ledwall::upgrade
+{
 
 constexpr int HeaderSize = 1024;
 constexpr int MagicAreaSize = 64;
@@ -67,7 +70,10 @@ struct UpgradeHeader {
 
     bool hasMagic() const;
     QString versionText() const; // "1.a": lowercase hex without leading zeros
-    quint32 ltcpAddrData() const { return 0xAF000000u | (flashAddressWord & 0xFFFFFFu); }
+    quint32 ltcpAddrData() const
+    {
+        return registers::ReceivingFlash.first | (flashAddressWord & 0xFFFFFFu);
+    }
     int flsMsb() const { return int((flashAddressWord >> 21) & 7u); }
 };
 

@@ -22,8 +22,9 @@ QVector<WalkPointDraw> WalkPointState::command(const ModuleCommand &cmd)
     if (m_advance) {
         const quint32 p = cmd.pointIndex;
         const quint32 a = cmd.ltcpAddr_data;
-        // Distance of a above the first point address, in whole 256-point rows.
-        const quint32 limit = (a + 0x5FF00000u) & ~0xFFu;
+        // Distance of a above the first point address (modulo 2^32), in whole
+        // 256-point rows.
+        const quint32 limit = (a - FirstAddress) & ~0xFFu;
         if (p > limit && a >= FirstAddress && p != 0 && p % 256 == 0) {
             WalkPointDraw d = draw(p, a, true);
             d.virtualPointCount = cmd.virtualPointCount;
@@ -58,4 +59,3 @@ std::optional<WalkPointDraw> WalkPointState::tick()
     m_phase = !m_phase;
     return draw(m_pointIndex, m_address, m_phase);
 }
-

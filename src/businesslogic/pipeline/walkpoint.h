@@ -3,6 +3,7 @@
 // idle rounds of the send thread make it blink.
 
 #include "modulecommand.h"
+#include "registermap.h"
 
 #include <QString>
 #include <QVector>
@@ -11,8 +12,7 @@
 #include <optional>
 
 // One call of DAL_SendCard::fillWalkPointer.
-struct WalkPointDraw
-{
+struct WalkPointDraw {
     QString guid;
     quint32 pointIndex = 0;
     quint32 address = 0;
@@ -23,9 +23,9 @@ struct WalkPointDraw
 
     bool operator==(const WalkPointDraw &o) const
     {
-        return guid == o.guid && pointIndex == o.pointIndex && address == o.address
-            && virtualPointCount == o.virtualPointCount && scanLineLen == o.scanLineLen
-            && advance == o.advance && on == o.on;
+        return guid == o.guid && pointIndex == o.pointIndex && address == o.address &&
+               virtualPointCount == o.virtualPointCount && scanLineLen == o.scanLineLen &&
+               advance == o.advance && on == o.on;
     }
 };
 
@@ -34,7 +34,7 @@ struct WalkPointDraw
 class WalkPointState
 {
 public:
-    static constexpr quint32 FirstAddress = 0xA0100000u;
+    static constexpr quint32 FirstAddress = ledwall::registers::StoredPicture;
     static constexpr int TicksPerPhase = 26;
 
     // A "Module_PixelWalkPointMap" command; returns the draws in calling order.

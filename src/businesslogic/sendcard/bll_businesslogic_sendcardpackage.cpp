@@ -5,7 +5,9 @@
 #include "applicationdirectory.h"
 #include "filepaths.h"
 #include "filereader.h"
+#include "flashimage.h"
 #include "module_sendcard_protocol.h"
+#include "registermap.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,35 +23,6 @@ const char NotAvailable[] = "not available yet";
 // An upgrade file is a 1024-byte header and at most a card's whole flash; anything
 // far larger is not one.
 constexpr qint64 MaxUpgradeFileSize = 64 * 1024 * 1024;
-
-// Register addresses of the display read-back.
-constexpr quint32 IgnoredAddress = 0xA0000000;
-constexpr quint32 ImageWindowBase = 0x40000;
-constexpr quint32 ImageWindowEnd = 0x4FFFF;
-constexpr quint32 BoxPosEnd = 0xFFFF;
-constexpr quint32 LastBoxPosPiece = 0xFC00;
-constexpr quint32 DisplayRecordBase = 0x120000;
-constexpr quint32 DisplayRecordEnd = 0x12FFFF;
-constexpr quint32 PortTableBase = 0x10E000;
-constexpr quint32 PortTableEnd = 0x10E120;
-
-// Receiving-card flash read-back: addresses in 4-byte units.
-constexpr quint32 FlashBase = 0xAF000000;
-constexpr quint32 FlashEnd = 0xAF03FFFF;
-constexpr int FlashReplyDataOffset = 15; // inner frame header
-constexpr int FlashReplyDataSize = 1024;
-constexpr quint32 BoxSizeAddress = 0xA0000000;
-
-// Display registers that are read back one block each, by address.
-struct SingleRegister {
-    quint32 address;
-    const char *key;
-};
-constexpr SingleRegister SingleRegisters[] = {
-    {0x80000, "imageControl"}, {0x84000, "imageOff"},  {0x85000, "imageArea"},
-    {0xA3000, "imageOff1"},    {0xA4000, "imageArea1"}, {0xA5000, "imageOff2"},
-    {0xA6000, "imageArea2"},   {0xA7000, "imageOff3"},  {0xA8000, "imageArea3"},
-};
 } // namespace
 
 BLL_BusinessLogic_SendCardPackage::BLL_BusinessLogic_SendCardPackage(QObject *parent)
@@ -322,7 +295,8 @@ BLL_BusinessLogic_SendCardPackage::packageReceFileHead(QString path, QMap<QStrin
     QFile file(ledwall::stripFileUrlPrefixes(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return ReceFileOpenError;
-    if (file.write(header) != header.size() || file.write(recvUpdateData) != recvUpdateData.size()) {
+    if (file.write(header) != header.size() ||
+        file.write(recvUpdateData) != recvUpdateData.size()) {
         qCDebug(lcSendCard) << "upgrade file write failed:" << file.errorString();
         return ReceFileOpenError;
     }
@@ -416,52 +390,91 @@ quint16 BLL_BusinessLogic_SendCardPackage::chkUsbSum_header(QByteArray data)
 
 void BLL_BusinessLogic_SendCardPackage::slot_dealData(QVariantMap reply)
 {
+    using Self = BLL_BusinessLogic_SendCardPackage;
+    namespace reg = ledwall::registers;
+    struct ReplyRoute {
+        const char *moduleName;
+        const char *addressKey; // the reply's key that holds the address
+        reg::Range range;
+        void (Self::*handle)(const QVariantMap &reply, quint32 address); // null: dropped
+    };
+    // The replies this object reads, tried in order: the first row whose module
+    // name and address range match takes the reply, and a reply no row matches is
+    // not ours. To read another reply, add a row to its area (a narrow range before
+    // a wide one that contains it) and declare its handler in the header.
+    static const ReplyRoute Routes[] = {
+        // display read-back; a register reply at the size-report address is dropped
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::at(reg::SizeReport), nullptr},
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::DisplayRegisterSpan,
+         &Self::readDisplayRegister},
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::ImageWindow, &Self::readImageWindowPiece},
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::BoxPos, &Self::readBoxPosPiece},
+        // display record
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::DisplayRecord, &Self::readDisplayRecord},
+        // hardware port table
+        {"Module_SendCardFlashInfo", "m_regAddr", reg::PortTable, &Self::readPortTable},
+        // receiving-card flash
+        {"Module_ReceivingFlashInfo", "ltcpAddr", reg::FirmwareImage, &Self::readFlashBlock},
+        // box size
+        {"Module_ReceivingSDRAMInfo", "ltcpAddr_data", reg::at(reg::SizeReport),
+         &Self::readBoxSize},
+        // block acknowledgement: a receiving card acknowledging a block frame
+        {"Module_WriteSendCardRegister", "m_regAddr", reg::AnyAddress, &Self::acknowledgeBlock},
+    };
+
     const QString moduleName = reply.value(QStringLiteral("moduleName")).toString();
-    if (moduleName == QLatin1String("Module_SendCardFlashInfo"))
-        dealSendCardFlashInfo(reply);
-    else if (moduleName == QLatin1String("Module_ReceivingSDRAMInfo"))
-        dealReceivingSDRAMInfo(reply);
-    else if (moduleName == QLatin1String("Module_ReceivingFlashInfo"))
-        dealReceivingFlashInfo(reply);
-    else if (moduleName == QLatin1String("Module_WriteSendCardRegister"))
-        noteBlockAcknowledgement(reply); // a receiving card acknowledging a block frame
+    for (const ReplyRoute &route : Routes) {
+        if (moduleName != QLatin1String(route.moduleName))
+            continue;
+        const quint32 address = reply.value(QLatin1String(route.addressKey)).toUInt();
+        if (!route.range.contains(address))
+            continue;
+        if (route.handle)
+            (this->*route.handle)(reply, address);
+        return;
+    }
 }
 
-void BLL_BusinessLogic_SendCardPackage::dealSendCardFlashInfo(const QVariantMap &reply)
+void BLL_BusinessLogic_SendCardPackage::readDisplayRegister(const QVariantMap &reply,
+                                                            quint32 regAddr)
 {
-    const quint32 regAddr = reply.value(QStringLiteral("m_regAddr")).toUInt();
-    if (regAddr == IgnoredAddress)
+    // The span between the registers holds nothing else.
+    const char *name = ledwall::registers::displayRegisterName(regAddr);
+    if (!name)
         return;
-    for (const SingleRegister &reg : SingleRegisters) {
-        if (reg.address != regAddr)
-            continue;
-        const QString key = QLatin1String(reg.key);
-        if (reply.contains(key))
-            m_displayMap.insert(key, reply.value(key));
+    const QString key = QLatin1String(name);
+    if (reply.contains(key))
+        m_displayMap.insert(key, reply.value(key));
+}
+
+void BLL_BusinessLogic_SendCardPackage::readImageWindowPiece(const QVariantMap &reply,
+                                                             quint32 regAddr)
+{
+    appendRegisterPage(reply, QStringLiteral("pxImageWindow"), regAddr,
+                       ledwall::registers::ImageWindow.first);
+}
+
+void BLL_BusinessLogic_SendCardPackage::readBoxPosPiece(const QVariantMap &reply, quint32 regAddr)
+{
+    appendRegisterPage(reply, QStringLiteral("pxBoxPos"), regAddr,
+                       ledwall::registers::BoxPos.first);
+    if (regAddr != ledwall::registers::LastBoxPosPiece)
         return;
-    }
-    if (regAddr >= ImageWindowBase && regAddr <= ImageWindowEnd) {
-        appendRegisterPage(reply, QStringLiteral("pxImageWindow"), regAddr, ImageWindowBase);
-        return;
-    }
-    if (regAddr <= BoxPosEnd) {
-        appendRegisterPage(reply, QStringLiteral("pxBoxPos"), regAddr, 0);
-        if (regAddr == LastBoxPosPiece) {
-            parseDisplayData();
-            const QString ip = reply.value(QStringLiteral("ip")).toString();
-            setAllSCDisplayMap(ip);
-            emit sig_readDevData({{QStringLiteral("addr"), LastBoxPosPiece},
-                                  {QStringLiteral("ip"), ip}});
-        }
-        return;
-    }
-    if (regAddr >= DisplayRecordBase && regAddr <= DisplayRecordEnd) {
-        onDisplayRecordBlock(regAddr, reply.value(QStringLiteral("displayInfo")).toByteArray());
-        return;
-    }
-    if (regAddr >= PortTableBase && regAddr <= PortTableEnd)
-        parseConnectDisplayDataFromDeviceModify(
-            reply.value(QStringLiteral("displayDeviceInfo")).toByteArray());
+    parseDisplayData();
+    const QString ip = reply.value(QStringLiteral("ip")).toString();
+    setAllSCDisplayMap(ip);
+    emit sig_readDevData({{QStringLiteral("addr"), regAddr}, {QStringLiteral("ip"), ip}});
+}
+
+void BLL_BusinessLogic_SendCardPackage::readDisplayRecord(const QVariantMap &reply, quint32 regAddr)
+{
+    onDisplayRecordBlock(regAddr, reply.value(QStringLiteral("displayInfo")).toByteArray());
+}
+
+void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, quint32)
+{
+    parseConnectDisplayDataFromDeviceModify(
+        reply.value(QStringLiteral("displayDeviceInfo")).toByteArray());
 }
 
 void BLL_BusinessLogic_SendCardPackage::appendRegisterPage(const QVariantMap &reply,
@@ -480,10 +493,8 @@ void BLL_BusinessLogic_SendCardPackage::appendRegisterPage(const QVariantMap &re
     m_displayMap.insert(key, pages);
 }
 
-void BLL_BusinessLogic_SendCardPackage::dealReceivingSDRAMInfo(const QVariantMap &reply)
+void BLL_BusinessLogic_SendCardPackage::readBoxSize(const QVariantMap &reply, quint32)
 {
-    if (reply.value(QStringLiteral("ltcpAddr_data")).toUInt() != BoxSizeAddress)
-        return;
     const QString boxWH = reply.value(QStringLiteral("boxWHStr")).toString();
     if (boxWH.isEmpty())
         return; // the card sent too little for a size report
@@ -492,23 +503,15 @@ void BLL_BusinessLogic_SendCardPackage::dealReceivingSDRAMInfo(const QVariantMap
     m_displayMap.insert(QStringLiteral("boxWH"), list);
 }
 
-void BLL_BusinessLogic_SendCardPackage::dealReceivingFlashInfo(const QVariantMap &reply)
+void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply, quint32 address)
 {
-    const quint32 address = reply.value(QStringLiteral("ltcpAddr")).toUInt();
-    if (address < FlashBase || address > FlashEnd)
-        return;
     const QByteArray data = reply.value(QStringLiteral("recvUpdateData")).toByteArray();
-    if (data.size() >= FlashReplyDataOffset + FlashReplyDataSize) {
-        // Written in place: a repeated reply overwrites its block, a missing one
-        // leaves erased flash (0xFF) behind, so the image never shifts.
-        const int position = int(4 * (address - FlashBase));
-        const int blockEnd = position + FlashReplyDataSize;
-        if (recvUpdateData.size() < blockEnd)
-            recvUpdateData.append(QByteArray(blockEnd - recvUpdateData.size(), char(0xFF)));
-        recvUpdateData.replace(position, FlashReplyDataSize,
-                               data.constData() + FlashReplyDataOffset, FlashReplyDataSize);
-    }
-    const bool lastBlock = address == 0xAF01FF00 || address == 0xAF02FF00 || address == 0xAF03FF00;
-    if (lastBlock && data.size() >= FlashReplyDataSize)
+    ledwall::flashimage::placeBlock(recvUpdateData, address, data);
+    if (ledwall::flashimage::isLastBlock(address) && data.size() >= ledwall::flashimage::BlockSize)
         emit sig_readDevData({{QStringLiteral("addr"), address}});
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeBlock(const QVariantMap &reply, quint32)
+{
+    noteBlockAcknowledgement(reply);
 }

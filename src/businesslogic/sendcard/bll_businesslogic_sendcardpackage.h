@@ -136,9 +136,8 @@ public:
     void noteBlockAcknowledgement(const QVariantMap &reply);
     // Seams: where frames go (default: the link manager's pushCmdToClient), how
     // the pacing waits (default: sleep), and the frame template itself.
-    using BlockFrameSink = std::function<bool(const QString &guid,
-                                              const Module_SendCard_Protocol &frame,
-                                              quint8 routeByte)>;
+    using BlockFrameSink = std::function<bool(
+        const QString &guid, const Module_SendCard_Protocol &frame, quint8 routeByte)>;
     using BlockPause = std::function<void(int milliseconds)>;
     void setBlockFrameSink(BlockFrameSink sink) { m_blockFrameSink = std::move(sink); }
     void setBlockPacing(BlockPause pause) { m_blockPause = std::move(pause); }
@@ -155,10 +154,15 @@ private slots:
     void slot_dealData(QVariantMap reply);
 
 private:
-    // -- reply dispatch --
-    void dealSendCardFlashInfo(const QVariantMap &reply);
-    void dealReceivingSDRAMInfo(const QVariantMap &reply);
-    void dealReceivingFlashInfo(const QVariantMap &reply);
+    // -- reply handlers: the rows of slot_dealData's table --
+    void readDisplayRegister(const QVariantMap &reply, quint32 regAddr);
+    void readImageWindowPiece(const QVariantMap &reply, quint32 regAddr);
+    void readBoxPosPiece(const QVariantMap &reply, quint32 regAddr);
+    void readDisplayRecord(const QVariantMap &reply, quint32 regAddr);
+    void readPortTable(const QVariantMap &reply, quint32 regAddr);
+    void readBoxSize(const QVariantMap &reply, quint32 ltcpAddr);
+    void readFlashBlock(const QVariantMap &reply, quint32 ltcpAddr);
+    void acknowledgeBlock(const QVariantMap &reply, quint32 regAddr);
     // Appends a 4 KiB register page read in pieces to the page list of key.
     void appendRegisterPage(const QVariantMap &reply, const QString &key, quint32 regAddr,
                             quint32 base);
@@ -179,8 +183,8 @@ private:
 public:
     // One connection-display item for a cabinet given by its pixel rectangle
     // (width and height non-zero), or by its grid cell ("init" 0 when height is 0).
-    QVariantMap fillConnectDisplayData(uint height, uint y, uint width, uint x, uint addr,
-                                       int port, int rowOffset, int colOffset);
+    QVariantMap fillConnectDisplayData(uint height, uint y, uint width, uint x, uint addr, int port,
+                                       int rowOffset, int colOffset);
     QVariantMap fillConnectDisplayData(uint port, uint col, uint row, uint width, uint height,
                                        uint addr);
 
@@ -227,8 +231,8 @@ private:
     void runUsbEntryPoint(const QVariantMap &map, const QByteArray &block, int timeout);
     BlockFrameSink m_blockFrameSink;
     BlockPause m_blockPause;
-    QByteArray m_usbFlashData;   // the U-disk image
-    int m_usbFlashDataNum = 0;   // frames of the current U-disk entry point
+    QByteArray m_usbFlashData; // the U-disk image
+    int m_usbFlashDataNum = 0; // frames of the current U-disk entry point
     std::atomic<bool> m_recvAckFlag{true};
     std::atomic<quint32> m_ackPortAddress{0}; // port address of the frames awaiting acks
     bool m_blockTransferStarted = false;

@@ -1,8 +1,11 @@
 #include "displayrecord.h"
 
+#include "registermap.h"
+
 #include <zlib.h>
 
-namespace ledwall::displayrecord {
+namespace ledwall::displayrecord
+{
 
 PackResult pack(const QByteArray &text, int maxCompressed, QByteArray *record, int *compressedSize)
 {
@@ -10,8 +13,9 @@ PackResult pack(const QByteArray &text, int maxCompressed, QByteArray *record, i
         return PackResult::EmptyText;
     uLongf length = compressBound(uLong(text.size()));
     QByteArray out(PrefixSize + int(length), Qt::Uninitialized);
-    const int code = compress(reinterpret_cast<Bytef *>(out.data() + PrefixSize), &length,
-                              reinterpret_cast<const Bytef *>(text.constData()), uLong(text.size()));
+    const int code =
+        compress(reinterpret_cast<Bytef *>(out.data() + PrefixSize), &length,
+                 reinterpret_cast<const Bytef *>(text.constData()), uLong(text.size()));
     if (code != Z_OK)
         return PackResult::CompressionError;
     if (compressedSize)
@@ -72,7 +76,7 @@ UnpackResult unpack(const QByteArray &readBack, QByteArray *text, int *zlibCode)
         *zlibCode = code;
     if (code != Z_STREAM_END)
         return code == Z_BUF_ERROR && produced >= uLong(MaxTextSize) ? UnpackResult::TooLarge
-                                                                      : UnpackResult::Corrupt;
+                                                                     : UnpackResult::Corrupt;
     out.resize(int(produced));
     *text = out;
     return UnpackResult::Ok;
@@ -84,7 +88,7 @@ QVector<quint32> blockAddresses(bool isComplex)
     QVector<quint32> addresses;
     addresses.reserve(count);
     for (int b = 0; b < count; ++b)
-        addresses.append(AreaAddress + quint32(b) * BlockSize);
+        addresses.append(registers::DisplayRecord.first + quint32(b) * BlockSize);
     return addresses;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The display record that the sending card keeps in flash at 0x120000: the
+// The display record that the sending card keeps in flash at registers::DisplayRecord
+// (0x120000): the
 // device text of a layout, compressed with zlib.
 //
 //   offset 0, 4 bytes   length N of the compressed text, big-endian
@@ -12,9 +13,9 @@
 #include <QByteArray>
 #include <QVector>
 
-namespace ledwall::displayrecord {
+namespace ledwall::displayrecord
+{
 
-constexpr quint32 AreaAddress = 0x120000;
 constexpr int BlockSize = 0x400;
 constexpr int ConnectBlockCount = 60;
 constexpr int ComplexBlockCount = 64;

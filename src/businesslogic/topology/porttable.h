@@ -2,7 +2,7 @@
 // The sending card's hardware port table and the connection topology rebuilt
 // from it.
 //
-// The table lives in flash at 0x10E000 and holds one 13-byte record per
+// The table lives in flash at registers::PortTable (0x10E000) and holds one 13-byte record per
 // Ethernet port, records back to back:
 //   0 ethId (signed)  1 chaining order 0..7  2 cabinets across  3 cabinets down
 //   4..5 left edge  6..7 top edge  8..9 cabinet width  10..11 cabinet height
@@ -19,9 +19,9 @@
 #include <QVariantMap>
 #include <QVector>
 
-namespace ledwall::porttable {
+namespace ledwall::porttable
+{
 
-constexpr quint32 TableAddress = 0x10E000;
 constexpr int RecordSize = 13;
 // Largest grid (cells) and cabinet count a rebuild accepts; a table that asks
 // for more is refused instead of allocating without bound.
@@ -57,7 +57,7 @@ struct Cell {
 QVector<Cell> chainingOrder(int method, int hNum, int vNum);
 
 struct Rebuild {
-    bool ok = false;   // false: the table was refused (see error), nothing rebuilt
+    bool ok = false; // false: the table was refused (see error), nothing rebuilt
     QString error;
     QVariantMap displayMap; // "basicInfo" and "displayArr" (one display)
     bool result = false;    // true when no cabinet was placed (1 x 1 placeholder)

@@ -8,6 +8,7 @@
 #include "displayrecord.h"
 #include "displaytext.h"
 #include "porttable.h"
+#include "registermap.h"
 
 #include <QLoggingCategory>
 
@@ -106,25 +107,24 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint heigh
     return displaytext::connectItemForRect(height, y, width, x, addr, port, rowOffset, colOffset);
 }
 
-QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint port, uint col,
-                                                                      uint row, uint width,
-                                                                      uint height, uint addr)
+QVariantMap BLL_BusinessLogic_SendCardPackage::fillConnectDisplayData(uint port, uint col, uint row,
+                                                                      uint width, uint height,
+                                                                      uint addr)
 {
-    return displaytext::connectItemForCell(int(port), int(col), int(row), int(width),
-                                           int(height), int(addr));
+    return displaytext::connectItemForCell(int(port), int(col), int(row), int(width), int(height),
+                                           int(addr));
 }
 
 // ---- display record in flash ---------------------------------------------------------------
 
 void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &params,
-                                                          quint32 commandWord,
-                                                          quint32 startAddress,
+                                                          quint32 commandWord, quint32 startAddress,
                                                           quint16 readLength)
 {
     FlashAccessDescriptor access;
     access.commandWord = commandWord;
-    if (params.contains(QStringLiteral("m_cardSlotNum"))
-        && params.contains(QStringLiteral("m_portNum"))) {
+    if (params.contains(QStringLiteral("m_cardSlotNum")) &&
+        params.contains(QStringLiteral("m_portNum"))) {
         access.slot = quint8(params.value(QStringLiteral("m_cardSlotNum")).toUInt());
         access.port = quint8(params.value(QStringLiteral("m_portNum")).toUInt());
     }
@@ -134,18 +134,16 @@ void BLL_BusinessLogic_SendCardPackage::loadDisplayAccess(const QVariantMap &par
     m_flashAccess = access;
 }
 
-bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params,
-                                                          bool isComplex)
+bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &params, bool isComplex)
 {
-    loadDisplayAccess(params, WriteCommand, displayrecord::AreaAddress, 0);
+    loadDisplayAccess(params, WriteCommand, registers::DisplayRecord.first, 0);
     const QByteArray text =
         isComplex ? m_complexDisplayStr.toUtf8() : m_connectDisplayStr.toLatin1();
     QByteArray record;
     int compressedSize = 0;
-    switch (displayrecord::pack(text,
-                                isComplex ? displayrecord::ComplexMaxCompressed
-                                          : displayrecord::ConnectMaxCompressed,
-                                &record, &compressedSize)) {
+    switch (displayrecord::pack(
+        text, isComplex ? displayrecord::ComplexMaxCompressed : displayrecord::ConnectMaxCompressed,
+        &record, &compressedSize)) {
     case displayrecord::PackResult::Ok:
         break;
     case displayrecord::PackResult::EmptyText:
@@ -178,7 +176,8 @@ bool BLL_BusinessLogic_SendCardPackage::sendComplexDisplayDataToDevice(QVariantM
 void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantMap params)
 {
     const bool isComplex = params.value(QStringLiteral("isComplex")).toUInt() != 0;
-    loadDisplayAccess(params, ReadCommand, displayrecord::AreaAddress, displayrecord::BlockSize);
+    loadDisplayAccess(params, ReadCommand, registers::DisplayRecord.first,
+                      displayrecord::BlockSize);
     m_displayReadBack.clear();
     const QVector<quint32> blocks = displayrecord::blockAddresses(isComplex);
     m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
@@ -207,7 +206,7 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
     }
     // Blocks are placed at their offset, not inserted: a late or repeated block
     // must not shift the ones already there. Gaps read as erased flash.
-    const int offset = int(regAddr - displayrecord::AreaAddress);
+    const int offset = int(regAddr - registers::DisplayRecord.first);
     const int end = offset + bytes.size();
     if (m_displayReadBack.size() < end)
         m_displayReadBack.append(QByteArray(end - m_displayReadBack.size(), char(0xFF)));
@@ -233,8 +232,8 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         displayrecord::unpack(m_displayReadBack, &text, &code);
     if (result != displayrecord::UnpackResult::Ok) {
         qCDebug(lcDisplay) << "Uncompression error!"
-                           << "returnType" << code << "record" << int(result)
-                           << "bytes read" << m_displayReadBack.size();
+                           << "returnType" << code << "record" << int(result) << "bytes read"
+                           << m_displayReadBack.size();
         return false;
     }
     if (isComplex) {
@@ -265,7 +264,7 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
                            << "out of range 1 ..." << MaxEthNum;
         return;
     }
-    loadDisplayAccess(params, ReadCommand, porttable::TableAddress,
+    loadDisplayAccess(params, ReadCommand, registers::PortTable.first,
                       quint16(ethNum * porttable::RecordSize));
     readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
 }
@@ -273,7 +272,7 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
 void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(QByteArray bytes)
 {
     const porttable::Rebuild rebuild = porttable::rebuildTopology(bytes);
-    QVariantMap report{{QStringLiteral("addr"), porttable::TableAddress},
+    QVariantMap report{{QStringLiteral("addr"), registers::PortTable.first},
                        {QStringLiteral("result"), rebuild.result},
                        {QStringLiteral("overLape"), rebuild.overLape},
                        {QStringLiteral("overlappingEthPort"), rebuild.overlappingEthPort}};

@@ -5,6 +5,7 @@
 #include "cardtables.h"
 #include "edidtable.h"
 #include "filepaths.h"
+#include "registermap.h"
 #include "storedimage.h"
 
 #include <QFileInfo>
@@ -19,7 +20,6 @@ using namespace ledwall;
 
 constexpr quint32 StoredImageCommand = 0x008000A1;
 constexpr quint8 ReceivingWriteType = 0xCD;
-constexpr quint32 StoredImageAddress = 0xA0100000;
 constexpr int StoredImageChunk = 1024;
 constexpr int StoredImageTimeout = 5000;
 
@@ -88,7 +88,7 @@ void BLL_BusinessLogic_SendCardPackage::td_sendStoredImagesData(QString path, QV
 
     descriptor.commandWord = StoredImageCommand;
     descriptor.recvCommand = ReceivingWriteType;
-    descriptor.recvAddress = StoredImageAddress;
+    descriptor.recvAddress = registers::StoredPicture;
     const QString guid = params.value(QStringLiteral("guid")).toString();
     qint64 sent = 0;
     quint32 lastAddress = 0;

@@ -3,6 +3,7 @@
 #include "armframe.h"
 #include "module_sendcard_protocol.h"
 #include "moduledata.h"
+#include "registermap.h"
 
 namespace ledwall::packet
 {
@@ -87,7 +88,7 @@ ParsedModule parseReceivingReply(const Module_SendCard_Protocol &frame, quint32 
                           << frame.cmdData.size();
         return {};
     }
-    const bool flash = (inner->address >> 24) == 0xAF;
+    const bool flash = registers::ReceivingFlash.contains(inner->address);
     std::unique_ptr<Module_ReceivingCardRead> object;
     if (flash) {
         auto flashInfo = std::make_unique<Module_ReceivingFlashInfo>();
@@ -96,7 +97,7 @@ ParsedModule parseReceivingReply(const Module_SendCard_Protocol &frame, quint32 
     } else {
         auto sdram = std::make_unique<Module_ReceivingSDRAMInfo>();
         sdram->recvData = inner->data;
-        if (inner->address == CardSizeAddress && inner->data.size() >= 4) {
+        if (inner->address == registers::SizeReport && inner->data.size() >= 4) {
             sdram->boxWHStr = QStringLiteral("%1:%2:%3:%4")
                                   .arg((portAddress >> 16) & 0x0F)
                                   .arg(inner->word1)
@@ -203,24 +204,19 @@ ParsedModule parseSendCardFrame(const Module_SendCard_Protocol &frame, const QSt
 
 QString displayKeyForAddress(quint32 address)
 {
+    if (const char *name = registers::displayRegisterName(address))
+        return QString::fromLatin1(name);
     static const struct {
-        quint32 address;
+        registers::Range range;
         const char *key;
-    } singles[] = {{0x80000, "imageControl"}, {0x84000, "imageOff"},   {0x85000, "imageArea"},
-                   {0xA3000, "imageOff1"},    {0xA4000, "imageArea1"}, {0xA5000, "imageOff2"},
-                   {0xA6000, "imageArea2"},   {0xA7000, "imageOff3"},  {0xA8000, "imageArea3"}};
-    for (const auto &single : singles) {
-        if (single.address == address)
-            return QString::fromLatin1(single.key);
+    } areas[] = {{registers::ImageWindow, "pxImageWindow"},
+                 {registers::BoxPos, "pxBoxPos"},
+                 {registers::DisplayRecord, "displayInfo"},
+                 {registers::PortTable, "displayDeviceInfo"}};
+    for (const auto &area : areas) {
+        if (area.range.contains(address))
+            return QString::fromLatin1(area.key);
     }
-    if (address >= 0x40000 && address <= 0x4FFFF)
-        return QStringLiteral("pxImageWindow");
-    if (address < 0x10000)
-        return QStringLiteral("pxBoxPos");
-    if (address >= 0x120000 && address <= 0x12FFFF)
-        return QStringLiteral("displayInfo");
-    if (address >= 0x10E000 && address <= 0x10E120)
-        return QStringLiteral("displayDeviceInfo");
     return {};
 }
 

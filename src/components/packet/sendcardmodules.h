@@ -24,8 +24,6 @@ constexpr quint8 ReceivingRead = 0x02;
 // Port address of every port, and the card index of every card.
 constexpr quint32 EveryPort = 0xFF0000;
 constexpr quint16 EveryCard = 0xFFFF;
-// Receiving-card address whose read answers with the card's size.
-constexpr quint32 CardSizeAddress = 0xA0000000;
 // Size of the walking-point block a fillWalkPointer frame writes.
 constexpr int WalkPointBlockSize = 16;
 

@@ -1,8 +1,9 @@
-// Checksums, the upgrade file header and the display read-back pages: the pure
-// functions the sending-card object builds on.
+// Checksums, the upgrade file header, the flash image read back and the display
+// read-back pages: the pure functions the sending-card object builds on.
 
 #include "checksums.h"
 #include "displayreadback.h"
+#include "flashimage.h"
 #include "upgradefile.h"
 
 #include "../sendcard/sendcardtestdata.h"
@@ -152,7 +153,6 @@ private slots:
         QCOMPARE(int(upgrade::checkFile(file, options)), result);
     }
 
-
     void packagingFailures()
     {
         const QByteArray image = imageOf(100);
@@ -197,6 +197,44 @@ private slots:
         QVERIFY(!upgrade::isMcuFile(upgrade::mcuMagic().left(15)));
     }
 
+    void flashImageBlocks_data()
+    {
+        QTest::addColumn<QVector<quint32>>("addresses");
+        QTest::addColumn<QByteArray>("fills"); // the data byte of each reply
+        QTest::addColumn<int>("dataSize");     // data bytes after the inner header
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<bool>("placed"); // the last reply was placed
+        const QByteArray a(1024, 'a'), b(1024, 'b'), z(1024, 'z'), erased(1024, char(0xFF));
+        QTest::newRow("first block")
+            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1024 << a << true;
+        QTest::newRow("gap reads erased") << QVector<quint32>{0xAF000200} << QByteArray("b") << 1024
+                                          << erased + erased + b << true;
+        QTest::newRow("repeat overwrites in place")
+            << QVector<quint32>{0xAF000000, 0xAF000100, 0xAF000000} << QByteArray("abz") << 1024
+            << z + b << true;
+        QTest::newRow("past the image")
+            << QVector<quint32>{0xAF040000} << QByteArray("a") << 1024 << QByteArray() << false;
+        QTest::newRow("below the image")
+            << QVector<quint32>{0xA0000000} << QByteArray("a") << 1024 << QByteArray() << false;
+        QTest::newRow("short reply")
+            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1023 << QByteArray() << false;
+    }
+
+    void flashImageBlocks()
+    {
+        QFETCH(QVector<quint32>, addresses);
+        QFETCH(QByteArray, fills);
+        QFETCH(int, dataSize);
+        QByteArray image;
+        bool placed = false;
+        for (int i = 0; i < addresses.size(); ++i) {
+            const QByteArray reply = QByteArray(15, 'h') + QByteArray(dataSize, fills.at(i));
+            placed = flashimage::placeBlock(image, addresses.at(i), reply);
+        }
+        QTEST(placed, "placed");
+        QTEST(image, "image");
+    }
+
     void pagePieces()
     {
         QVariantList pages;
@@ -211,10 +249,8 @@ private slots:
     {
         // Port 0: window offset y 16, x 32; two cards. Port 1: no cards. Port 2:
         // one card, but its box page is too short to hold a position.
-        const QVariantList windows{words({0, 0, 16, 32}), words({0, 0, 0, 0}),
-                                   words({0, 0, 5, 5})};
-        const QVariantList boxes{words({0, 0, 0, 128}), QByteArray(),
-                                 words({1})};
+        const QVariantList windows{words({0, 0, 16, 32}), words({0, 0, 0, 0}), words({0, 0, 5, 5})};
+        const QVariantList boxes{words({0, 0, 0, 128}), QByteArray(), words({1})};
         const QStringList sizes{"0:1:256:64", "0:0:128:64", "2:0:64:64"};
         QCOMPARE(readback::cabinetRectangles(windows, boxes, sizes),
                  (QStringList{"0:0:32:16:128:64", "0:1:160:16:256:64"}));
