@@ -36,6 +36,10 @@ public:
     static QString defaultDatabasePath();
     static QString databasePath();
     static void setDatabasePath(const QString &path);
+    // Read-only use (a listing tool): connections opened from now on neither create
+    // the file, its folder nor any table, and SQLite refuses every write.
+    static void setReadOnly(bool readOnly);
+    static bool isReadOnly();
 
     // This thread's connection, open and with its tables; a closed, invalid
     // database when the file cannot be opened (logged).
@@ -60,4 +64,5 @@ public:
 private:
     BLL_DataBase_Desktop() = default;
     static std::mutex s_pathMutex;
+    static bool s_readOnly;
 };

@@ -140,6 +140,10 @@ int runUsersCommand(const QStringList &args)
         return cli::ExitFailed;
     }
     BLL_DataBase_Desktop::setDatabasePath(file);
+    // Listing and logging in first read the store as it is, without creating or
+    // upgrading anything in it; a store that cannot be read is an error, not an
+    // empty list.
+    BLL_DataBase_Desktop::setReadOnly(!add);
     if (!BLL_DataBase_Desktop::getInstance()->open()) {
         cli::printError(QStringLiteral("cannot open the database %1").arg(file));
         return cli::ExitFailed;
@@ -147,9 +151,16 @@ int runUsersCommand(const QStringList &args)
 
     BLL_DataCenter_User users;
     const QString name = positional.value(1);
-    if (action == QLatin1String("list")) {
-        cli::printJson(QVariantMap{{QStringLiteral("userList"), users.getUserList(0, QString())}});
-        return cli::ExitOk;
+    if (!add) {
+        const QVariantList list = users.getUserList(0, QString());
+        if (!users.lastResult().value(QStringLiteral("result")).toBool())
+            return report(users.lastResult());
+        if (action == QLatin1String("list")) {
+            cli::printJson(QVariantMap{{QStringLiteral("userList"), list}});
+            return cli::ExitOk;
+        }
+        // A login records failed attempts and lock-outs, and so writes.
+        BLL_DataBase_Desktop::setReadOnly(false);
     }
     if (action == QLatin1String("login"))
         return report(users.authenticate(name, passwordValue(parser, kPassword)));

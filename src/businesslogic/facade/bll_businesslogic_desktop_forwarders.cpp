@@ -260,7 +260,8 @@ bool BLL_BusinessLogic_Desktop::operateDatabase(int op, QString path)
 
 QString BLL_BusinessLogic_Desktop::getFilePath()
 {
-    return BLL_DataBase_Desktop::m_strDatabase;
+    // The path in effect, also before anything has opened the database.
+    return BLL_DataBase_Desktop::databasePath();
 }
 
 QVariantMap BLL_BusinessLogic_Desktop::getBasicInfoData()

@@ -10,7 +10,7 @@ namespace ledwall::flashimage
 
 bool placeBlock(QByteArray &image, quint32 address, const QByteArray &reply)
 {
-    if (!registers::FirmwareImage.contains(address) || reply.size() < ReplyDataOffset + BlockSize)
+    if (!registers::FirmwareImage.contains(address) || reply.size() < MinimumReplySize)
         return false;
     const int position = int(4 * (address - registers::FirmwareImage.first));
     const int blockEnd = position + BlockSize;

@@ -200,7 +200,14 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
             frameTimeout = asks ? timeout : 0;
         }
         m_protocol->m_timeout = frameTimeout;
-        sendBlockFrame(guid);
+        // A frame the link refuses (no such device, link closed) ends the write: the
+        // rest would not reach the card either, and the caller must not count it.
+        if (!sendBlockFrame(guid)) {
+            qCDebug(lcBlocks) << "receiving-card write stopped: frame" << i + 1 << "of"
+                              << chunks.size() << "refused for" << guid;
+            m_ackPortAddress.store(0);
+            return 0;
+        }
         lastAddress = address;
 
         if (!flash)

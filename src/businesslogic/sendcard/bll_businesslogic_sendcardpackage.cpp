@@ -506,8 +506,14 @@ void BLL_BusinessLogic_SendCardPackage::readBoxSize(const QVariantMap &reply, qu
 void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply, quint32 address)
 {
     const QByteArray data = reply.value(QStringLiteral("recvUpdateData")).toByteArray();
-    ledwall::flashimage::placeBlock(recvUpdateData, address, data);
-    if (ledwall::flashimage::isLastBlock(address) && data.size() >= ledwall::flashimage::BlockSize)
+    // Only a reply that holds its whole block counts, the last one included: the
+    // read-back is never reported done with a block missing from the image.
+    if (!ledwall::flashimage::placeBlock(recvUpdateData, address, data)) {
+        qCDebug(lcSendCard) << "flash read-back reply dropped at" << Qt::hex << address
+                            << Qt::dec << data.size() << "bytes";
+        return;
+    }
+    if (ledwall::flashimage::isLastBlock(address))
         emit sig_readDevData({{QStringLiteral("addr"), address}});
 }
 

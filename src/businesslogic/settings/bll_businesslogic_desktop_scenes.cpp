@@ -105,6 +105,11 @@ QVariantList BLL_BusinessLogic_Desktop::timeTableOperation(int op, QVariantMap r
         break;
     }
     case ReadTimetable: {
+        // The store lists every timetable for an empty id; a read names one.
+        if (timetableId.isEmpty()) {
+            qCDebug(lcScenes) << "timeTableOperation: no timetableID to read";
+            return {};
+        }
         QVariantList records;
         const QList<Module_Shared_TimetableInfo> list =
             store.getSharedTimetableInfoList(timetableId);

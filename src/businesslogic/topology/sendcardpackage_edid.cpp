@@ -2,6 +2,7 @@
 // cards: the sending-card object's side of them.
 #include "bll_businesslogic_sendcardpackage.h"
 
+#include "bll_datacenter_desktop.h"
 #include "cardtables.h"
 #include "edidtable.h"
 #include "filepaths.h"
@@ -89,25 +90,36 @@ void BLL_BusinessLogic_SendCardPackage::td_sendStoredImagesData(QString path, QV
     descriptor.commandWord = StoredImageCommand;
     descriptor.recvCommand = ReceivingWriteType;
     descriptor.recvAddress = registers::StoredPicture;
-    const QString guid = params.value(QStringLiteral("guid")).toString();
+    // The picture goes to the device the user is working with, not to one a request
+    // names: the data center's current device.
+    const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     qint64 sent = 0;
+    int written = 0;
     quint32 lastAddress = 0;
+    const storedimage::ImageWrite *lastWrite = nullptr;
     for (const storedimage::ImageWrite &write : writes) {
         descriptor.startAddress = write.portAddress;
         descriptor.recvWord1 = write.card;
         descriptor.recvWord2 = write.card;
         m_flashAccess = descriptor;
-        lastAddress =
+        const quint32 address =
             writeRecvCardInfo(guid, write.data, StoredImageChunk, StoredImageTimeout, false);
+        if (address == 0)
+            continue; // refused: counts for nothing
+        lastAddress = address;
+        lastWrite = &write;
+        ++written;
         sent += storedimage::countedSize(write.data.size());
     }
-    qCDebug(lcEdid) << "stored image:" << writes.size() << "writes," << sent << "bytes";
+    qCDebug(lcEdid) << "stored image:" << written << "of" << writes.size() << "writes," << sent
+                    << "bytes";
 
+    // Done only when every planned write was taken.
     QVariantMap done{{QStringLiteral("storedImaDataSize"), sent},
-                     {QStringLiteral("result"), !writes.isEmpty()}};
-    if (!writes.isEmpty()) {
-        done.insert(QStringLiteral("last_m_regAddr"), writes.last().portAddress);
-        done.insert(QStringLiteral("last_ltcpAddr_dst"), writes.last().card);
+                     {QStringLiteral("result"), written > 0 && written == writes.size()}};
+    if (lastWrite) {
+        done.insert(QStringLiteral("last_m_regAddr"), lastWrite->portAddress);
+        done.insert(QStringLiteral("last_ltcpAddr_dst"), lastWrite->card);
         done.insert(QStringLiteral("last_ltcpAddr_data"), lastAddress);
     }
     emit sig_readDevData(done);

@@ -15,6 +15,7 @@ Q_LOGGING_CATEGORY(lcDatabase, "ledwall.database")
 
 QString BLL_DataBase_Desktop::m_strDatabase;
 std::mutex BLL_DataBase_Desktop::s_pathMutex;
+bool BLL_DataBase_Desktop::s_readOnly = false;
 
 namespace {
 
@@ -87,6 +88,18 @@ QString BLL_DataBase_Desktop::databasePath()
     return m_strDatabase.isEmpty() ? defaultDatabasePath() : m_strDatabase;
 }
 
+void BLL_DataBase_Desktop::setReadOnly(bool readOnly)
+{
+    std::lock_guard<std::mutex> locker(s_pathMutex);
+    s_readOnly = readOnly;
+}
+
+bool BLL_DataBase_Desktop::isReadOnly()
+{
+    std::lock_guard<std::mutex> locker(s_pathMutex);
+    return s_readOnly;
+}
+
 void BLL_DataBase_Desktop::setDatabasePath(const QString &path)
 {
     std::lock_guard<std::mutex> locker(s_pathMutex);
@@ -96,6 +109,9 @@ void BLL_DataBase_Desktop::setDatabasePath(const QString &path)
 QSqlDatabase BLL_DataBase_Desktop::database()
 {
     const QString path = databasePath();
+    const bool readOnly = isReadOnly();
+    // The connection is reused only for the same file in the same mode.
+    const QString key = (readOnly ? QStringLiteral("ro:") : QStringLiteral("rw:")) + path;
     ThreadConnection &connection = t_connection;
     if (connection.name.isEmpty()) {
         connection.name =
@@ -104,22 +120,31 @@ QSqlDatabase BLL_DataBase_Desktop::database()
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     }
     QSqlDatabase db = QSqlDatabase::database(connection.name, false);
-    if (db.isOpen() && connection.path == path)
+    if (db.isOpen() && connection.path == key)
         return db;
 
     db.close();
     connection.path.clear();
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (readOnly) {
+        if (!QFileInfo(path).isFile()) {
+            qCDebug(lcDatabase) << "no database to read at" << path;
+            return db;
+        }
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY"));
+    } else {
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    }
     db.setDatabaseName(path);
     if (!db.open()) {
         qCDebug(lcDatabase) << "cannot open database" << path << db.lastError().text();
         return db;
     }
-    if (!createTables(db)) {
+    if (!readOnly && !createTables(db)) {
         db.close();
         return db;
     }
-    connection.path = path;
+    connection.path = key;
     return db;
 }
 

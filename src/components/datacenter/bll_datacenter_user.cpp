@@ -136,7 +136,8 @@ bool ensureLockoutColumns(QSqlDatabase &db)
 QSqlDatabase userDatabase()
 {
     QSqlDatabase db = BLL_DataBase_Desktop::getInstance()->database();
-    if (db.isOpen() && !ensureLockoutColumns(db))
+    // A read-only store is read as it is; the columns are added by the next writer.
+    if (db.isOpen() && !BLL_DataBase_Desktop::isReadOnly() && !ensureLockoutColumns(db))
         return QSqlDatabase();
     return db;
 }
@@ -168,6 +169,44 @@ QVariantMap outcome(const QString &reason, const QString &message)
     return {{QStringLiteral("result"), reason.isEmpty()},
             {QStringLiteral("reason"), reason},
             {QStringLiteral("message"), message}};
+}
+
+// The users of level userType and above (one by name when given); *ok is false
+// when the store cannot be read, which an empty list alone would hide.
+QVariantList readUsers(int userType, const QString &userName, bool *ok)
+{
+    QSqlDatabase db = userDatabase();
+    *ok = false;
+    if (!db.isOpen())
+        return {};
+    QSqlQuery query(db);
+    const QString select =
+        QStringLiteral("SELECT userName, userType, permission FROM users WHERE userType >= ?");
+    if (userName.isEmpty()) {
+        query.prepare(select + QStringLiteral(" ORDER BY userType, userName"));
+        query.addBindValue(userType);
+    } else {
+        query.prepare(select + QStringLiteral(" AND userName = ?"));
+        query.addBindValue(userType);
+        query.addBindValue(userName);
+    }
+    if (!query.exec()) {
+        qCDebug(lcDataCenter) << "reading users failed:" << query.lastError().text();
+        return {};
+    }
+    QVariantList users;
+    while (query.next())
+        users.append(userEntry(query));
+    *ok = true;
+    return users;
+}
+
+// Every user, for the answers of the changing operations (which keep their own
+// lastResult).
+QVariantList allUsers()
+{
+    bool ok = false;
+    return readUsers(0, QString(), &ok);
 }
 
 } // namespace
@@ -408,7 +447,7 @@ QVariantList BLL_DataCenter_User::addUser(QString userName, QString passWord, in
     if (userName.isEmpty() || passWord.isEmpty() || userType < 0) {
         setLastResult(kInvalidInput,
                       QStringLiteral("a user needs a name, a password and a level of 0 or more"));
-        return getUserList(0, QString());
+        return allUsers();
     }
     QSqlDatabase db = userDatabase();
     if (!db.isOpen()) {
@@ -421,7 +460,7 @@ QVariantList BLL_DataCenter_User::addUser(QString userName, QString passWord, in
     count.finish();
     // Refuse before spending time on the digest.
     if (!empty && !requireAdministrator(QStringLiteral("add")))
-        return getUserList(0, QString());
+        return allUsers();
 
     const int iterations = hashIterations();
     const QByteArray salt = newSalt();
@@ -444,11 +483,11 @@ QVariantList BLL_DataCenter_User::addUser(QString userName, QString passWord, in
             setLastResult(QString(), userType == Administrator
                                          ? QString()
                                          : QStringLiteral("the first user is an administrator"));
-            return getUserList(0, QString());
+            return allUsers();
         }
         // Someone else was first after all.
         if (!requireAdministrator(QStringLiteral("add")))
-            return getUserList(0, QString());
+            return allUsers();
     }
 
     QSqlQuery query(db);
@@ -464,13 +503,13 @@ QVariantList BLL_DataCenter_User::addUser(QString userName, QString passWord, in
         setLastResult(
             kDatabaseError,
             QStringLiteral("adding %1 failed: %2").arg(userName, query.lastError().text()));
-    return getUserList(0, QString());
+    return allUsers();
 }
 
 QVariantList BLL_DataCenter_User::removeUser(QString userName, int userType)
 {
     if (!requireAdministrator(QStringLiteral("remove")))
-        return getUserList(0, QString());
+        return allUsers();
     QSqlDatabase db = userDatabase();
     QSqlQuery query(db);
     // The last level-0 user stays, or nobody could administer the users.
@@ -501,7 +540,7 @@ QVariantList BLL_DataCenter_User::removeUser(QString userName, int userType)
             setLastResult(kLastAdministrator,
                           QStringLiteral("%1 is the last administrator").arg(userName));
     }
-    return getUserList(0, QString());
+    return allUsers();
 }
 
 bool BLL_DataCenter_User::modifyUser(QString userName, int userType, QString permission)
@@ -542,26 +581,11 @@ bool BLL_DataCenter_User::modifyUser(QString userName, int userType, QString per
 
 QVariantList BLL_DataCenter_User::getUserList(int userType, QString userName)
 {
-    QSqlDatabase db = userDatabase();
-    if (!db.isOpen())
-        return {};
-    QSqlQuery query(db);
-    const QString select =
-        QStringLiteral("SELECT userName, userType, permission FROM users WHERE userType >= ?");
-    if (userName.isEmpty()) {
-        query.prepare(select + QStringLiteral(" ORDER BY userType, userName"));
-        query.addBindValue(userType);
-    } else {
-        query.prepare(select + QStringLiteral(" AND userName = ?"));
-        query.addBindValue(userType);
-        query.addBindValue(userName);
-    }
-    if (!query.exec()) {
-        qCDebug(lcDataCenter) << "reading users failed:" << query.lastError().text();
-        return {};
-    }
-    QVariantList users;
-    while (query.next())
-        users.append(userEntry(query));
+    bool ok = false;
+    const QVariantList users = readUsers(userType, userName, &ok);
+    if (ok)
+        setLastResult(QString(), QString());
+    else
+        setLastResult(kDatabaseError, QStringLiteral("the user database cannot be read"));
     return users;
 }

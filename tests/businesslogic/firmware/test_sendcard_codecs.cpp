@@ -201,34 +201,36 @@ private slots:
     {
         QTest::addColumn<QVector<quint32>>("addresses");
         QTest::addColumn<QByteArray>("fills"); // the data byte of each reply
-        QTest::addColumn<int>("dataSize");     // data bytes after the inner header
+        QTest::addColumn<int>("replySize"); // header 15, block 1024, CRC 4
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<bool>("placed"); // the last reply was placed
         const QByteArray a(1024, 'a'), b(1024, 'b'), z(1024, 'z'), erased(1024, char(0xFF));
         QTest::newRow("first block")
-            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1024 << a << true;
-        QTest::newRow("gap reads erased") << QVector<quint32>{0xAF000200} << QByteArray("b") << 1024
+            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1043 << a << true;
+        QTest::newRow("gap reads erased") << QVector<quint32>{0xAF000200} << QByteArray("b") << 1043
                                           << erased + erased + b << true;
         QTest::newRow("repeat overwrites in place")
-            << QVector<quint32>{0xAF000000, 0xAF000100, 0xAF000000} << QByteArray("abz") << 1024
+            << QVector<quint32>{0xAF000000, 0xAF000100, 0xAF000000} << QByteArray("abz") << 1043
             << z + b << true;
         QTest::newRow("past the image")
-            << QVector<quint32>{0xAF040000} << QByteArray("a") << 1024 << QByteArray() << false;
+            << QVector<quint32>{0xAF040000} << QByteArray("a") << 1043 << QByteArray() << false;
         QTest::newRow("below the image")
-            << QVector<quint32>{0xA0000000} << QByteArray("a") << 1024 << QByteArray() << false;
-        QTest::newRow("short reply")
-            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1023 << QByteArray() << false;
+            << QVector<quint32>{0xA0000000} << QByteArray("a") << 1043 << QByteArray() << false;
+        // A block without its whole CRC behind it is not a whole reply.
+        QTest::newRow("reply cut in its CRC")
+            << QVector<quint32>{0xAF000000} << QByteArray("a") << 1042 << QByteArray() << false;
     }
 
     void flashImageBlocks()
     {
         QFETCH(QVector<quint32>, addresses);
         QFETCH(QByteArray, fills);
-        QFETCH(int, dataSize);
+        QFETCH(int, replySize);
         QByteArray image;
         bool placed = false;
         for (int i = 0; i < addresses.size(); ++i) {
-            const QByteArray reply = QByteArray(15, 'h') + QByteArray(dataSize, fills.at(i));
+            const QByteArray reply =
+                (QByteArray(15, 'h') + QByteArray(1024, fills.at(i)) + "crc!").left(replySize);
             placed = flashimage::placeBlock(image, addresses.at(i), reply);
         }
         QTEST(placed, "placed");
