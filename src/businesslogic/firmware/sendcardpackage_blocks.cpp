@@ -243,6 +243,14 @@ void BLL_BusinessLogic_SendCardPackage::readRecvCardInfo(QString guid, int timeo
     if (!m_protocol)
         return;
     const FlashAccessDescriptor descriptor = m_flashAccess;
+    // The reply carries the data in one frame behind the inner header and CRC; a
+    // longer read would wrap the 16-bit length field into a short, wrong request.
+    constexpr int LargestRead = arm::MaxPayload - arm::InnerOverhead;
+    if (descriptor.readLength > LargestRead) {
+        qCDebug(lcBlocks) << "receiving-card read refused: length" << descriptor.readLength
+                          << "exceeds" << LargestRead;
+        return;
+    }
     m_protocol->m_routeByte = descriptor.routeByte;
     m_protocol->cmdData =
         blocks::innerFrame(descriptor, descriptor.recvAddress, descriptor.readLength, {});

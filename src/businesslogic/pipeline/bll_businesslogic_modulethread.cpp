@@ -1,5 +1,7 @@
 #include "bll_businesslogic_modulethread.h"
 
+#include "filepaths.h"
+
 #include "module_base.h"
 #include "module_processor_protocol.h"
 #include "module_sendcard_protocol.h"
@@ -137,7 +139,13 @@ void BLL_BusinessLogic_ModuleThread::resetInit()
 
 void BLL_BusinessLogic_ModuleThread::saveUsbFlashFile(const QVariantMap &map)
 {
-    m_backend->saveUsbFlashFile(map);
+    // The path as the user interface gives it ("file:///..."), made local the one
+    // way the library does everywhere.
+    QVariantMap local = map;
+    const QString filePath = QStringLiteral("filePath");
+    if (local.contains(filePath))
+        local.insert(filePath, ledwall::normalizeFilePath(local.value(filePath).toString()));
+    m_backend->saveUsbFlashFile(local);
 }
 
 void BLL_BusinessLogic_ModuleThread::setPlanSendPack(int pack)

@@ -471,8 +471,19 @@ void BLL_BusinessLogic_SendCardPackage::readDisplayRecord(const QVariantMap &rep
     onDisplayRecordBlock(regAddr, reply.value(QStringLiteral("displayInfo")).toByteArray());
 }
 
-void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, quint32)
+void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, quint32 regAddr)
 {
+    // A refused read carries no table: rebuilding from nothing would replace the
+    // user's topology with an empty one.
+    const QString result = QStringLiteral("result");
+    if (reply.contains(result) && !reply.value(result).toBool()) {
+        qCDebug(lcSendCard) << "port table read refused by the card; topology kept";
+        emit sig_readDevData({{QStringLiteral("addr"), regAddr},
+                              {result, false},
+                              {QStringLiteral("error"),
+                               QStringLiteral("the card refused the port table read")}});
+        return;
+    }
     parseConnectDisplayDataFromDeviceModify(
         reply.value(QStringLiteral("displayDeviceInfo")).toByteArray());
 }

@@ -31,10 +31,11 @@ QString deviceAddress(const QString &guid)
     return device ? device->ip() : QString();
 }
 
+// "file:///C:/x" names C:/x and "file:///tmp/x" names /tmp/x: the root stays.
 QString localPath(QString path)
 {
     if (path.startsWith(QLatin1String("file:///")))
-        path.remove(0, 8);
+        path.remove(0, path.size() > 9 && path.at(9) == QLatin1Char(':') ? 8 : 7);
     else if (path.startsWith(QLatin1String("file:")))
         path.remove(0, 5);
     return path;
