@@ -108,6 +108,24 @@ void setNumberAt(void *address, FieldType type, quint32 value)
     }
 }
 
+// Whether `number` fits a field of `type`: its unsigned range, or the signed one of
+// the same width (so -1 still means "all ones"). Anything else would be cut.
+bool fitsField(FieldType type, qint64 number)
+{
+    switch (type) {
+    case FieldType::U8:
+        return number >= -0x80 && number <= 0xFF;
+    case FieldType::U16:
+        return number >= -0x8000 && number <= 0xFFFF;
+    case FieldType::U32:
+        return number >= -0x80000000LL && number <= 0xFFFFFFFFLL;
+    case FieldType::I32:
+        return number >= -0x80000000LL && number <= 0x7FFFFFFFLL;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 bool integerFromVariant(const QVariant &value, qint64 *number)
@@ -184,6 +202,11 @@ bool fillFromMap(Module_Base *object, const QVariantMap &map, QString *error)
             qint64 number = 0;
             if (!integerFromVariant(*found, &number)) {
                 setError(error, QStringLiteral("%1 is not a number").arg(it.key()));
+                return false;
+            }
+            if (!fitsField(type, number)) {
+                setError(error, QStringLiteral("%1 = %2 does not fit its field")
+                                    .arg(it.key(), found->toString()));
                 return false;
             }
             setNumberAt(address, type, quint32(quint64(number)));
