@@ -47,7 +47,6 @@ private slots:
     void cleanupTestCase();
     void layoutSurvivesTheCardsFlash();
     void portTableRebuildsTheWall();
-    void wallFileLayoutsAreChecked();
 
 private:
     bool convert(int mode);
@@ -140,25 +139,6 @@ void TestTopologyWall::portTableRebuildsTheWall()
         cells << QStringLiteral("%1.%2").arg(item.value("sender_port").toInt()).arg(item.value("sender_addr").toInt());
     }
     QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
-}
-
-void TestTopologyWall::wallFileLayoutsAreChecked()
-{
-    ledwall::sim::WallDescription wall;
-    QString error;
-    QVERIFY(!ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 0, "layout": {"order": 9, "across": 1, "down": 1}}]})", &wall, &error));
-    QVERIFY2(error.contains("layout.order"), qPrintable(error));
-    QVERIFY(!ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 0, "layout": {"across": 1, "down": 1}}]})", &wall, &error));
-    QVERIFY2(error.contains("width"), qPrintable(error)); // no cabinet to take the size from
-
-    // Ports without a layout get zero records up to the highest port.
-    QVERIFY(ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 2, "layout": {"across": 3, "down": 1, "x": 300, "width": 100, "height": 50}}]})",
-        &wall, &error));
-    QCOMPARE(ledwall::sim::portTableBytes(wall),
-             QByteArray(26, '\0').replace(13, 1, "\x01") + QByteArray::fromHex("02000301" "2c01" "0000" "6400" "3200" "01"));
 }
 
 QTEST_MAIN(TestTopologyWall)
