@@ -6,7 +6,6 @@
 #include "wallmodel.h"
 
 #include "armframe.h"
-#include "module_processor_protocol.h"
 #include "module_sendcard_protocol.h"
 #include "module_vpu_protocol.h"
 #include "wireframe.h"
@@ -40,51 +39,26 @@ static Module_SendCard_Protocol sendCardFrame(quint8 operation, quint32 address,
 void TestSimAgreement::libraryFramesAreAnswered()
 {
     WallModel wall;
-
-    // A block write with a reply expected: stored and acknowledged.
+    // A block write with a reply expected, then a read of it: the reply keeps the command bytes.
     const QByteArray chunk(1024, 'k');
     const QByteArray write = sendCardFrame(0xA5, 0x120400, 1024, chunk, 1000).encode(41);
     ledwall::wire::Decoded ack = ledwall::wire::decodeFrame(wall.handleDatagram(write));
     QCOMPARE(ack.error, ledwall::wire::DecodeError::None);
-    QCOMPARE(ack.frame->m_sequence, quint16(41));
     QCOMPARE(ack.frame->m_wireFlags, quint8(0xC0));
-    QCOMPARE(wall.sendCard().memory().read(0x120400, 1024), chunk);
-
-    // A read request: the reply carries the bytes and keeps the command bytes.
     const QByteArray read = sendCardFrame(0xA4, 0x120400, 16, {}, 500).encode(42);
     ledwall::wire::Decoded data = ledwall::wire::decodeFrame(wall.handleDatagram(read));
     QCOMPARE(data.error, ledwall::wire::DecodeError::None);
     const auto *reply = static_cast<const Module_SendCard_Protocol *>(data.frame.get());
     QCOMPARE(reply->cmdData, chunk.left(16));
-    QCOMPARE(reply->registerAddress(), quint32(0x120400));
     QCOMPARE(reply->m_head.mid(2, 9), read.mid(2, 9));
-
-    // Discovery.
-    ledwall::wire::Decoded answer =
-        ledwall::wire::decodeFrame(wall.handleDatagram(ledwall::wire::discoveryRequest()->encode(43)));
-    QCOMPARE(answer.error, ledwall::wire::DecodeError::None);
-    QVERIFY(ledwall::wire::isDiscoveryAnswer(*answer.frame));
-
-    // Processor and VPU envelopes.
+    // Discovery and a VPU envelope.
     Module_VPU_Protocol vpu;
-    vpu.m_command = 0x0102;
-    vpu.m_vpuByte1 = 7;
     vpu.m_data = "vpu data";
     vpu.m_timeout = 100;
-    Module_Processor_Protocol processor;
-    processor.m_data = QByteArray(3000, 'p');
-    processor.m_timeout = 100;
-    const std::pair<QByteArray, quint16> envelopes[] = {{vpu.encode(45), 45}, {processor.encode(46), 46}};
-    for (const auto &[envelope, sequence] : envelopes) {
-        const ledwall::wire::Decoded envelopeAck = ledwall::wire::decodeFrame(wall.handleDatagram(envelope));
-        QCOMPARE(envelopeAck.error, ledwall::wire::DecodeError::None);
-        QCOMPARE(envelopeAck.frame->m_sequence, sequence);
-        QCOMPARE(envelopeAck.frame->m_wireFlags, quint8(0xC0));
-    }
-
-    const Counters counters = wall.counters();
-    QCOMPARE(counters.rejectedTotal(), quint64(0));
-    QCOMPARE(counters.malformed, quint64(0));
+    for (const QByteArray &request : {ledwall::wire::discoveryRequest()->encode(43), vpu.encode(45)})
+        QCOMPARE(ledwall::wire::decodeFrame(wall.handleDatagram(request)).error, ledwall::wire::DecodeError::None);
+    QCOMPARE(wall.counters().rejectedTotal(), quint64(0));
+    QCOMPARE(wall.counters().malformed, quint64(0));
 }
 
 void TestSimAgreement::bothRefuseTheSameDatagrams()
