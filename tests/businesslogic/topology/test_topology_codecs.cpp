@@ -84,262 +84,250 @@ class TestTopologyCodecs : public QObject
     Q_OBJECT
 
 private slots:
-    void connectTextLayout();
-    void connectRoundTripRestoresEveryField();
-    void connectMalformedTexts();
-    void complexLayoutAndFlags();
-    void complexMalformedTexts();
-    void recordPrefixAndLimits();
-    void recordRefusesBadFlash();
-    void chainingOrders_data();
-    void chainingOrders();
-    void rebuildPlacesPortBlocksAndReportsOverlaps();
-    void rebuildSurvivesHostileTables();
-};
+    void connectTextLayout()
+    {
+        QVariantMap map = connectMap();
+        QVariantMap one = display(map);
+        one.insert("itemArr", QVariantList{connectItem(0, 0)});
+        map.insert("displayArr", QVariantList{one});
+        QCOMPARE(displaytext::connectMapToText(map),
+                 QStringLiteral("basic_info:1,2,0,3display:0,1,3,0,-7,Main hall"
+                                "item:0,1,2,3,4,5,6,7,8,9,10,11,12"));
 
-void TestTopologyCodecs::connectTextLayout()
-{
-    QVariantMap map = connectMap();
-    QVariantMap one = display(map);
-    one.insert("itemArr", QVariantList{connectItem(0, 0)});
-    map.insert("displayArr", QVariantList{one});
-    QCOMPARE(displaytext::connectMapToText(map),
-             QStringLiteral("basic_info:1,2,0,3display:0,1,3,0,-7,Main hall"
-                            "item:0,1,2,3,4,5,6,7,8,9,10,11,12"));
-
-    // Without "basicInfo" and without a FreeLine the basic group still has its fields.
-    QCOMPARE(displaytext::connectMapToText({{"displayArr", QVariantList{}}}),
-             QStringLiteral("basic_info:,,,0"));
-}
-
-void TestTopologyCodecs::connectRoundTripRestoresEveryField()
-{
-    const QVariantMap original = connectMap();
-    QVariantMap back;
-    QVERIFY(displaytext::connectTextToMap(displaytext::connectMapToText(original), &back));
-    QCOMPARE(back.value("basicInfo").toMap(), original.value("basicInfo").toMap());
-    const QVariantList displays = back.value("displayArr").toList();
-    QCOMPARE(displays.size(), 2);
-    for (int d = 0; d < 2; ++d)
-        QCOMPARE(displays.at(d).toMap(), display(original, d)); // every key and value
-
-    // Values from a JSON editor come as doubles; they go out as integers too.
-    QVariantMap json = QJsonDocument::fromJson(QJsonDocument::fromVariant(original).toJson())
-                           .toVariant()
-                           .toMap();
-    QCOMPARE(displaytext::connectMapToText(json), displaytext::connectMapToText(original));
-}
-
-void TestTopologyCodecs::connectMalformedTexts()
-{
-    QVariantMap map{{"stale", 1}};
-    QVERIFY(!displaytext::connectTextToMap("display:0,1,1,0,0,Aitem:1", &map));
-    QVERIFY(map.isEmpty());
-
-    // No display marker: the basic group only.
-    QVERIFY(displaytext::connectTextToMap("basic_info:1,2,1", &map));
-    QCOMPARE(map.value("basicInfo").toMap(),
-             (QVariantMap{{"enable_as_master_card", 1}, {"display_count", 2},
-                          {"enable_port_auto_bakup", 1}}));
-    QVERIFY(map.value("displayArr").toList().isEmpty());
-
-    // Five header fields name the display after its index; a short item stays an
-    // empty map in its place; a wrong header count gives no header keys; text
-    // in a number field reads 0; a short basic group leaves basicInfo empty.
-    QVERIFY(displaytext::connectTextToMap(
-        "basic_info:1display:2,1,2,0,0item:0,1,2,3,4,5,6,7,8,9,10,11item:1,1,x,3,4,5,6,7,8,9,10,"
-        "1,0display:0,1,1,0,0,Big,hall",
-        &map));
-    QVERIFY(map.value("basicInfo").toMap().isEmpty());
-    const QVariantMap first = display(map, 0);
-    QCOMPARE(first.value("display_name").toString(), QStringLiteral("display3"));
-    const QVariantList items = first.value("itemArr").toList();
-    QCOMPARE(items.size(), 2);
-    QVERIFY(items.at(0).toMap().isEmpty());
-    QCOMPARE(items.at(1).toMap().value("sender_addr").toInt(), 0);
-    QCOMPARE(display(map, 1).keys(), QStringList{"itemArr"});
-}
-
-void TestTopologyCodecs::complexLayoutAndFlags()
-{
-    const QVariantMap original = complexMap();
-    const QString text = displaytext::complexMapToText(original);
-    QVERIFY(text.startsWith("basic_info:1,2,1,yes,4display_info:0,Stageitem:0,0,64,1,Box Ä,3,P3,A-1,"
-                            "128,64,true,false,#ff8800item:"));
-    QVariantMap back;
-    // "1" connects, but only "true" locks.
-    QVERIFY(displaytext::complexTextToMap(
-        "basic_info:1,0,0,nodisplay_info:0,Aitem:1,0,0,0,a,0,b,c,8,8,1,1,red", &back));
-    const QVariantMap item = display(back).value("itemArr").toList().value(0).toMap();
-    QCOMPARE(item.value("connectFlag").toBool(), true);
-    QCOMPARE(item.value("lockFlag").toBool(), false);
-    QVERIFY(!back.value("basicInfo").toMap().contains("FreeLine"));
-}
-
-void TestTopologyCodecs::complexMalformedTexts()
-{
-    QVariantMap map;
-    QVERIFY(!displaytext::complexTextToMap("display_info:0,A", &map));
-    QVERIFY(map.isEmpty());
-    QVERIFY(displaytext::complexTextToMap(
-        "basic_info:1,0,0display_info:0,A,Bitem:1,2item:1,0,0,0,a,0,b,c,8,8,true,true,red", &map));
-    QVERIFY(map.value("basicInfo").toMap().isEmpty()); // three fields are too few
-    const QVariantMap shown = display(map);
-    QVERIFY(!shown.contains("display_flag")); // a header of three fields is dropped
-    const QVariantList items = shown.value("itemArr").toList();
-    QCOMPARE(items.size(), 2);
-    QVERIFY(items.at(0).toMap().isEmpty());
-    QCOMPARE(items.at(1).toMap().value("lockFlag").toBool(), true);
-}
-
-void TestTopologyCodecs::recordPrefixAndLimits()
-{
-    QByteArray record;
-    const QByteArray text300 = topologytest::textCompressingTo(300, "basic_info:");
-    QVERIFY(!text300.isEmpty());
-    QCOMPARE(displayrecord::pack(text300, displayrecord::ConnectMaxCompressed, &record),
-             displayrecord::PackResult::Ok);
-    QCOMPARE(record.left(4), QByteArray::fromHex("0000012c"));
-    QCOMPARE(record.size(), 304);
-    QByteArray text;
-    QCOMPARE(displayrecord::unpack(record + QByteArray(500, '\xff'), &text),
-             displayrecord::UnpackResult::Ok);
-    QCOMPARE(text, text300);
-
-    QCOMPARE(displayrecord::pack({}, displayrecord::ConnectMaxCompressed, &record),
-             displayrecord::PackResult::EmptyText);
-
-    for (const int limit : {displayrecord::ConnectMaxCompressed, displayrecord::ComplexMaxCompressed}) {
-        const QByteArray fits = topologytest::textCompressingTo(limit);
-        const QByteArray over = topologytest::textCompressingTo(limit + 1);
-        QVERIFY(!fits.isEmpty() && !over.isEmpty());
-        record.clear();
-        QCOMPARE(displayrecord::pack(fits, limit, &record), displayrecord::PackResult::Ok);
-        QCOMPARE(record.size(), limit + 4);
-        int size = 0;
-        QByteArray untouched = "kept";
-        QCOMPARE(displayrecord::pack(over, limit, &untouched, &size), displayrecord::PackResult::SizeOverflow);
-        QCOMPARE(size, limit + 1);
-        QCOMPARE(untouched, QByteArray("kept"));
+        // Without "basicInfo" and without a FreeLine the basic group still has its fields.
+        QCOMPARE(displaytext::connectMapToText({{"displayArr", QVariantList{}}}),
+                 QStringLiteral("basic_info:,,,0"));
     }
-}
 
-void TestTopologyCodecs::recordRefusesBadFlash()
-{
-    QByteArray record;
-    QVERIFY(displayrecord::pack(QByteArray(5000, 'a'), 65531, &record)
-            == displayrecord::PackResult::Ok);
-    QByteArray text = "unchanged";
-    const struct {
-        const char *what;
-        QByteArray readBack;
-        displayrecord::UnpackResult result;
-    } cases[] = {
-        {"erased flash", QByteArray(61440, '\xff'), displayrecord::UnpackResult::BadLength},
-        {"too short", QByteArray(3, '\0'), displayrecord::UnpackResult::ShortRecord},
-        {"cut record", record.left(record.size() - 1), displayrecord::UnpackResult::BadLength},
-        {"garbage", QByteArray::fromHex("00000008") + QByteArray(8, 'x'),
-         displayrecord::UnpackResult::Corrupt},
-        {"prefix shorter than the stream", QByteArray::fromHex("00000004") + record.mid(4),
-         displayrecord::UnpackResult::Corrupt},
-    };
-    for (const auto &c : cases) {
-        QCOMPARE(displayrecord::unpack(c.readBack, &text), c.result);
+    void connectRoundTripRestoresEveryField()
+    {
+        const QVariantMap original = connectMap();
+        QVariantMap back;
+        QVERIFY(displaytext::connectTextToMap(displaytext::connectMapToText(original), &back));
+        QCOMPARE(back.value("basicInfo").toMap(), original.value("basicInfo").toMap());
+        const QVariantList displays = back.value("displayArr").toList();
+        QCOMPARE(displays.size(), 2);
+        for (int d = 0; d < 2; ++d)
+            QCOMPARE(displays.at(d).toMap(), display(original, d)); // every key and value
+
+        // Values from a JSON editor come as doubles; they go out as integers too.
+        QVariantMap json = QJsonDocument::fromJson(QJsonDocument::fromVariant(original).toJson())
+                               .toVariant()
+                               .toMap();
+        QCOMPARE(displaytext::connectMapToText(json), displaytext::connectMapToText(original));
+    }
+
+    void connectMalformedTexts()
+    {
+        QVariantMap map{{"stale", 1}};
+        QVERIFY(!displaytext::connectTextToMap("display:0,1,1,0,0,Aitem:1", &map));
+        QVERIFY(map.isEmpty());
+
+        // No display marker: the basic group only.
+        QVERIFY(displaytext::connectTextToMap("basic_info:1,2,1", &map));
+        QCOMPARE(map.value("basicInfo").toMap(),
+                 (QVariantMap{{"enable_as_master_card", 1}, {"display_count", 2},
+                              {"enable_port_auto_bakup", 1}}));
+        QVERIFY(map.value("displayArr").toList().isEmpty());
+
+        // Five header fields name the display after its index; a short item stays an
+        // empty map in its place; a wrong header count gives no header keys; text
+        // in a number field reads 0; a short basic group leaves basicInfo empty.
+        QVERIFY(displaytext::connectTextToMap(
+            "basic_info:1display:2,1,2,0,0item:0,1,2,3,4,5,6,7,8,9,10,11item:1,1,x,3,4,5,6,7,8,9,10,"
+            "1,0display:0,1,1,0,0,Big,hall",
+            &map));
+        QVERIFY(map.value("basicInfo").toMap().isEmpty());
+        const QVariantMap first = display(map, 0);
+        QCOMPARE(first.value("display_name").toString(), QStringLiteral("display3"));
+        const QVariantList items = first.value("itemArr").toList();
+        QCOMPARE(items.size(), 2);
+        QVERIFY(items.at(0).toMap().isEmpty());
+        QCOMPARE(items.at(1).toMap().value("sender_addr").toInt(), 0);
+        QCOMPARE(display(map, 1).keys(), QStringList{"itemArr"});
+    }
+
+    void complexLayoutAndFlags()
+    {
+        const QVariantMap original = complexMap();
+        const QString text = displaytext::complexMapToText(original);
+        QVERIFY(text.startsWith("basic_info:1,2,1,yes,4display_info:0,Stageitem:0,0,64,1,Box Ä,3,P3,A-1,"
+                                "128,64,true,false,#ff8800item:"));
+        QVariantMap back;
+        // "1" connects, but only "true" locks.
+        QVERIFY(displaytext::complexTextToMap(
+            "basic_info:1,0,0,nodisplay_info:0,Aitem:1,0,0,0,a,0,b,c,8,8,1,1,red", &back));
+        const QVariantMap item = display(back).value("itemArr").toList().value(0).toMap();
+        QCOMPARE(item.value("connectFlag").toBool(), true);
+        QCOMPARE(item.value("lockFlag").toBool(), false);
+        QVERIFY(!back.value("basicInfo").toMap().contains("FreeLine"));
+    }
+
+    void complexMalformedTexts()
+    {
+        QVariantMap map;
+        QVERIFY(!displaytext::complexTextToMap("display_info:0,A", &map));
+        QVERIFY(map.isEmpty());
+        QVERIFY(displaytext::complexTextToMap(
+            "basic_info:1,0,0display_info:0,A,Bitem:1,2item:1,0,0,0,a,0,b,c,8,8,true,true,red", &map));
+        QVERIFY(map.value("basicInfo").toMap().isEmpty()); // three fields are too few
+        const QVariantMap shown = display(map);
+        QVERIFY(!shown.contains("display_flag")); // a header of three fields is dropped
+        const QVariantList items = shown.value("itemArr").toList();
+        QCOMPARE(items.size(), 2);
+        QVERIFY(items.at(0).toMap().isEmpty());
+        QCOMPARE(items.at(1).toMap().value("lockFlag").toBool(), true);
+    }
+
+    void recordPrefixAndLimits()
+    {
+        QByteArray record;
+        const QByteArray text300 = topologytest::textCompressingTo(300, "basic_info:");
+        QVERIFY(!text300.isEmpty());
+        QCOMPARE(displayrecord::pack(text300, displayrecord::ConnectMaxCompressed, &record),
+                 displayrecord::PackResult::Ok);
+        QCOMPARE(record.left(4), QByteArray::fromHex("0000012c"));
+        QCOMPARE(record.size(), 304);
+        QByteArray text;
+        QCOMPARE(displayrecord::unpack(record + QByteArray(500, '\xff'), &text),
+                 displayrecord::UnpackResult::Ok);
+        QCOMPARE(text, text300);
+
+        QCOMPARE(displayrecord::pack({}, displayrecord::ConnectMaxCompressed, &record),
+                 displayrecord::PackResult::EmptyText);
+
+        for (const int limit : {displayrecord::ConnectMaxCompressed, displayrecord::ComplexMaxCompressed}) {
+            const QByteArray fits = topologytest::textCompressingTo(limit);
+            const QByteArray over = topologytest::textCompressingTo(limit + 1);
+            QVERIFY(!fits.isEmpty() && !over.isEmpty());
+            record.clear();
+            QCOMPARE(displayrecord::pack(fits, limit, &record), displayrecord::PackResult::Ok);
+            QCOMPARE(record.size(), limit + 4);
+            int size = 0;
+            QByteArray untouched = "kept";
+            QCOMPARE(displayrecord::pack(over, limit, &untouched, &size), displayrecord::PackResult::SizeOverflow);
+            QCOMPARE(size, limit + 1);
+            QCOMPARE(untouched, QByteArray("kept"));
+        }
+    }
+
+    void recordRefusesBadFlash()
+    {
+        QByteArray record;
+        QVERIFY(displayrecord::pack(QByteArray(5000, 'a'), 65531, &record)
+                == displayrecord::PackResult::Ok);
+        QByteArray text = "unchanged";
+        const struct {
+            const char *what;
+            QByteArray readBack;
+            displayrecord::UnpackResult result;
+        } cases[] = {
+            {"erased flash", QByteArray(61440, '\xff'), displayrecord::UnpackResult::BadLength},
+            {"too short", QByteArray(3, '\0'), displayrecord::UnpackResult::ShortRecord},
+            {"cut record", record.left(record.size() - 1), displayrecord::UnpackResult::BadLength},
+            {"garbage", QByteArray::fromHex("00000008") + QByteArray(8, 'x'),
+             displayrecord::UnpackResult::Corrupt},
+            {"prefix shorter than the stream", QByteArray::fromHex("00000004") + record.mid(4),
+             displayrecord::UnpackResult::Corrupt},
+        };
+        for (const auto &c : cases) {
+            QCOMPARE(displayrecord::unpack(c.readBack, &text), c.result);
+            QCOMPARE(text, QByteArray("unchanged"));
+        }
+
+        // A small record that expands beyond the cap is refused, not allocated.
+        QVERIFY(displayrecord::pack(QByteArray(displayrecord::MaxTextSize + 1, '\0'), 65531, &record)
+                == displayrecord::PackResult::Ok);
+        QVERIFY(record.size() < 20000);
+        QCOMPARE(displayrecord::unpack(record, &text), displayrecord::UnpackResult::TooLarge);
         QCOMPARE(text, QByteArray("unchanged"));
     }
 
-    // A small record that expands beyond the cap is refused, not allocated.
-    QVERIFY(displayrecord::pack(QByteArray(displayrecord::MaxTextSize + 1, '\0'), 65531, &record)
-            == displayrecord::PackResult::Ok);
-    QVERIFY(record.size() < 20000);
-    QCOMPARE(displayrecord::unpack(record, &text), displayrecord::UnpackResult::TooLarge);
-    QCOMPARE(text, QByteArray("unchanged"));
-}
-
-void TestTopologyCodecs::chainingOrders_data()
-{
-    // A 3 x 2 block; cabinet number k at each cell, row-major, worked out by hand.
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QList<int>>("expected");
-    QTest::newRow("0 rows up, first left to right") << 0 << QList<int>{5, 4, 3, 0, 1, 2};
-    QTest::newRow("1 rows up, first right to left") << 1 << QList<int>{3, 4, 5, 2, 1, 0};
-    QTest::newRow("2 rows down, first left to right") << 2 << QList<int>{0, 1, 2, 5, 4, 3};
-    QTest::newRow("3 rows down, first right to left") << 3 << QList<int>{2, 1, 0, 3, 4, 5};
-    QTest::newRow("4 columns right, first bottom up") << 4 << QList<int>{1, 2, 5, 0, 3, 4};
-    QTest::newRow("5 columns left, first bottom up") << 5 << QList<int>{5, 2, 1, 4, 3, 0};
-    QTest::newRow("6 columns right, first top down") << 6 << QList<int>{0, 3, 4, 1, 2, 5};
-    QTest::newRow("7 columns left, first top down") << 7 << QList<int>{4, 3, 0, 5, 2, 1};
-}
-
-void TestTopologyCodecs::chainingOrders()
-{
-    QFETCH(int, order);
-    QFETCH(QList<int>, expected);
-    const porttable::Rebuild rebuild =
-        porttable::rebuildTopology(record(Port{0, order, 3, 2, 0, 0, 64, 32, 1}));
-    QVERIFY(rebuild.ok);
-    QCOMPARE(display(rebuild.displayMap).value("row_count").toInt(), 2);
-    QCOMPARE(addresses(rebuild), expected);
-    const QVariantMap cell = cells(rebuild).at(4).toMap(); // col 1, row 1
-    QCOMPARE(cell.value("col").toInt(), 1);
-    QCOMPARE(cell.value("vcs_height").toInt(), 32);
-}
-
-void TestTopologyCodecs::rebuildPlacesPortBlocksAndReportsOverlaps()
-{
-    // Two ports side by side, a disabled one, and a truncated record at the end.
-    Port left{0, 0, 2, 2, 0, 0, 128, 128, 1};
-    Port right{1, 2, 1, 2, 256, 0, 128, 128, 1};
-    Port off{2, 0, 4, 4, 0, 0, 128, 128, 0};
-    porttable::Rebuild rebuild =
-        porttable::rebuildTopology(record(left) + record(right) + record(off) + record(left).left(7));
-    QVERIFY(rebuild.ok);
-    QVERIFY(!rebuild.result);
-    QVERIFY(!rebuild.overLape);
-    QCOMPARE(addresses(rebuild), (QList<int>{3, 2, 0, 0, 1, 1}));
-    QCOMPARE(cells(rebuild).at(2).toMap().value("sender_port").toInt(), 1);
-
-    // A port whose block covers another's: both reported, one-based.
-    Port cover{3, 2, 1, 1, 128, 128, 128, 128, 1};
-    rebuild = porttable::rebuildTopology(record(left) + record(right) + record(cover));
-    QVERIFY(rebuild.overLape);
-    QCOMPARE(rebuild.overlappingEthPort, (QVariantList{1, 4}));
-    QCOMPARE(cells(rebuild).at(4).toMap().value("sender_port").toInt(), 3); // the last filed wins
-
-    // No port in use: a 1 x 1 display with one empty cell.
-    rebuild = porttable::rebuildTopology(record(off));
-    QVERIFY(rebuild.ok && rebuild.result);
-    QCOMPARE(addresses(rebuild), QList<int>{-1});
-}
-
-void TestTopologyCodecs::rebuildSurvivesHostileTables()
-{
-    // Erased flash, zero cabinet sizes, an unknown order: nothing placed, no crash.
-    Port zeroWidth{0, 0, 2, 2, 0, 0, 0, 128, 1};
-    Port badOrder{1, 9, 2, 2, 0, 0, 128, 128, 1};
-    for (const QByteArray &table :
-         {QByteArray(13 * 16, '\xff'), record(zeroWidth), record(badOrder)}) {
-        const porttable::Rebuild rebuild = porttable::rebuildTopology(table);
-        QVERIFY(rebuild.ok);
-        QVERIFY(rebuild.result);
+    void chainingOrders_data()
+    {
+        // A 3 x 2 block; cabinet number k at each cell, row-major, worked out by hand.
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("0 rows up, first left to right") << 0 << QList<int>{5, 4, 3, 0, 1, 2};
+        QTest::newRow("1 rows up, first right to left") << 1 << QList<int>{3, 4, 5, 2, 1, 0};
+        QTest::newRow("2 rows down, first left to right") << 2 << QList<int>{0, 1, 2, 5, 4, 3};
+        QTest::newRow("3 rows down, first right to left") << 3 << QList<int>{2, 1, 0, 3, 4, 5};
+        QTest::newRow("4 columns right, first bottom up") << 4 << QList<int>{1, 2, 5, 0, 3, 4};
+        QTest::newRow("5 columns left, first bottom up") << 5 << QList<int>{5, 2, 1, 4, 3, 0};
+        QTest::newRow("6 columns right, first top down") << 6 << QList<int>{0, 3, 4, 1, 2, 5};
+        QTest::newRow("7 columns left, first top down") << 7 << QList<int>{4, 3, 0, 5, 2, 1};
     }
 
-    // Mixed cabinet sizes put a block beyond the sized grid: the grid widens and
-    // no cabinet wraps into the next row.
-    Port wide{0, 2, 1, 1, 0, 0, 256, 128, 1};
-    Port narrow{1, 2, 2, 1, 256, 0, 128, 128, 1};
-    porttable::Rebuild rebuild = porttable::rebuildTopology(record(wide) + record(narrow));
-    QVERIFY(rebuild.ok);
-    QVERIFY(!rebuild.overLape);
-    QCOMPARE(display(rebuild.displayMap).value("col_count").toInt(), 3);
-    QCOMPARE(addresses(rebuild), (QList<int>{0, 0, 1}));
-    QCOMPARE(cells(rebuild).at(2).toMap().value("row").toInt(), 0);
+    void chainingOrders()
+    {
+        QFETCH(int, order);
+        QFETCH(QList<int>, expected);
+        const porttable::Rebuild rebuild =
+            porttable::rebuildTopology(record(Port{0, order, 3, 2, 0, 0, 64, 32, 1}));
+        QVERIFY(rebuild.ok);
+        QCOMPARE(display(rebuild.displayMap).value("row_count").toInt(), 2);
+        QCOMPARE(addresses(rebuild), expected);
+        const QVariantMap cell = cells(rebuild).at(4).toMap(); // col 1, row 1
+        QCOMPARE(cell.value("col").toInt(), 1);
+        QCOMPARE(cell.value("vcs_height").toInt(), 32);
+    }
 
-    // A table that asks for a huge grid is refused.
-    Port far{0, 0, 1, 1, 65535, 65535, 1, 1, 1};
-    rebuild = porttable::rebuildTopology(record(far));
-    QVERIFY(!rebuild.ok);
-}
+    void rebuildPlacesPortBlocksAndReportsOverlaps()
+    {
+        // Two ports side by side, a disabled one, and a truncated record at the end.
+        Port left{0, 0, 2, 2, 0, 0, 128, 128, 1};
+        Port right{1, 2, 1, 2, 256, 0, 128, 128, 1};
+        Port off{2, 0, 4, 4, 0, 0, 128, 128, 0};
+        porttable::Rebuild rebuild =
+            porttable::rebuildTopology(record(left) + record(right) + record(off) + record(left).left(7));
+        QVERIFY(rebuild.ok);
+        QVERIFY(!rebuild.result);
+        QVERIFY(!rebuild.overLape);
+        QCOMPARE(addresses(rebuild), (QList<int>{3, 2, 0, 0, 1, 1}));
+        QCOMPARE(cells(rebuild).at(2).toMap().value("sender_port").toInt(), 1);
+
+        // A port whose block covers another's: both reported, one-based.
+        Port cover{3, 2, 1, 1, 128, 128, 128, 128, 1};
+        rebuild = porttable::rebuildTopology(record(left) + record(right) + record(cover));
+        QVERIFY(rebuild.overLape);
+        QCOMPARE(rebuild.overlappingEthPort, (QVariantList{1, 4}));
+        QCOMPARE(cells(rebuild).at(4).toMap().value("sender_port").toInt(), 3); // the last filed wins
+
+        // No port in use: a 1 x 1 display with one empty cell.
+        rebuild = porttable::rebuildTopology(record(off));
+        QVERIFY(rebuild.ok && rebuild.result);
+        QCOMPARE(addresses(rebuild), QList<int>{-1});
+    }
+
+    void rebuildSurvivesHostileTables()
+    {
+        // Erased flash, zero cabinet sizes, an unknown order: nothing placed, no crash.
+        Port zeroWidth{0, 0, 2, 2, 0, 0, 0, 128, 1};
+        Port badOrder{1, 9, 2, 2, 0, 0, 128, 128, 1};
+        for (const QByteArray &table :
+             {QByteArray(13 * 16, '\xff'), record(zeroWidth), record(badOrder)}) {
+            const porttable::Rebuild rebuild = porttable::rebuildTopology(table);
+            QVERIFY(rebuild.ok);
+            QVERIFY(rebuild.result);
+        }
+
+        // Mixed cabinet sizes put a block beyond the sized grid: the grid widens and
+        // no cabinet wraps into the next row.
+        Port wide{0, 2, 1, 1, 0, 0, 256, 128, 1};
+        Port narrow{1, 2, 2, 1, 256, 0, 128, 128, 1};
+        porttable::Rebuild rebuild = porttable::rebuildTopology(record(wide) + record(narrow));
+        QVERIFY(rebuild.ok);
+        QVERIFY(!rebuild.overLape);
+        QCOMPARE(display(rebuild.displayMap).value("col_count").toInt(), 3);
+        QCOMPARE(addresses(rebuild), (QList<int>{0, 0, 1}));
+        QCOMPARE(cells(rebuild).at(2).toMap().value("row").toInt(), 0);
+
+        // A table that asks for a huge grid is refused.
+        Port far{0, 0, 1, 1, 65535, 65535, 1, 1, 1};
+        rebuild = porttable::rebuildTopology(record(far));
+        QVERIFY(!rebuild.ok);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestTopologyCodecs)
 #include "test_topology_codecs.moc"
