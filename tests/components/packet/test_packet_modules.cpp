@@ -4,7 +4,6 @@
 #include "dal_vpu.h"
 #include "dal_vpu_big.h"
 #include "fieldcodec.h"
-#include "module_armcontrolinfo.h"
 #include "module_processor_protocol.h"
 #include "module_vpu_protocol.h"
 #include "modulecatalog.h"
@@ -72,7 +71,7 @@ private slots:
     void vpuReplyRoundTrip();
     void vpuRefusesBadFrames();
     void unknownModulesGiveNothing();
-    void vpuFrameOptions();
+    void vpuEnvelopeLimit();
     void vpuBigTableFrames();
     void vpuBigHeadsGuardTheCalls();
     void processorRoundTrip();
@@ -112,20 +111,6 @@ void TestPacketModules::copiesRegisterTheirOwnMembers()
     QCOMPARE(copy.subtitleBMPPos, 7u);
     QCOMPARE(original.subtitleBMPPos, 1344u);
 
-    Module_ARMControlInfo info;
-    QVERIFY(fillFromMap(&info, {{"m_commandWord", 0x008000A5u},
-                                {"m_cardSlotNum", 2},
-                                {"m_portNum", 3},
-                                {"m_regAddr", 0x120000}}));
-    QCOMPARE(info.commandByte(0), quint8(0xA5));
-    QCOMPARE(info.commandByte(2), quint8(0x80));
-    QCOMPARE(info.commandByte(3), quint8(0));
-    QCOMPARE(info.commandByte(5), quint8(2));
-    QCOMPARE(info.commandByte(6), quint8(3));
-    Module_ARMControlInfo infoCopy(info);
-    QCOMPARE(infoCopy.toMap(), info.toMap());
-    QCOMPARE(infoCopy.m_memberAddress.value("m_regAddr"), static_cast<void *>(&infoCopy.m_regAddr));
-
     // Subclasses keep the members of their base, under their own name.
     const std::unique_ptr<Module_Base> clone(Module_ReadSendCardRegister().clone());
     QCOMPARE(clone->moduleName(), QStringLiteral("Module_ReadSendCardRegister"));
@@ -157,8 +142,6 @@ void TestPacketModules::vpuRequestCarriesFieldsInOrder_data()
     QTest::addColumn<QString>("module");
     QTest::addColumn<QVariantMap>("values");
     QTest::addColumn<QByteArray>("payload");
-    QTest::newRow("before-syn") << "Module_WriteBeforeSynInfo" << QVariantMap{{"cmdFlag", 7}}
-                                << QByteArray::fromHex("07");
     QTest::newRow("template") << "Module_WriteTemplateInfo"
                               << QVariantMap{{"operateFlag", 1}, {"templateNum", 15}}
                               << QByteArray::fromHex("010f");
@@ -167,11 +150,6 @@ void TestPacketModules::vpuRequestCarriesFieldsInOrder_data()
                                                    {"subtitleBMPLen", 3},
                                                    {"subtitleBMPFile", QByteArray("xyz")}}
                                     << QByteArray::fromHex("00000540 0003 0003") + "xyz";
-    QTest::newRow("subtitle end") << "Module_WriteSubtitleStartOrEndInfo"
-                                  << QVariantMap{{"topOrButtomSubtitle", 0},
-                                                 {"startOrEndSubtitle", 255},
-                                                 {"isSubtitle", 0}}
-                                  << QByteArray::fromHex("00ff00");
 }
 
 void TestPacketModules::vpuRequestCarriesFieldsInOrder()
@@ -246,15 +224,6 @@ void TestPacketModules::vpuRefusesBadFrames()
     QVERIFY(!data);
     QCOMPARE(map, QVariantMap({{"kept", 1}}));
 
-    // A byte array whose length runs past the end of the payload.
-    Module_WriteSubtitleBMPFileInfo chunk;
-    const QStringList fields = findModule("Module_WriteSubtitleBMPFileInfo")->requestFields;
-    QVERIFY(!decodeFields(&chunk, fields, QByteArray::fromHex("000000000000ffff") + "ab"));
-
-    Module_VPU_Protocol unknownCode(*reply);
-    unknownCode.m_command = 0x7777;
-    QVERIFY(!DAL_VPU().parseData(&unknownCode, &data, &map));
-
     Module_VPU_Protocol notFromDevice(*reply);
     notFromDevice.m_wireFlags = 0;
     QVERIFY(!DAL_VPU().parseData(&notFromDevice, &data, &map));
@@ -276,7 +245,6 @@ void TestPacketModules::unknownModulesGiveNothing()
     QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_NoSuchThing"}}));
     QVERIFY(!data && !frame);
     // A module of another protocol type is unknown here.
-    QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_ProcessorCommand"}}));
     QVERIFY(!DAL_Processor().createData(&data, &frame, {{"moduleName", "Module_LayerInfo"}}));
     // A value that cannot be converted refuses the whole module.
     QVERIFY(!DAL_VPU().createData(
@@ -284,12 +252,8 @@ void TestPacketModules::unknownModulesGiveNothing()
     QVERIFY(!data && !frame);
 }
 
-void TestPacketModules::vpuFrameOptions()
+void TestPacketModules::vpuEnvelopeLimit()
 {
-    const BuiltModule built = buildVpuModule(
-        {{"moduleName", "Module_WriteTemplateInfo"}, {"timeout", 300}, {"isGrouping", true}});
-    QCOMPARE(built.frame->m_timeout, 300);
-    QVERIFY(built.frame->m_flag);
     // The envelope's limit is 65000 payload bytes.
     QVariantMap big{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
                     {"subtitleBMPFile", QByteArray(65000 - 8, 'x')}};
@@ -301,8 +265,6 @@ void TestPacketModules::vpuFrameOptions()
 void TestPacketModules::vpuBigTableFrames()
 {
     Module_VPU_Protocol frame;
-    frame.m_vpuByte1 = 120;
-    frame.m_vpuByte2 = 56;
     const QByteArray records(6 * 54, char(0x11));
     DAL_VPU_BIG big;
     big.setCmdHead();
@@ -310,8 +272,6 @@ void TestPacketModules::vpuBigTableFrames()
     QCOMPARE(frame.m_command, quint16(SynTableCodeBase + 5));
     QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036 0019 001e 001e 05 0144"));
     QCOMPARE(frame.m_data.mid(11), records);
-    QCOMPARE(frame.m_vpuByte1, quint8(120));
-    QCOMPARE(frame.m_vpuByte2, quint8(56));
 
     // An empty table still gives one frame.
     QVERIFY(big.createData(&frame, 38, 1, 0, 0, 0, {}));
