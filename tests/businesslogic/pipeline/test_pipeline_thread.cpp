@@ -85,20 +85,6 @@ private slots:
         backend.reset();
     }
 
-    void commandsAreHandledInOrder()
-    {
-        backend->setPushGateOpen(false);
-        pipeline->appendModuleData(vpu("Module_First"));
-        pipeline->appendModuleData(vpu("Module_Second"));
-        QTRY_COMPARE(backend->eventsStartingWith("pushing:").size(), 1);
-        // The second waits until the first has been handed to the link.
-        QVERIFY(!backend->events().contains("create:vpu:Module_Second"));
-        QCOMPARE(pipeline->pendingCommandCount(), 1);
-        backend->setPushGateOpen(true);
-        QTRY_COMPARE(backend->eventsStartingWith("push:"),
-                     QStringList({"push:dev1:Module_First:0:0", "push:dev1:Module_Second:0:0"}));
-    }
-
     void onlyValidCommandsForKnownDevicesAreStoredAndSent()
     {
         pipeline->appendModuleData({{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"},
