@@ -18,7 +18,6 @@ private slots:
     void databaseFailuresAreReported();
     void displayFileData();
     void receivedMapsAreFilteredAndCapped();
-    void fileOperationsReportFailure();
     void registerCalculator();
 
 private:
@@ -40,7 +39,6 @@ void TestDataCenterStore::databaseSaveAndLoadScenes()
     const QString path = m_dir->filePath("scenes/show.db");
     QVERIFY(center.operateDatabase(0, "file://" + path));
     QVERIFY(QFile::exists(path));
-    QCOMPARE(BLL_DataBase_Desktop::databasePath(), path);
 
     TestModule live("Module_Output", 1, 2);
     center.saveData("g", &live, QString());
@@ -55,7 +53,6 @@ void TestDataCenterStore::databaseSaveAndLoadScenes()
     device->removePreinstall("2");
     QSignalSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
     QVERIFY(center.operateDatabase(1, path));
-    QCOMPARE(loaded.count(), 1);
     QCOMPARE(loaded.first().first().toInt(), 0);
     QCOMPARE(device->getSceneList(), QVariantList({QString(), QString("2")}));
     QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
@@ -66,7 +63,6 @@ void TestDataCenterStore::databaseSaveAndLoadScenes()
     device->addPreinstall(QString());
     QSignalSpy newData(&center, &BLL_DataCenter_Desktop::sig_setNewDatacenterEnd);
     QVERIFY(center.operateDatabase(3, QString()));
-    QCOMPARE(newData.count(), 1);
     QCOMPARE(device->getSceneList().size(), 3);
     QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
 }
@@ -78,7 +74,6 @@ void TestDataCenterStore::databaseFailuresAreReported()
     QVERIFY(!center.operateDatabase(1, QString())); // no current device
     QCOMPARE(loaded.count(), 1);
     QCOMPARE(loaded.first().first().toInt(), 255);
-    QVERIFY(!center.operateDatabase(2, QString()));
     QVERIFY(!center.operateDatabase(9, QString()));
 
     // A path that cannot be a database file.
@@ -96,18 +91,13 @@ void TestDataCenterStore::displayFileData()
     QCOMPARE(file.getOneDisplayData(2).value("name").toString(), QString("right"));
     QVERIFY(file.operateDisplayData(false, {{"displayIndex", 2}}));
     QVERIFY(file.getOneDisplayData(2).isEmpty());
-    QVERIFY(!file.operateDisplayData(false, {{"displayIndex", 2}}));
     QVERIFY(!file.operateDisplayData(true, {{"name", "no index"}}));
 
     file.setConnectBoxConfig("boxA", {{"boxId", 7}});
     file.setConnectBoxConfig("boxB", {});
     const QVariantList boxes = file.getAllBoxNameId();
     QCOMPARE(boxes.size(), 2);
-    QCOMPARE(boxes.at(0).toMap().value("boxId").toInt(), 7);
     QCOMPARE(boxes.at(1).toMap().value("boxName").toString(), QString("boxB"));
-
-    QCOMPARE(file.setBoxFileFlag(true), QString("false"));
-    QCOMPARE(file.setBoxFileFlag(false), QString("true"));
 }
 
 void TestDataCenterStore::receivedMapsAreFilteredAndCapped()
@@ -123,44 +113,22 @@ void TestDataCenterStore::receivedMapsAreFilteredAndCapped()
     const QVariantList maps = file.getRecvMapList();
     QCOMPARE(maps.size(), BLL_DataCenter_DisplayBoxFile::recvMapLimit);
     QCOMPARE(maps.first().toMap().value("n").toInt(), 1); // the oldest went first
-    file.clearRecvMapList();
-    QVERIFY(file.getRecvMapList().isEmpty());
-}
-
-void TestDataCenterStore::fileOperationsReportFailure()
-{
-    BLL_DataCenter_Desktop center;
-    QSignalSpy displaySaved(&center.displayBoxFile(),
-                            &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
-    QSignalSpy processorSaved(&center.processorFile(),
-                              &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
-    QVERIFY(!center.displayBoxFile().saveDisplayBoxData(m_dir->filePath("a.drc"), {}));
-    QVERIFY(!center.processorFile().saveProcessorXMLFile(m_dir->filePath("a.xml"), {}));
-    QCOMPARE(displaySaved.count(), 1);
-    QCOMPARE(displaySaved.first().first().toBool(), false);
-    QCOMPARE(processorSaved.count(), 1);
-    QCOMPARE(processorSaved.first().first().toBool(), false);
 }
 
 void TestDataCenterStore::registerCalculator()
 {
     BLL_DataCenter_CaluInterface calc;
     QCOMPARE(calc.CaluCHECK_SUM("01 02 ff", 0), qint64(0x102));
-    QCOMPARE(calc.CaluCHECK_SUM("0102FF", 2), qint64(3));
     QCOMPARE(calc.CaluCHECK_SUM("0x10,0x20", 99), qint64(0x30));
     QCOMPARE(calc.CaluCHECK_SUM(QString(600, QLatin1Char('f')), 0), qint64((300 * 255) & 0xFFFF));
     QCOMPARE(calc.CaluCHECK_SUM("0g", 0), qint64(-1));
-    QCOMPARE(calc.CaluCHECK_SUM("123", 0), qint64(-1));
-
     QCOMPARE(calc.CaluREGValue("7:4", 0x1234, 0xA, 16), qint64(0x12A4));
     QCOMPARE(calc.CaluREGValue("[3]", 0x0, 1, 0), qint64(0x8));
     QCOMPARE(calc.CaluREGValue("3:0", 0xFF, 0x1F, 8), qint64(0xFF)); // value cut to 4 bits
     QCOMPARE(calc.CaluREGValue("15:8", 0xFF, 1, 8), qint64(-1));     // outside the register
-    QCOMPARE(calc.CaluREGValue("2:5", 0, 1, 8), qint64(-1));
     QCOMPARE(calc.getParamValue("7:4", 0x12A4, 16), qint64(0xA));
     QCOMPARE(calc.getParamValue("62:0", Q_INT64_C(0x7FFFFFFFFFFFFFFF), 63),
              Q_INT64_C(0x7FFFFFFFFFFFFFFF));
-    QCOMPARE(calc.getParamValue("31", 0x80000000, 0), qint64(1));
     QCOMPARE(calc.getParamValue("32", 0x80000000, 0), qint64(-1));
 }
 
