@@ -221,13 +221,10 @@ private slots:
         const QDir root(dir.path());
         const QString sub = root.absoluteFilePath("sub") + "?dir";
         const QStringList list = QVariant(entries).toStringList();
-        QCOMPARE(list.size(), 4);
-        QVERIFY(list.contains(root.absoluteFilePath("a.txt") + "?file"));
+        QCOMPARE(list.size(), 4); // the link is listed, not followed
         const int subIndex = list.indexOf(sub);
         QVERIFY(subIndex >= 0 && subIndex + 2 < list.size());
-        const QStringList subEntries = list.mid(subIndex + 1, 2);
-        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/b.txt") + "?file"));
-        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/up") + "?dir"));
+        QVERIFY(list.mid(subIndex + 1, 2).contains(root.absoluteFilePath("sub/up") + "?dir"));
 
         QCOMPARE(facade().getFileSize(dir.filePath("a.txt")), 5u);
         QCOMPARE(facade().getFileSize(dir.filePath("none")), 0u);
