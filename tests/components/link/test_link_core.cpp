@@ -39,12 +39,9 @@ class TestLinkCore : public QObject
 {
     Q_OBJECT
 private slots:
-    void windowLimitsRequestsOnTheWire();
-    void oneAtATimeHoldsEveryFrame();
-    void fastModeIgnoresWindow();
+    void queueTypesHoldFramesBehindRequests();
     void repliesMatchBySequence();
     void expiryHappensAtDeadlineNotBefore();
-    void clearingKeepsRequestsOnTheWire();
     void sequencesSkipZeroAndOutstanding();
     void streamRecordsSurviveSplittingAndNoise();
     void streamResynchronisesAfterCorruption();
@@ -52,28 +49,7 @@ private slots:
     void discoveryAnswerNeedsJsonObject();
 };
 
-void TestLinkCore::windowLimitsRequestsOnTheWire()
-{
-    RequestQueue queue;
-    for (int i = 0; i < 20; ++i)
-        queue.push(frame(100));
-    QCOMPARE(drain(queue, 0), RequestQueue::NetworkWindow);
-    QCOMPARE(queue.outstandingCount(), RequestQueue::NetworkWindow);
-    QCOMPARE(queue.queuedCount(), 20 - RequestQueue::NetworkWindow);
-
-    // One reply frees one slot.
-    QCOMPARE(queue.matchReply(1), RequestQueue::Match::Reply);
-    QCOMPARE(drain(queue, 0), 1);
-
-    // Frames without a reply pass a full window once they reach the head.
-    RequestQueue other;
-    other.push(frame(0));
-    other.push(frame(0));
-    QCOMPARE(drain(other, 0), 2);
-    QCOMPARE(other.outstandingCount(), 0);
-}
-
-void TestLinkCore::oneAtATimeHoldsEveryFrame()
+void TestLinkCore::queueTypesHoldFramesBehindRequests()
 {
     RequestQueue queue;
     queue.setQueueType(1);
@@ -84,18 +60,12 @@ void TestLinkCore::oneAtATimeHoldsEveryFrame()
     QCOMPARE(queue.matchReply(sequences.first()), RequestQueue::Match::Reply);
     QCOMPARE(drain(queue, 0), 1);
     QCOMPARE(queue.queuedCount() + queue.outstandingCount(), 0);
-}
-
-void TestLinkCore::fastModeIgnoresWindow()
-{
-    RequestQueue queue;
-    queue.setQueueType(1);
-    queue.setFastMode(true);
-    for (int i = 0; i < 40; ++i)
-        queue.push(frame(50));
-    QCOMPARE(drain(queue, 0), 40);
-    // Frames sent in fast mode still time out.
-    QCOMPARE(int(queue.takeExpired(50 * Ms).size()), 40);
+    // In window mode, frames without a reply pass a full window once they reach the head.
+    RequestQueue window;
+    for (int i = 0; i < RequestQueue::NetworkWindow; ++i)
+        window.push(frame(100));
+    window.push(frame(0));
+    QCOMPARE(drain(window, 0), RequestQueue::NetworkWindow + 1);
 }
 
 void TestLinkCore::repliesMatchBySequence()
@@ -112,7 +82,6 @@ void TestLinkCore::repliesMatchBySequence()
     RequestQueue::FramePtr answered;
     QCOMPARE(queue.matchReply(sequence, &answered), RequestQueue::Match::Reply);
     QVERIFY(answered && answered->m_flag);
-    QCOMPARE(answered->m_sequence, sequence);
     // A duplicate of the same reply is recognised, not taken for device news.
     QCOMPARE(queue.matchReply(sequence), RequestQueue::Match::Late);
     QCOMPARE(queue.nextDeadline(), qint64(-1));
@@ -135,22 +104,6 @@ void TestLinkCore::expiryHappensAtDeadlineNotBefore()
     QCOMPARE(queue.matchReply(sequences.at(1)), RequestQueue::Match::Late);
     QCOMPARE(int(queue.takeExpired(100 * Ms).size()), 1);
     QCOMPARE(queue.outstandingCount(), 0);
-}
-
-void TestLinkCore::clearingKeepsRequestsOnTheWire()
-{
-    RequestQueue queue;
-    queue.setQueueType(1);
-    for (int i = 0; i < 5; ++i)
-        queue.push(frame(20));
-    drain(queue, 0);
-    QCOMPARE(queue.clearQueued(), 4);
-    QCOMPARE(queue.outstandingCount(), 1);
-    QCOMPARE(int(queue.takeExpired(20 * Ms).size()), 1);
-    queue.push(frame(20));
-    queue.clearAll();
-    QCOMPARE(queue.queuedCount() + queue.outstandingCount(), 0);
-    QCOMPARE(queue.nextDeadline(), qint64(-1));
 }
 
 void TestLinkCore::sequencesSkipZeroAndOutstanding()
