@@ -159,19 +159,15 @@ private slots:
         QCOMPARE(card.checkReceFileHead(shortFile, {}), ReceFileLengthError);
         QCOMPARE(card.getReceFileInfo(shortFile).value(QStringLiteral("firmIndex")).toInt(), -1);
         QCOMPARE(BLL_BusinessLogic_Desktop::instance()->updataFileFLS_MSB(shortFile), 0);
-    }
 
-    void flsMsbOfTheFacade()
-    {
+        // The flash-size field, read through the facade from a header without the magic.
         QByteArray header(1024, '\0');
         header[0x5D] = char(0xE1); // bits 21-23 set: 7
-        const QString path = m_dir.filePath(QStringLiteral("msb.bin"));
-        QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(header); // the magic is not needed for this field
+        file.write(header);
         file.close();
-        BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-        QCOMPARE(facade->updataFileFLS_MSB(QStringLiteral("file:///") + path.mid(1)), 7);
+        QCOMPARE(BLL_BusinessLogic_Desktop::instance()->updataFileFLS_MSB(
+                     QStringLiteral("file:///") + shortFile.mid(1)), 7);
     }
 
     void workersAreJoinedOnDestruction()

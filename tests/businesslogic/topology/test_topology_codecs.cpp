@@ -346,11 +346,8 @@ private slots:
         const porttable::Rebuild rebuild =
             porttable::rebuildTopology(record(Port{0, order, 3, 2, 0, 0, 64, 32, 1}));
         QVERIFY(rebuild.ok);
-        QCOMPARE(display(rebuild.displayMap).value("row_count").toInt(), 2);
         QCOMPARE(addresses(rebuild), expected);
-        const QVariantMap cell = cells(rebuild).at(4).toMap(); // col 1, row 1
-        QCOMPARE(cell.value("col").toInt(), 1);
-        QCOMPARE(cell.value("vcs_height").toInt(), 32);
+        QCOMPARE(cells(rebuild).at(4).toMap().value("vcs_height").toInt(), 32);
     }
 
     void rebuildPlacesPortBlocksAndReportsOverlaps()
