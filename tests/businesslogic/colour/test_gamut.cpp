@@ -42,11 +42,6 @@ const char *const CoefficientKeys[9] = {"CMrr", "CMrg", "CMrb", "CMgr", "CMgg",
 
 } // namespace
 
-// Expected values worked out apart from the library (Gauss-Jordan inverses of the
-// normalised primary matrices, then the device limits: off-diagonal terms scaled
-// to at most 0.499, rows to a sum of at most 1; diagonal words x2048, others x1024
-// with a sign bit at 0x200).
-
 class TestFacadeOpsGamut : public QObject
 {
     Q_OBJECT
@@ -60,6 +55,10 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
     }
 
+    // Expected values worked out apart from the library (Gauss-Jordan inverses of the
+    // normalised primary matrices, then the device limits: off-diagonal terms scaled
+    // to at most 0.499, rows to a sum of at most 1; diagonal words x2048, others x1024
+    // with a sign bit at 0x200).
     void matricesMatchIndependentReference_data()
     {
         QTest::addColumn<int>("panel");
