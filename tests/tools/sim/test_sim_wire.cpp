@@ -1,6 +1,12 @@
-// The virtual wall's reference check of incoming frames.
+// The virtual wall's reference check of incoming frames, and its agreement with
+// the packet layer's codec on which datagrams are well formed.
 
 #include "simtestutil.h"
+
+#include "armframe.h"
+#include "module_sendcard_protocol.h"
+#include "module_vpu_protocol.h"
+#include "wireframe.h"
 
 #include <QtTest>
 
@@ -25,6 +31,19 @@ static QByteArray withByte(QByteArray bytes, int index, quint8 value)
 {
     bytes[index] = char(value);
     return bytes;
+}
+
+static Module_SendCard_Protocol sendCardFrame(quint8 operation, quint32 address, quint16 length,
+                                              const QByteArray &payload, int timeout)
+{
+    Module_SendCard_Protocol frame;
+    const quint8 command[7] = {operation, 0x00, 0x80, 0x01, 0x02, 0x03, 0x04};
+    ledwall::arm::setCommandBytes(frame.m_head, command);
+    ledwall::arm::setAddress(frame.m_head, address);
+    ledwall::arm::setLength(frame.m_head, length);
+    frame.cmdData = payload;
+    frame.m_timeout = timeout;
+    return frame;
 }
 
 class TestSimWire : public QObject
@@ -128,6 +147,35 @@ private slots:
             QVERIFY2(changes == summed.contains(index), qPrintable(QString::number(index)));
         }
         QCOMPARE(wire::armHeaderSum(goldenRead.left(27)), quint16(0));
+    }
+
+    // The packet layer's codec and the wall refuse the same damaged datagrams.
+    void bothRefuseTheSameDatagrams()
+    {
+        Module_VPU_Protocol vpu;
+        vpu.m_data = "abc";
+        const QVector<QByteArray> bases = {
+            sendCardFrame(0xA5, 0x10E000, 6, "abcdef", 1000).encode(1),
+            sendCardFrame(0xA4, 0x120000, 1024, {}, 500).encode(2),
+            vpu.encode(3),
+        };
+        int compared = 0;
+        for (const QByteArray &base : bases) {
+            QVector<QByteArray> variants = {base, base.left(base.size() - 1), base + 'x', base.left(1)};
+            for (int index = 0; index < base.size(); ++index) {
+                QByteArray damaged = base;
+                damaged[index] = char(quint8(damaged.at(index)) ^ 0x5A);
+                variants.append(damaged);
+            }
+            for (const QByteArray &datagram : variants) {
+                const bool wallAccepts = validateDatagram(datagram) == RejectReason::None;
+                const bool libraryAccepts =
+                    ledwall::wire::decodeFrame(datagram).error == ledwall::wire::DecodeError::None;
+                QVERIFY2(wallAccepts == libraryAccepts, datagram.toHex().constData());
+                ++compared;
+            }
+        }
+        QVERIFY(compared > 80);
     }
 };
 
