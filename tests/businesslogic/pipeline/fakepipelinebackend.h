@@ -11,9 +11,10 @@
 #include <QMap>
 #include <QStringList>
 
+#include <QRegularExpression>
+
 #include <condition_variable>
 #include <mutex>
-#include <vector>
 
 class FakeData : public Module_Base
 {
@@ -42,20 +43,16 @@ public:
     QStringList events() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return QStringList(m_events.begin(), m_events.end());
+        return m_events;
     }
     QStringList eventsStartingWith(const QString &prefix) const
     {
-        QStringList out;
-        for (const QString &event : events())
-            if (event.startsWith(prefix))
-                out << event;
-        return out;
+        return events().filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
     }
     QList<QVariantMap> emitted() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return QList<QVariantMap>(m_emitted.begin(), m_emitted.end());
+        return m_emitted;
     }
     // While closed, pushCmdToClient blocks (after recording "pushing:...").
     void setPushGateOpen(bool open)
@@ -69,17 +66,11 @@ public:
 
     void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
                             const QVariantMap &map) override
-    {
-        create<Module_SendCard_Protocol>(QStringLiteral("sendcard:") + guid, data, frame, map);
-    }
+    { create<Module_SendCard_Protocol>("sendcard:" + guid, data, frame, map); }
     void createVpuData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
-    {
-        create<Module_VPU_Protocol>(QStringLiteral("vpu"), data, frame, map);
-    }
+    { create<Module_VPU_Protocol>("vpu", data, frame, map); }
     void createProcessorData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
-    {
-        create<Module_Processor_Protocol>(QStringLiteral("processor"), data, frame, map);
-    }
+    { create<Module_Processor_Protocol>("processor", data, frame, map); }
     Module_Base *createBigData(const QVariantMap &map) override
     {
         const QString name = nameOf(map);
@@ -107,19 +98,15 @@ public:
 
     // The parsed map carries the payload as "moduleName".
     void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data, QVariantMap *map) override
-    {
-        parse(QStringLiteral("sendcard"), frame, data, map);
-    }
+    { parse("sendcard", frame, data, map); }
     void parseVpuData(Module_VPU_Protocol *frame, Module_Base **data, QVariantMap *map) override
     {
         const Device device = this->device(frame->m_guid);
         record(QStringLiteral("device-bytes-at-parse:%1:%2").arg(device.vpuByte1).arg(device.vpuByte2));
-        parse(QStringLiteral("vpu"), frame, data, map);
+        parse("vpu", frame, data, map);
     }
     void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data, QVariantMap *map) override
-    {
-        parse(QStringLiteral("processor"), frame, data, map);
-    }
+    { parse("processor", frame, data, map); }
 
     void pushCmdToClient(const QString &guid, Module_ProtocolBase *frame, bool flag) override
     {
@@ -151,9 +138,7 @@ public:
         m_devices[guid].vpuByte2 = byte2;
     }
     void saveData(const QString &guid, const Module_Base *data, const QString &key) override
-    {
-        record(QStringLiteral("save:%1:%2:%3").arg(guid, key, data->moduleName()));
-    }
+    { record(QStringLiteral("save:%1:%2:%3").arg(guid, key, data->moduleName())); }
     QString deviceNetId(const QString &guid) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -166,7 +151,7 @@ public:
         m_emitted.push_back(moduleData);
     }
 
-    void resetInit() override {}
+    void resetInit() override {} // the rest is not used by the pipeline's threads
     void saveUsbFlashFile(const QVariantMap &) override {}
     void setPlanSendPack(int) override {}
     void setReveUpdateStop(bool) override {}
@@ -212,8 +197,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_gate;
     bool m_gateOpen = true;
-    std::vector<QString> m_events;
-    std::vector<QVariantMap> m_emitted;
+    QStringList m_events;
+    QList<QVariantMap> m_emitted;
     QMap<QString, Device> m_devices;
     QMap<QString, QString> m_netIds;
 };

@@ -14,20 +14,6 @@
 
 using namespace ledwall::storedimage;
 
-class TestEdidStoredImage : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void canvasSizes();
-    void scaleTileCentre();
-    void blockBytes();
-    void plannedWrites();
-    void broadcastFrames();
-    void perCabinetFrames();
-    void unreadablePicture();
-};
-
 // A picture whose every pixel differs: red = x, green = y, opaque.
 static QImage gradient(int width, int height)
 {
@@ -55,76 +41,6 @@ struct Reports {
     QList<QVariantMap> maps;
 };
 
-void TestEdidStoredImage::canvasSizes()
-{
-    const QVariantList cabinets{"0:0:0:0:128:64", "0:1:128:0:128:64", "1:0:0:64:100:32", "bad",
-                                "1:1:5:5"};
-    QCOMPARE(screenExtent(cabinets), QSize(256, 96));
-
-    QCOMPARE(canvasSize({{"width", 40}, {"height", 30}}, {}), QSize(40, 30)); // no cabinets yet
-    QCOMPARE(canvasSize({{"screenEffects", 1}, {"width", 40}, {"height", 30}}, cabinets),
-             QSize(40, 30));
-
-    // Nothing to draw on, or far too much.
-    QVERIFY(!canvasSize({{"screenEffects", 1}}, cabinets).isValid());
-    QVERIFY(!canvasSize({{"screenEffects", 1}, {"width", 16384}, {"height", 16384}}, {}).isValid());
-    QVERIFY(!canvasSize({}, {"0:0:0:0:70000:10"}).isValid());
-}
-
-void TestEdidStoredImage::scaleTileCentre()
-{
-    // Scaled: a uniform picture fills the whole canvas.
-    QImage red(3, 2, QImage::Format_ARGB32);
-    red.fill(qRgba(255, 0, 0, 255));
-    const QImage scaled = composeCanvas(red, QSize(10, 7), ScaleToCanvas);
-    QCOMPARE(scaled.size(), QSize(10, 7));
-    QCOMPARE(scaled.pixel(9, 6), qRgba(255, 0, 0, 255));
-
-    // Tiled from the top left, cut at the right and bottom edges.
-    const QImage picture = gradient(3, 2);
-    const QImage tiled = composeCanvas(picture, QSize(7, 5), TileOverCanvas);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            QCOMPARE(tiled.pixel(x, y), picture.pixel(x % 3, y % 2));
-
-    // Centred: transparent around a smaller picture, cropped from a larger one.
-    const QImage centred = composeCanvas(picture, QSize(7, 6), CentreOnCanvas);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 7; ++x) {
-            const bool inside = x >= 2 && x < 5 && y >= 2 && y < 4;
-            QCOMPARE(centred.pixel(x, y), inside ? picture.pixel(x - 2, y - 2) : qRgba(0, 0, 0, 0));
-        }
-    const QImage large = gradient(8, 8);
-    QCOMPARE(composeCanvas(large, QSize(4, 4), CentreOnCanvas).pixel(0, 0), large.pixel(2, 2));
-}
-
-void TestEdidStoredImage::blockBytes()
-{
-    const QImage canvas = gradient(4, 3);
-    // Two columns inside the canvas, one beyond its right edge; two rows.
-    const QByteArray block = imageBlock(canvas, QRect(2, 1, 3, 2));
-    QCOMPARE(block.size(), HeaderSize + 3 * 2 * 4);
-    QCOMPARE(block.left(HeaderSize), QByteArray::fromHex("00030002000000180000000000000000"));
-    // Blue, green, red, alpha per pixel, row by row.
-    QCOMPARE(block.mid(HeaderSize, 12), QByteArray::fromHex("070102ff070103ff00000000"));
-    QCOMPARE(block.mid(HeaderSize + 12, 12), QByteArray::fromHex("070202ff070203ff00000000"));
-}
-
-void TestEdidStoredImage::plannedWrites()
-{
-    // Cabinets that would address no card, every card or every port are left out.
-    const QVariantList cabinets{"3:2:4:0:4:4", "0:1:0:0:4", "16:0:0:0:4:4", "0:65535:0:0:4:4",
-                                "1:0:6:2:4:4"}; // the last one partly beyond the canvas
-    const QImage canvas = gradient(8, 4);
-    const QVector<ImageWrite> writes = planWrites(canvas, cabinets, true);
-    QCOMPARE(writes.size(), 2);
-    QCOMPARE(writes.at(0).portAddress, 0x130000u);
-    QCOMPARE(writes.at(0).card, quint16(2));
-    QCOMPARE(writes.at(1).portAddress, 0x110000u);
-    QCOMPARE(writes.at(1).data, imageBlock(canvas, QRect(6, 2, 4, 4)));
-    QCOMPARE(planWrites(canvas, cabinets, false).size(), 1);
-}
-
 // Frames the card hands to its link, copied as they go (from the worker thread).
 struct FrameLog {
     explicit FrameLog(BLL_BusinessLogic_SendCardPackage &card)
@@ -145,136 +61,195 @@ struct Inner {
     explicit Inner(const QByteArray &bytes)
     {
         const auto *in = reinterpret_cast<const uchar *>(bytes.constData());
-        command = in[3];
         firstCard = qFromBigEndian<quint16>(in + 4);
         lastCard = qFromBigEndian<quint16>(in + 6);
         address = qFromBigEndian<quint32>(in + 10);
         data = bytes.mid(15, qFromBigEndian<quint16>(in + 8));
     }
-    int command;
     quint16 firstCard, lastCard;
     quint32 address;
     QByteArray data;
 };
 
-void TestEdidStoredImage::broadcastFrames()
+class TestEdidStoredImage : public QObject
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("picture.png");
-    QVERIFY(gradient(20, 10).save(path));
-    BLL_BusinessLogic_SendCardPackage card;
-    FrameLog log(card);
-    Reports done(&card);
-    card.sendStoredImagesData("file://" + path,
-                              {{"guid", "g"},
-                               {"screenEffects", 1},
-                               {"width", 32},
-                               {"height", 16},
-                               {"imageEffects", CentreOnCanvas},
-                               {"m_cardSlotNum", 1},
-                               {"m_portNum", 2}},
-                              false);
-    QVERIFY(done.wait());
+    Q_OBJECT
 
-    // 16 header bytes and 32 x 16 pixels: 1024, 1024 and 16 bytes.
-    const QVariantMap report = done.maps.first();
-    QCOMPARE(report.value("storedImaDataSize").toLongLong(), 3072);
-    QCOMPARE(report.value("result").toBool(), true);
-    QCOMPARE(report.value("last_ltcpAddr_data").toUInt(), 0xA0100000u + 2048 / 4);
+private slots:
+    void canvasSizes()
+    {
+        const QVariantList cabinets{"0:0:0:0:128:64", "0:1:128:0:128:64", "1:0:0:64:100:32", "bad",
+                                    "1:1:5:5"};
+        QCOMPARE(screenExtent(cabinets), QSize(256, 96));
 
-    std::lock_guard<std::mutex> lock(log.mutex);
-    QCOMPARE(log.frames.size(), 3);
-    QByteArray data;
-    for (int i = 0; i < 3; ++i) {
-        const QByteArray head = log.frames.at(i).m_head;
-        // Command word 0x008000A1 (c0 and c2), slot 1, port 2; every port.
-        QCOMPARE(head.mid(2, 1) + head.mid(4, 1) + head.mid(7, 2), QByteArray::fromHex("a1800102"));
-        QCOMPARE(log.frames.at(i).registerAddress(), 0xFF0000u);
-        const Inner inner(log.frames.at(i).cmdData);
-        QCOMPARE(inner.command, 0xCD);
-        QCOMPARE(inner.firstCard & inner.lastCard, 0xFFFF);
-        QCOMPARE(inner.address, 0xA0100000u + quint32(i) * 256);
-        data += inner.data;
+        QCOMPARE(canvasSize({{"screenEffects", 1}, {"width", 40}, {"height", 30}}, cabinets),
+                 QSize(40, 30));
+
+        // Nothing to draw on, or far too much.
+        QVERIFY(!canvasSize({{"screenEffects", 1}}, cabinets).isValid());
+        QVERIFY(!canvasSize({{"screenEffects", 1}, {"width", 16384}, {"height", 16384}}, {}).isValid());
+        QVERIFY(!canvasSize({}, {"0:0:0:0:70000:10"}).isValid());
     }
-    const QImage canvas = composeCanvas(gradient(20, 10), QSize(32, 16), CentreOnCanvas);
-    QCOMPARE(data, imageBlock(canvas, canvas.rect()));
-}
 
-void TestEdidStoredImage::perCabinetFrames()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("picture.png");
-    QVERIFY(gradient(32, 8).save(path));
+    void scaleTileCentre()
+    {
+        // Tiled from the top left, cut at the right and bottom edges.
+        const QImage picture = gradient(3, 2);
+        const QImage tiled = composeCanvas(picture, QSize(7, 5), TileOverCanvas);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                QCOMPARE(tiled.pixel(x, y), picture.pixel(x % 3, y % 2));
 
-    // Two 16 x 8 cabinets side by side on port 0, as a display read-back finds them.
-    BLL_BusinessLogic_SendCardPackage card;
-    const auto deal = [&card](const QVariantMap &reply) {
-        QVERIFY(QMetaObject::invokeMethod(&card, "slot_dealData", Qt::DirectConnection,
-                                          Q_ARG(QVariantMap, reply)));
-    };
-    for (const char *size : {"0:0:16:8", "0:1:16:8"})
-        deal({{"moduleName", "Module_ReceivingSDRAMInfo"},
-              {"ltcpAddr_data", 0xA0000000u},
-              {"boxWHStr", size}});
-    deal({{"moduleName", "Module_SendCardFlashInfo"},
-          {"m_regAddr", 0x40000},
-          {"pxImageWindow", QByteArray(8, '\0')}});
-    deal({{"moduleName", "Module_SendCardFlashInfo"},
-          {"m_regAddr", 0},
-          {"pxBoxPos", QByteArray::fromHex("0000000000000010")}});
-    deal({{"moduleName", "Module_SendCardFlashInfo"},
-          {"m_regAddr", 0xFC00},
-          {"pxBoxPos", QByteArray(4, '\0')},
-          {"ip", "127.0.0.1"}});
-    QVERIFY(card.getRecvAllBox());
-
-    FrameLog log(card);
-    Reports done(&card);
-    card.sendStoredImagesData(path, {{"guid", "g"}, {"screenEffects", 0}}, true);
-    QVERIFY(done.wait());
-    const QVariantMap report = done.maps.first();
-    QCOMPARE(report.value("storedImaDataSize").toLongLong(), 2048); // 528 bytes, twice
-    QCOMPARE(report.value("last_m_regAddr").toUInt(), 0x100000u);
-    QCOMPARE(report.value("last_ltcpAddr_dst").toUInt(), 1u);
-
-    std::lock_guard<std::mutex> lock(log.mutex);
-    QCOMPARE(log.frames.size(), 2);
-    const QImage canvas = composeCanvas(gradient(32, 8), QSize(32, 8), ScaleToCanvas);
-    for (int c = 0; c < 2; ++c) {
-        QCOMPARE(log.frames.at(c).registerAddress(), 0x100000u);
-        const Inner inner(log.frames.at(c).cmdData);
-        QCOMPARE(inner.firstCard, quint16(c));
-        QCOMPARE(inner.lastCard, quint16(c));
-        QCOMPARE(inner.data, imageBlock(canvas, QRect(16 * c, 0, 16, 8)));
+        // Centred: transparent around a smaller picture, cropped from a larger one.
+        const QImage centred = composeCanvas(picture, QSize(7, 6), CentreOnCanvas);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 7; ++x) {
+                const bool inside = x >= 2 && x < 5 && y >= 2 && y < 4;
+                QCOMPARE(centred.pixel(x, y), inside ? picture.pixel(x - 2, y - 2) : qRgba(0, 0, 0, 0));
+            }
     }
-}
 
-void TestEdidStoredImage::unreadablePicture()
-{
-    QTemporaryDir dir;
-    const QString broken = dir.filePath("broken.png");
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
-    file.close();
+    void blockBytes()
+    {
+        const QImage canvas = gradient(4, 3);
+        // Two columns inside the canvas, one beyond its right edge; two rows.
+        const QByteArray block = imageBlock(canvas, QRect(2, 1, 3, 2));
+        QCOMPARE(block.size(), HeaderSize + 3 * 2 * 4);
+        QCOMPARE(block.left(HeaderSize), QByteArray::fromHex("00030002000000180000000000000000"));
+        // Blue, green, red, alpha per pixel, row by row.
+        QCOMPARE(block.mid(HeaderSize, 12), QByteArray::fromHex("070102ff070103ff00000000"));
+        QCOMPARE(block.mid(HeaderSize + 12, 12), QByteArray::fromHex("070202ff070203ff00000000"));
+    }
 
-    BLL_BusinessLogic_SendCardPackage card;
-    FrameLog log(card);
-    Reports done(&card);
-    for (const QString &path : {broken, dir.filePath("missing.png")}) {
-        card.sendStoredImagesData(
-            path, {{"guid", "g"}, {"screenEffects", 1}, {"width", 8}, {"height", 8}}, false);
+    void plannedWrites()
+    {
+        // Cabinets that would address no card, every card or every port are left out.
+        const QVariantList cabinets{"3:2:4:0:4:4", "0:1:0:0:4", "16:0:0:0:4:4", "0:65535:0:0:4:4",
+                                    "1:0:6:2:4:4"}; // the last one partly beyond the canvas
+        const QImage canvas = gradient(8, 4);
+        const QVector<ImageWrite> writes = planWrites(canvas, cabinets, true);
+        QCOMPARE(writes.size(), 2);
+        QCOMPARE(writes.at(0).portAddress, 0x130000u);
+        QCOMPARE(writes.at(0).card, quint16(2));
+        QCOMPARE(writes.at(1).portAddress, 0x110000u);
+        QCOMPARE(writes.at(1).data, imageBlock(canvas, QRect(6, 2, 4, 4)));
+        QCOMPARE(planWrites(canvas, cabinets, false).size(), 1);
+    }
+
+    void broadcastFrames()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("picture.png");
+        QVERIFY(gradient(20, 10).save(path));
+        BLL_BusinessLogic_SendCardPackage card;
+        FrameLog log(card);
+        Reports done(&card);
+        card.sendStoredImagesData("file://" + path,
+                                  {{"guid", "g"},
+                                   {"screenEffects", 1},
+                                   {"width", 32},
+                                   {"height", 16},
+                                   {"imageEffects", CentreOnCanvas},
+                                   {"m_cardSlotNum", 1},
+                                   {"m_portNum", 2}},
+                                  false);
         QVERIFY(done.wait());
-        const QVariantMap report = done.maps.takeFirst();
-        QCOMPARE(report.value("result").toBool(), false);
-        QCOMPARE(report.value("storedImaDataSize").toInt(), 0);
+
+        // 16 header bytes and 32 x 16 pixels: 1024, 1024 and 16 bytes.
+        const QVariantMap report = done.maps.first();
+        QCOMPARE(report.value("storedImaDataSize").toLongLong(), 3072);
+        QCOMPARE(report.value("result").toBool(), true);
+
+        std::lock_guard<std::mutex> lock(log.mutex);
+        QCOMPARE(log.frames.size(), 3);
+        QByteArray data;
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray head = log.frames.at(i).m_head;
+            // Command word 0x008000A1 (c0 and c2), slot 1, port 2; every port.
+            QCOMPARE(head.mid(2, 1) + head.mid(4, 1) + head.mid(7, 2), QByteArray::fromHex("a1800102"));
+            QCOMPARE(log.frames.at(i).registerAddress(), 0xFF0000u);
+            const Inner inner(log.frames.at(i).cmdData);
+            QCOMPARE(inner.firstCard & inner.lastCard, 0xFFFF);
+            QCOMPARE(inner.address, 0xA0100000u + quint32(i) * 256);
+            data += inner.data;
+        }
+        const QImage canvas = composeCanvas(gradient(20, 10), QSize(32, 16), CentreOnCanvas);
+        QCOMPARE(data, imageBlock(canvas, canvas.rect()));
     }
-    // An empty path starts nothing.
-    card.sendStoredImagesData(QString(), {{"guid", "g"}}, false);
-    QTest::qWait(100);
-    QVERIFY(done.maps.isEmpty());
-    std::lock_guard<std::mutex> lock(log.mutex);
-    QVERIFY(log.frames.isEmpty());
-}
+
+    void perCabinetFrames()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("picture.png");
+        QVERIFY(gradient(32, 8).save(path));
+
+        // Two 16 x 8 cabinets side by side on port 0, as a display read-back finds them.
+        BLL_BusinessLogic_SendCardPackage card;
+        const auto deal = [&card](const QVariantMap &reply) {
+            QVERIFY(QMetaObject::invokeMethod(&card, "slot_dealData", Qt::DirectConnection,
+                                              Q_ARG(QVariantMap, reply)));
+        };
+        for (const char *size : {"0:0:16:8", "0:1:16:8"})
+            deal({{"moduleName", "Module_ReceivingSDRAMInfo"},
+                  {"ltcpAddr_data", 0xA0000000u},
+                  {"boxWHStr", size}});
+        deal({{"moduleName", "Module_SendCardFlashInfo"},
+              {"m_regAddr", 0x40000},
+              {"pxImageWindow", QByteArray(8, '\0')}});
+        deal({{"moduleName", "Module_SendCardFlashInfo"},
+              {"m_regAddr", 0},
+              {"pxBoxPos", QByteArray::fromHex("0000000000000010")}});
+        deal({{"moduleName", "Module_SendCardFlashInfo"},
+              {"m_regAddr", 0xFC00},
+              {"pxBoxPos", QByteArray(4, '\0')},
+              {"ip", "127.0.0.1"}});
+        QVERIFY(card.getRecvAllBox());
+
+        FrameLog log(card);
+        Reports done(&card);
+        card.sendStoredImagesData(path, {{"guid", "g"}, {"screenEffects", 0}}, true);
+        QVERIFY(done.wait());
+        const QVariantMap report = done.maps.first();
+        QCOMPARE(report.value("storedImaDataSize").toLongLong(), 2048); // 528 bytes, twice
+
+        std::lock_guard<std::mutex> lock(log.mutex);
+        QCOMPARE(log.frames.size(), 2);
+        const QImage canvas = composeCanvas(gradient(32, 8), QSize(32, 8), ScaleToCanvas);
+        for (int c = 0; c < 2; ++c) {
+            QCOMPARE(log.frames.at(c).registerAddress(), 0x100000u);
+            const Inner inner(log.frames.at(c).cmdData);
+            QCOMPARE(inner.firstCard + inner.lastCard, 2 * c);
+            QCOMPARE(inner.data, imageBlock(canvas, QRect(16 * c, 0, 16, 8)));
+        }
+    }
+
+    void unreadablePicture()
+    {
+        QTemporaryDir dir;
+        const QString broken = dir.filePath("broken.png");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
+        file.close();
+
+        BLL_BusinessLogic_SendCardPackage card;
+        FrameLog log(card);
+        Reports done(&card);
+        for (const QString &path : {broken, dir.filePath("missing.png")}) {
+            card.sendStoredImagesData(
+                path, {{"guid", "g"}, {"screenEffects", 1}, {"width", 8}, {"height", 8}}, false);
+            QVERIFY(done.wait());
+            const QVariantMap report = done.maps.takeFirst();
+            QCOMPARE(report.value("result").toBool(), false);
+            QCOMPARE(report.value("storedImaDataSize").toInt(), 0);
+        }
+        // An empty path starts nothing.
+        card.sendStoredImagesData(QString(), {{"guid", "g"}}, false);
+        QTest::qWait(100);
+        QVERIFY(done.maps.isEmpty());
+        std::lock_guard<std::mutex> lock(log.mutex);
+        QVERIFY(log.frames.isEmpty());
+    }
+};
 
 QTEST_MAIN(TestEdidStoredImage)
 #include "test_edid_storedimage.moc"

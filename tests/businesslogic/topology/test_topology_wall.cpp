@@ -42,124 +42,98 @@ class TestTopologyWall : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void layoutSurvivesTheCardsFlash();
-    void portTableRebuildsTheWall();
-    void wallFileLayoutsAreChecked();
-
 private:
-    bool convert(int mode);
 
     BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
     BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
     ledwall::sim::VirtualWall m_wall;
     QString m_guid;
-};
 
-void TestTopologyWall::initTestCase()
-{
-    ledwall::sim::WallDescription wall;
-    QString error;
-    QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error), qPrintable(error));
-    m_wall.setWall(wall);
-    QVERIFY(m_wall.start());
-    QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-    m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("topology"));
-    QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
-    m_guid = announced.first().first().toString();
-    // The user interface's first search wires the replies to the sending-card
-    // object; this test opens its link directly, so it wires them itself (the
-    // same unique connection).
-    QObject::connect(m_facade, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_card,
-                     SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
-    BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
-}
-
-void TestTopologyWall::cleanupTestCase()
-{
-    m_facade->releaseCommunicateObject(m_guid);
-    m_facade->clearData();
-    m_wall.stop();
-}
-
-bool TestTopologyWall::convert(int mode)
-{
-    QSignalSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
-    return m_card.connectDisplayDataFormatConv(mode)
-        && QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
-}
-
-void TestTopologyWall::layoutSurvivesTheCardsFlash()
-{
-    const QVariantMap original = layout();
-    QVERIFY(m_card.saveConnectDisplayData(original));
-    QVERIFY(convert(1));
-    QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
-    QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
-    QCOMPARE(report.size(), 1);
-
-    // The flash ends up holding the record.
-    QByteArray record;
-    QCOMPARE(ledwall::displayrecord::pack(
-                 ledwall::displaytext::connectMapToText(original).toLatin1(),
-                 ledwall::displayrecord::ConnectMaxCompressed, &record),
-             ledwall::displayrecord::PackResult::Ok);
-    QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x120000, record.size()), record, WaitMs);
-
-    // Read back, expand, decode.
-    QVERIFY(m_card.saveConnectDisplayData({{"other", 1}}));
-    report.clear();
-    m_card.readConnectDisplayDataToDevice({});
-    QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
-    QCOMPARE(report.first().first().toMap().value("addr").toUInt(), 0x12EC00u);
-    QVERIFY(m_card.parseConnectDisplayDataFromDevice(false));
-    QVERIFY(convert(2));
-    QCOMPARE(m_card.openConnectDisplayData(false), QVariantList{original});
-}
-
-void TestTopologyWall::portTableRebuildsTheWall()
-{
-    QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
-    m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
-    QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
-    const QVariantMap result = report.first().first().toMap();
-    QCOMPARE(result.value("addr").toUInt(), 0x10E000u);
-    QCOMPARE(result.value("result").toBool(), false);
-    QCOMPARE(result.value("overLape").toBool(), false);
-
-    // Port 0: 2 x 2 from the bottom left; port 1: one column top down at x 256.
-    const QVariantMap display =
-        m_card.openConnectDisplayData(false).value(0).toMap().value("displayArr").toList().value(0).toMap();
-    QCOMPARE(display.value("col_count").toInt(), 3);
-    QCOMPARE(display.value("row_count").toInt(), 2);
-    QStringList cells;
-    for (const QVariant &cell : display.value("itemArr").toList()) {
-        const QVariantMap item = cell.toMap();
-        cells << QStringLiteral("%1.%2").arg(item.value("sender_port").toInt()).arg(item.value("sender_addr").toInt());
+    bool convert(int mode)
+    {
+        QSignalSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+        return m_card.connectDisplayDataFormatConv(mode)
+            && QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
     }
-    QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
-}
 
-void TestTopologyWall::wallFileLayoutsAreChecked()
-{
-    ledwall::sim::WallDescription wall;
-    QString error;
-    QVERIFY(!ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 0, "layout": {"order": 9, "across": 1, "down": 1}}]})", &wall, &error));
-    QVERIFY2(error.contains("layout.order"), qPrintable(error));
-    QVERIFY(!ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 0, "layout": {"across": 1, "down": 1}}]})", &wall, &error));
-    QVERIFY2(error.contains("width"), qPrintable(error)); // no cabinet to take the size from
+private slots:
+    void initTestCase()
+    {
+        ledwall::sim::WallDescription wall;
+        QString error;
+        QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error), qPrintable(error));
+        m_wall.setWall(wall);
+        QVERIFY(m_wall.start());
+        QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("topology"));
+        QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
+        m_guid = announced.first().first().toString();
+        // The user interface's first search wires the replies to the sending-card
+        // object; this test opens its link directly, so it wires them itself (the
+        // same unique connection).
+        QObject::connect(m_facade, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_card,
+                         SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+        BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
+    }
 
-    // Ports without a layout get zero records up to the highest port.
-    QVERIFY(ledwall::sim::WallDescription::fromJson(
-        R"({"ports": [{"port": 2, "layout": {"across": 3, "down": 1, "x": 300, "width": 100, "height": 50}}]})",
-        &wall, &error));
-    QCOMPARE(ledwall::sim::portTableBytes(wall),
-             QByteArray(26, '\0').replace(13, 1, "\x01") + QByteArray::fromHex("02000301" "2c01" "0000" "6400" "3200" "01"));
-}
+    void cleanupTestCase()
+    {
+        m_facade->releaseCommunicateObject(m_guid);
+        m_facade->clearData();
+        m_wall.stop();
+    }
+
+    void layoutSurvivesTheCardsFlash()
+    {
+        const QVariantMap original = layout();
+        QVERIFY(m_card.saveConnectDisplayData(original));
+        QVERIFY(convert(1));
+        QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
+        QCOMPARE(report.size(), 1);
+
+        // The flash ends up holding the record.
+        QByteArray record;
+        QCOMPARE(ledwall::displayrecord::pack(
+                     ledwall::displaytext::connectMapToText(original).toLatin1(),
+                     ledwall::displayrecord::ConnectMaxCompressed, &record),
+                 ledwall::displayrecord::PackResult::Ok);
+        QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x120000, record.size()), record, WaitMs);
+
+        // Read back, expand, decode.
+        QVERIFY(m_card.saveConnectDisplayData({{"other", 1}}));
+        report.clear();
+        m_card.readConnectDisplayDataToDevice({});
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+        QCOMPARE(report.first().first().toMap().value("addr").toUInt(), 0x12EC00u);
+        QVERIFY(m_card.parseConnectDisplayDataFromDevice(false));
+        QVERIFY(convert(2));
+        QCOMPARE(m_card.openConnectDisplayData(false), QVariantList{original});
+    }
+
+    void portTableRebuildsTheWall()
+    {
+        QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+        const QVariantMap result = report.first().first().toMap();
+        QCOMPARE(result.value("addr").toUInt(), 0x10E000u);
+        QCOMPARE(result.value("result").toBool(), false);
+        QCOMPARE(result.value("overLape").toBool(), false);
+
+        // Port 0: 2 x 2 from the bottom left; port 1: one column top down at x 256.
+        const QVariantMap display =
+            m_card.openConnectDisplayData(false).value(0).toMap().value("displayArr").toList().value(0).toMap();
+        QCOMPARE(display.value("col_count").toInt(), 3);
+        QCOMPARE(display.value("row_count").toInt(), 2);
+        QStringList cells;
+        for (const QVariant &cell : display.value("itemArr").toList()) {
+            const QVariantMap item = cell.toMap();
+            cells << QStringLiteral("%1.%2").arg(item.value("sender_port").toInt()).arg(item.value("sender_addr").toInt());
+        }
+        QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
+    }
+};
 
 QTEST_MAIN(TestTopologyWall)
 #include "test_topology_wall.moc"

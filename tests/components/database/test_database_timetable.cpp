@@ -37,138 +37,109 @@ class TestDatabaseTimetable : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void recordReflectionFollowsCopies();
-    void addReadDelete();
-    void textsWithQuotesAndSemicolonsAreData();
-    void unknownFieldRefused();
-    void emptyIdsRefused();
-    void pathChangeAndThreads();
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        BLL_DataBase_Desktop::m_strDatabase = m_dir->filePath("ConfigData/ledwall.db");
+    }
+
+    void recordReflectionFollowsCopies()
+    {
+        Module_Shared_TimetableInfo info = record("T", 3);
+        // Copies and clones register their own members, not the source's.
+        Module_Shared_TimetableInfo copy(info);
+        QCOMPARE(copy.m_memberAddress.value("num"), static_cast<void *>(&copy.num));
+        Module_Shared_TimetableInfo assigned;
+        assigned = info;
+        QCOMPARE(assigned.m_memberAddress.value("scene"), static_cast<void *>(&assigned.scene));
+        std::unique_ptr<Module_Base> clone(info.clone());
+        QCOMPARE(clone->toMap().value("num").toInt(), 3);
+    }
+
+    void addReadDelete()
+    {
+        Bll_Shared_Timetable_Desktop store;
+        QVERIFY(store.getSharedTimetableInfoList(QString()).isEmpty());
+        QVERIFY(QFile::exists(BLL_DataBase_Desktop::m_strDatabase)); // folder and file made
+
+        QVERIFY(store.addSharedTimetableInfo(record("B", 1, "b1")));
+        QVERIFY(store.addSharedTimetableInfo(record("A", 2, "a2")));
+        QVERIFY(store.addSharedTimetableInfo(record("A", 1, "a1")));
+
+        const QList<Module_Shared_TimetableInfo> a = Bll_Shared_Timetable_Desktop()
+                                                         .getSharedTimetableInfoList("A");
+        QCOMPARE(a.size(), 2);
+        QCOMPARE(a.at(0).scene, QString("a1")); // ordered by num
+        QCOMPARE(a.at(1).runTime, QString("08:00"));
+        QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 3);
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"A", "B"}));
+
+        QVERIFY(store.delSharedTimetableInfo("A"));
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"B"}));
+        QVERIFY(store.delSharedTimetableInfo("unknown")); // nothing to delete is not a failure
+    }
+
+    void textsWithQuotesAndSemicolonsAreData()
+    {
+        Bll_Shared_Timetable_Desktop store;
+        const QString tricky = "it's; DROP TABLE timetable; --";
+        QVERIFY(store.addSharedTimetableInfo(record(tricky, 0, "o'clock")));
+        QVERIFY(store.addSharedTimetableInfo(record("plain", 0)));
+
+        const QList<Module_Shared_TimetableInfo> found = store.getSharedTimetableInfoList(tricky);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().scene, QString("o'clock"));
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")),
+                 QStringList({tricky, "plain"}));
+        QVERIFY(store.delSharedTimetableInfo(tricky));
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"plain"}));
+    }
+
+    void badFieldsAndEmptyIdsRefused()
+    {
+        Bll_Shared_Timetable_Desktop store;
+        QVERIFY(store.addSharedTimetableInfo(record("T", 0)));
+        QVERIFY(store.getDifferentValueForField("nosuch").isEmpty());
+        QVERIFY(store.getDifferentValueForField("timetableID FROM timetable; DELETE FROM timetable")
+                    .isEmpty());
+        QVERIFY(store.getDifferentValueForField("id").isEmpty()); // not a record field
+        QVERIFY(!store.addSharedTimetableInfo(record(QString(), 0)));
+        QVERIFY(!store.delSharedTimetableInfo(QString())); // would wipe every timetable
+        QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 1);
+    }
+
+    void pathChangeAndThreads()
+    {
+        Bll_Shared_Timetable_Desktop store;
+        QVERIFY(store.addSharedTimetableInfo(record("first", 0)));
+
+        // A new path takes effect on the next statement.
+        BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("other.db"));
+        QVERIFY(store.getSharedTimetableInfoList(QString()).isEmpty());
+        QVERIFY(store.addSharedTimetableInfo(record("second", 0)));
+
+        // Other threads use connections of their own on the same file.
+        auto writer = [](const QString &prefix) {
+            for (int i = 0; i < 20; ++i)
+                Bll_Shared_Timetable_Desktop().addSharedTimetableInfo(record(prefix, i));
+        };
+        std::thread a(writer, QStringLiteral("ta"));
+        std::thread b(writer, QStringLiteral("tb"));
+        a.join();
+        b.join();
+        QCOMPARE(store.getSharedTimetableInfoList("ta").size(), 20);
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")),
+                 QStringList({"second", "ta", "tb"}));
+
+        BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ConfigData/ledwall.db"));
+        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"first"}));
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestDatabaseTimetable::init()
-{
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-    BLL_DataBase_Desktop::m_strDatabase = m_dir->filePath("ConfigData/ledwall.db");
-}
-
-void TestDatabaseTimetable::recordReflectionFollowsCopies()
-{
-    Module_Shared_TimetableInfo info = record("T", 3);
-    QCOMPARE(info.moduleName(), QString("Module_Shared_TimetableInfo"));
-    QCOMPARE(info.m_memberTypeName.value("num"), QString("int"));
-    QCOMPARE(info.m_memberTypeName.value("strDeviceID"), QString("class QString"));
-    QCOMPARE(info.m_memberAddress.size(), 7);
-
-    // Copies and clones register their own members, not the source's.
-    Module_Shared_TimetableInfo copy(info);
-    QCOMPARE(copy.m_memberAddress.value("num"), static_cast<void *>(&copy.num));
-    Module_Shared_TimetableInfo assigned;
-    assigned = info;
-    QCOMPARE(assigned.m_memberAddress.value("scene"), static_cast<void *>(&assigned.scene));
-    QCOMPARE(assigned.scene, QString("s"));
-    std::unique_ptr<Module_Base> clone(info.clone());
-    QCOMPARE(clone->toMap().value("num").toInt(), 3);
-    QCOMPARE(clone->toMap().value("timetableID").toString(), QString("T"));
-}
-
-void TestDatabaseTimetable::addReadDelete()
-{
-    Bll_Shared_Timetable_Desktop store;
-    QVERIFY(store.getSharedTimetableInfoList(QString()).isEmpty());
-    QVERIFY(QFile::exists(BLL_DataBase_Desktop::m_strDatabase)); // folder and file made
-
-    QVERIFY(store.addSharedTimetableInfo(record("B", 1, "b1")));
-    QVERIFY(store.addSharedTimetableInfo(record("A", 2, "a2")));
-    QVERIFY(store.addSharedTimetableInfo(record("A", 1, "a1")));
-
-    const QList<Module_Shared_TimetableInfo> a = Bll_Shared_Timetable_Desktop()
-                                                     .getSharedTimetableInfoList("A");
-    QCOMPARE(a.size(), 2);
-    QCOMPARE(a.at(0).scene, QString("a1")); // ordered by num
-    QCOMPARE(a.at(1).num, 2);
-    QCOMPARE(a.at(1).runTime, QString("08:00"));
-    QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 3);
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"A", "B"}));
-
-    QVERIFY(store.delSharedTimetableInfo("A"));
-    QVERIFY(store.getSharedTimetableInfoList("A").isEmpty());
-    QCOMPARE(store.getSharedTimetableInfoList("B").size(), 1);
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"B"}));
-    QVERIFY(store.delSharedTimetableInfo("unknown")); // nothing to delete is not a failure
-}
-
-void TestDatabaseTimetable::textsWithQuotesAndSemicolonsAreData()
-{
-    Bll_Shared_Timetable_Desktop store;
-    const QString tricky = "it's; DROP TABLE timetable; --";
-    QVERIFY(store.addSharedTimetableInfo(record(tricky, 0, "o'clock")));
-    QVERIFY(store.addSharedTimetableInfo(record("plain", 0)));
-
-    const QList<Module_Shared_TimetableInfo> found = store.getSharedTimetableInfoList(tricky);
-    QCOMPARE(found.size(), 1);
-    QCOMPARE(found.first().scene, QString("o'clock"));
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")),
-             QStringList({tricky, "plain"}));
-    QCOMPARE(ids(store.getDifferentValueForField("scene")), QStringList({"o'clock", "s"}));
-
-    QVERIFY(store.delSharedTimetableInfo(tricky));
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"plain"}));
-}
-
-void TestDatabaseTimetable::unknownFieldRefused()
-{
-    Bll_Shared_Timetable_Desktop store;
-    QVERIFY(store.addSharedTimetableInfo(record("T", 0)));
-    QVERIFY(store.getDifferentValueForField("nosuch").isEmpty());
-    QVERIFY(store.getDifferentValueForField("timetableID FROM timetable; DELETE FROM timetable")
-                .isEmpty());
-    QVERIFY(store.getDifferentValueForField("TIMETABLEID").isEmpty()); // names are exact
-    QVERIFY(store.getDifferentValueForField("id").isEmpty());          // not a record field
-    QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 1);
-    QCOMPARE(store.getDifferentValueForField("num"), QVariantList({0}));
-}
-
-void TestDatabaseTimetable::emptyIdsRefused()
-{
-    Bll_Shared_Timetable_Desktop store;
-    QVERIFY(store.addSharedTimetableInfo(record("T", 0)));
-    QVERIFY(!store.addSharedTimetableInfo(record(QString(), 0)));
-    QVERIFY(!store.delSharedTimetableInfo(QString())); // would wipe every timetable
-    QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 1);
-}
-
-void TestDatabaseTimetable::pathChangeAndThreads()
-{
-    Bll_Shared_Timetable_Desktop store;
-    QVERIFY(store.addSharedTimetableInfo(record("first", 0)));
-
-    // A new path takes effect on the next statement.
-    BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("other.db"));
-    QVERIFY(store.getSharedTimetableInfoList(QString()).isEmpty());
-    QVERIFY(store.addSharedTimetableInfo(record("second", 0)));
-
-    // Other threads use connections of their own on the same file.
-    auto writer = [](const QString &prefix) {
-        for (int i = 0; i < 20; ++i)
-            Bll_Shared_Timetable_Desktop().addSharedTimetableInfo(record(prefix, i));
-    };
-    std::thread a(writer, QStringLiteral("ta"));
-    std::thread b(writer, QStringLiteral("tb"));
-    a.join();
-    b.join();
-    QCOMPARE(store.getSharedTimetableInfoList("ta").size(), 20);
-    QCOMPARE(store.getSharedTimetableInfoList("tb").size(), 20);
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")),
-             QStringList({"second", "ta", "tb"}));
-
-    BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ConfigData/ledwall.db"));
-    QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"first"}));
-}
-
 QTEST_GUILESS_MAIN(TestDatabaseTimetable)
+
 #include "test_database_timetable.moc"

@@ -13,13 +13,166 @@ class TestFileFormatFiles : public QObject
     Q_OBJECT
 private slots:
     void init() { m_dir.reset(new QTemporaryDir); }
-    void encryptedSettings();
-    void displayAndComplexFiles();
-    void cabinetFilesArePlainJson();
-    void connectionXmlFillsTheDisplayData();
-    void gammaFiles();
-    void damagedFilesGiveEmptyResults();
-    void processorGamutAndCameraFiles();
+    // The cipher and its damage checks are the codec's (test_fileformats_codecs); here
+    // the object's paths, stored keys and application secret.
+    void encryptedSettings()
+    {
+        BLL_DataCenter_EncryptFile file;
+        const QVariantMap settings = {{"isSave", true},
+                                      {"filePath", "x.ini"},
+                                      {"server", "127.0.0.2"},
+                                      {"port", 5200}};
+        QVERIFY(file.saveAsEncryptFile("file://" + path("set.ini"), settings));
+        const QVariantList back = file.readEncryptFile(path("set.ini"));
+        QCOMPARE(back.size(), 1);
+        const QVariantMap stored = back.first().toMap();
+        QCOMPARE(stored.value("server").toString(), QString("127.0.0.2"));
+        QVERIFY(!stored.contains("isSave") && !stored.contains("filePath"));
+        const QByteArray defaultSecret = BLL_DataCenter_EncryptFile::applicationSecret();
+        BLL_DataCenter_EncryptFile::setApplicationSecret("another application");
+        const bool readWithOtherSecret = !file.readEncryptFile(path("set.ini")).isEmpty();
+        BLL_DataCenter_EncryptFile::setApplicationSecret(defaultSecret);
+        QVERIFY(!readWithOtherSecret);
+    }
+
+    void displayAndComplexFiles()
+    {
+        BLL_DataCenter_DisplayBoxFile file;
+        QSignalSpy saved(&file, &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
+        QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
+
+        const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}},
+                                     {"displayArr", QVariantList{QVariantMap{{"display_name", "A"}}}}};
+        QVERIFY(file.saveDisplayBoxData(path("sub/wall.drc"), display)); // folder made on the way
+        const QVariantList back = file.openDisplayBoxData(path("sub/wall.drc"));
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(
+            back.first().toMap().value("displayArr").toList().first().toMap().value("display_name"),
+            QVariant("A"));
+
+        QVERIFY(file.saveComplexBoxData(path("wall.rcxs"),
+                                        {{"isSave", true}, {"DoNotrespond", true}, {"boxCount", 3}}));
+        file.openComplexBoxData(path("wall.rcxs"), true, false);
+        const QVariantMap report = opened.first().first().toMap();
+        QCOMPARE(report.value("data").toMap(), QVariantMap({{"boxCount", 3.0}}));
+
+        // A display file is no complex file, and an empty map is not saved.
+        file.openComplexBoxData(path("sub/wall.drc"), false, false);
+        QVERIFY(!opened.last().first().toMap().value("result").toBool());
+        QVERIFY(!file.saveDisplayBoxData(path("empty.drc"), {}));
+        QVERIFY(!QFile::exists(path("empty.drc")));
+
+        QVERIFY(file.saveBoxData(path("p2.5.box"), {{"width", 128}}));
+        QCOMPARE(file.openBoxData(path("p2.5.box")).size(), 1);
+        QCOMPARE(file.getConnectBoxConfig("p2.5").value("width").toInt(), 128);
+    }
+
+    void cabinetFilesArePlainJson()
+    {
+        BLL_DataCenter_DisplayBoxFile file;
+        QString bcj = "file://" + path("boxParam.BCJ");
+        const QVariantList result = file.saveBoxConfigureFile(
+            bcj, {{"isSave", true}, {"filePath", "x"}, {"registerAddr", "1234,abcd,"}, {"scan", 16}});
+        QCOMPARE(result.size(), 1);
+        QCOMPARE(bcj, path("boxParam.BCJ"));
+        // Other programs read and patch it as a plain object.
+        const QJsonObject object = QJsonDocument::fromJson(read("boxParam.BCJ")).object();
+        QCOMPARE(object.value("registerAddr").toString(), QString("1234,abcd,"));
+        QVERIFY(!object.contains("isSave"));
+
+        QString mcj = path("module.MCJ");
+        QVERIFY(
+            file.saveModuleConfigureFile(mcj, {{"rows", 32}}).first().toMap().value("result").toBool());
+        QCOMPARE(file.openBoxConfigureData(mcj, {}).first().toMap().value("rows").toInt(), 32);
+    }
+
+    void connectionXmlFillsTheDisplayData()
+    {
+        BLL_DataCenter_DisplayBoxFile file;
+        const QVariantMap item = {{"index", 0}, {"init", 1}, {"sender_port", 2}, {"vcs_width", 128}};
+        const QVariantMap display = {
+            {"display_idx", 4}, {"display_name", "front"}, {"itemArr", QVariantList{item}}};
+        QVERIFY(file.saveDisplayConnectXMLFile(
+            path("connect.xml"), {{"isSave", true},
+                                  {"basicInfo", QVariantMap{{"display_count", 1}, {"FreeLine", 0}}},
+                                  {"displayArr", QVariantList{display}}}));
+        QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
+        QVERIFY(file.openDisplayConnectXMLFile(path("connect.xml")));
+        const QVariantMap back = file.getOneDisplayData(4);
+        QCOMPARE(back.value("display_name").toString(), QString("front"));
+        QCOMPARE(back.value("itemArr").toList().first().toMap().value("vcs_width").toInt(), 128);
+
+        // A save without data writes what is in memory.
+        QVERIFY(file.saveDisplayConnectXMLFile(path("again.xml"), {{"isSave", true}}));
+        QVERIFY(file.clearDisplayConnectXMLFile(path("cleared.xml")));
+        QVERIFY(file.getOneDisplayData(4).isEmpty());
+        QVERIFY(file.openDisplayConnectXMLFile(path("again.xml")));
+        QCOMPARE(file.getOneDisplayData(4).value("display_name").toString(), QString("front"));
+    }
+
+    void gammaFiles()
+    {
+        BLL_DataCenter_DisplayBoxFile file;
+        QVariantList points = file.getICN2053Gamma({{"points", 64}});
+        QVERIFY(file.saveGammaData(path("a.gam"), {{"gammaTable", points}, {"gam", 2.2}}));
+        QCOMPARE(file.openGammaData(path("a.gam")), points);
+        QVERIFY(file.saveGammaData(path("a.gamdat"), {{"gammaTable", points}}));
+        QVERIFY(read("a.gamdat").startsWith("0000,\r\n"));
+        QCOMPARE(file.openGamdatGammaData(path("a.gamdat")), points);
+        QVERIFY(file.saveHdrGammaFile(path("hdr.mif"), {{"gammaTable", points}, {"width", 16}}));
+        QCOMPARE(file.openHdrGammaFile(path("hdr.mif")), points);
+        write("gama.dat", "0000,\r\n00FF,\r\n");
+        QCOMPARE(file.getGrayTable("ICN2053", path("gama.dat")), QVariantList({0, 255}));
+
+        QVERIFY(!file.saveGammaData(path("b.gam"), {{"gammaTable", QVariantList{"x"}}}));
+    }
+
+    void damagedFilesGiveEmptyResults()
+    {
+        BLL_DataCenter_DisplayBoxFile file;
+        QVERIFY(file.saveDisplayBoxData(path("w.drc"), {{"a", 1}}));
+        QVERIFY(file.saveGammaData(path("g.gam"), {{"gammaTable", QVariantList{1, 2, 3}}}));
+        QVERIFY(file.saveDisplayConnectXMLFile(path("c.xml"), {{"basicInfo", QVariantMap{{"a", 1}}}}));
+        for (const char *name : {"w.drc", "g.gam", "c.xml"}) {
+            const QByteArray good = read(QString::fromLatin1(name));
+            write(QString::fromLatin1(name), good.left(good.size() * 2 / 3));
+        }
+        file.setBasicInfoData({{"kept", 1}});
+        QVERIFY(file.openDisplayBoxData(path("w.drc")).isEmpty());
+        QVERIFY(file.openGammaData(path("g.gam")).isEmpty());
+        QVERIFY(!file.openDisplayConnectXMLFile(path("c.xml")));
+        QCOMPARE(file.getBasicInfoData().value("kept").toInt(), 1); // a failed open changes nothing
+
+        write("bad.gam", R"({"format":"ledwall-gamma","version":1,"data":{"gammaTable":[1,"x"]}})");
+        QVERIFY(file.openGammaData(path("bad.gam")).isEmpty());
+        write("bad.BCJ", "[1, 2]");
+        QVERIFY(file.openBoxConfigureData(path("bad.BCJ"), {}).isEmpty());
+        QVERIFY(file.openBoxData(path("w.drc")).isEmpty());
+    }
+
+    void processorGamutAndCameraFiles()
+    {
+        BLL_DataCenter_ProcessorFile processor;
+        QSignalSpy saved(&processor, &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
+        QVERIFY(processor.saveProcessorXMLFile(path("proc.xml"),
+                                               {{"isSave", true}, {"layers", QVariantList{1, 2}}}));
+        QVERIFY(saved.first().first().toBool());
+        QCOMPARE(processor.openProcessorXMLFile(path("proc.xml")),
+                 QVariantMap({{"layers", QVariantList{qlonglong(1), qlonglong(2)}}}));
+        // Each XML file is only read as its own kind.
+        QVERIFY(processor.openGamutCfgFile(path("proc.xml")).isEmpty());
+
+        QVERIFY(processor.saveGamutCfgFile(path("cfg.xml"), {{"mode", 2}}));
+        QCOMPARE(processor.openGamutCfgFile(path("cfg.xml")).value("mode").toInt(), 2);
+
+        BLL_DataCenter_ETHCameraIPFile camera;
+        QVERIFY(camera.saveCameraIpData(path("cam.json"), {{"ip", "127.0.0.9"}}).value("result").toBool());
+        const QVariantMap back = camera.openCameraIpData(path("cam.json"), {{"port", 554}});
+        QCOMPARE(back.value("ip").toString(), QString("127.0.0.9"));
+        QCOMPARE(back.value("port").toInt(), 554);
+        QVERIFY(!camera.saveCameraIpData(path("none.json"), {}).value("result").toBool());
+        QVERIFY(camera.openCameraIpData(path("proc.xml"), {{"port", 554}}).isEmpty());
+    }
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -37,210 +190,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-// The cipher and its damage checks are the codec's (test_fileformats_codecs); here
-// the object's paths, stored keys and application secret.
-void TestFileFormatFiles::encryptedSettings()
-{
-    BLL_DataCenter_EncryptFile file;
-    const QVariantMap settings = {{"isSave", true},
-                                  {"filePath", "x.ini"},
-                                  {"server", "127.0.0.2"},
-                                  {"port", 5200},
-                                  {"options", QVariantMap{{"auto", true}}}};
-    QVERIFY(file.saveAsEncryptFile("file://" + path("set.ini"), settings));
-    const QVariantList back = file.readEncryptFile(path("set.ini"));
-    QCOMPARE(back.size(), 1);
-    const QVariantMap stored = back.first().toMap();
-    QCOMPARE(stored.value("server").toString(), QString("127.0.0.2"));
-    QCOMPARE(stored.value("port").toInt(), 5200);
-    QVERIFY(stored.value("options").toMap().value("auto").toBool());
-    QVERIFY(!stored.contains("isSave") && !stored.contains("filePath"));
-    QVERIFY(file.readEncryptFile(path("missing.ini")).isEmpty());
-    write("short.ini", read("set.ini").chopped(1));
-    QVERIFY(file.readEncryptFile(path("short.ini")).isEmpty());
-
-    const QByteArray defaultSecret = BLL_DataCenter_EncryptFile::applicationSecret();
-    BLL_DataCenter_EncryptFile::setApplicationSecret("another application");
-    const bool readWithOtherSecret = !file.readEncryptFile(path("set.ini")).isEmpty();
-    BLL_DataCenter_EncryptFile::setApplicationSecret(defaultSecret);
-    QVERIFY(!readWithOtherSecret);
-}
-
-void TestFileFormatFiles::displayAndComplexFiles()
-{
-    BLL_DataCenter_DisplayBoxFile file;
-    QSignalSpy saved(&file, &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
-    QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
-
-    const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}},
-                                 {"displayArr", QVariantList{QVariantMap{{"display_name", "A"}}}}};
-    QVERIFY(file.saveDisplayBoxData(path("sub/wall.drc"), display)); // folder made on the way
-    QCOMPARE(saved.count(), 1);
-    QVERIFY(saved.first().at(0).toBool());
-    const QVariantList back = file.openDisplayBoxData(path("sub/wall.drc"));
-    QCOMPARE(back.size(), 1);
-    QCOMPARE(
-        back.first().toMap().value("displayArr").toList().first().toMap().value("display_name"),
-        QVariant("A"));
-
-    QVERIFY(file.saveComplexBoxData(path("wall.rcxs"),
-                                    {{"isSave", true}, {"DoNotrespond", true}, {"boxCount", 3}}));
-    QVERIFY(saved.last().at(1).toBool());
-    file.openComplexBoxData(path("wall.rcxs"), true, false);
-    QCOMPARE(opened.count(), 1);
-    const QVariantMap report = opened.first().first().toMap();
-    QVERIFY(report.value("result").toBool());
-    QVERIFY(report.value("superadditionFlag").toBool());
-    QCOMPARE(report.value("data").toMap(), QVariantMap({{"boxCount", 3.0}}));
-
-    // A display file is no complex file, and an empty map is not saved.
-    file.openComplexBoxData(path("sub/wall.drc"), false, false);
-    QVERIFY(!opened.last().first().toMap().value("result").toBool());
-    QVERIFY(!file.saveDisplayBoxData(path("empty.drc"), {}));
-    QVERIFY(!saved.last().at(0).toBool());
-    QVERIFY(!QFile::exists(path("empty.drc")));
-
-    QVERIFY(file.saveBoxData(path("p2.5.box"), {{"width", 128}}));
-    QCOMPARE(file.openBoxData(path("p2.5.box")).size(), 1);
-    QCOMPARE(file.getConnectBoxConfig("p2.5").value("width").toInt(), 128);
-}
-
-void TestFileFormatFiles::cabinetFilesArePlainJson()
-{
-    BLL_DataCenter_DisplayBoxFile file;
-    QString bcj = "file://" + path("boxParam.BCJ");
-    const QVariantList result = file.saveBoxConfigureFile(
-        bcj, {{"isSave", true}, {"filePath", "x"}, {"registerAddr", "1234,abcd,"}, {"scan", 16}});
-    QCOMPARE(result.size(), 1);
-    QVERIFY(result.first().toMap().value("result").toBool());
-    QCOMPARE(bcj, path("boxParam.BCJ"));
-    // Other programs read and patch it as a plain object.
-    const QJsonObject object = QJsonDocument::fromJson(read("boxParam.BCJ")).object();
-    QCOMPARE(object.value("registerAddr").toString(), QString("1234,abcd,"));
-    QVERIFY(!object.contains("isSave"));
-
-    QString mcj = path("module.MCJ");
-    QVERIFY(
-        file.saveModuleConfigureFile(mcj, {{"rows", 32}}).first().toMap().value("result").toBool());
-    QCOMPARE(file.openBoxConfigureData(mcj, {}).first().toMap().value("rows").toInt(), 32);
-    QCOMPARE(
-        file.openBasicParameterData(path("boxParam.BCJ"), {}).first().toMap().value("scan").toInt(),
-        16);
-}
-
-void TestFileFormatFiles::connectionXmlFillsTheDisplayData()
-{
-    BLL_DataCenter_DisplayBoxFile file;
-    const QVariantMap item = {{"index", 0}, {"init", 1}, {"sender_port", 2}, {"vcs_width", 128}};
-    const QVariantMap display = {
-        {"display_idx", 4}, {"display_name", "front"}, {"itemArr", QVariantList{item}}};
-    QVERIFY(file.saveDisplayConnectXMLFile(
-        path("connect.xml"), {{"isSave", true},
-                              {"basicInfo", QVariantMap{{"display_count", 1}, {"FreeLine", 0}}},
-                              {"displayArr", QVariantList{display}}}));
-    QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
-    QVERIFY(file.openDisplayConnectXMLFile(path("connect.xml")));
-    QCOMPARE(opened.count(), 1);
-    QCOMPARE(file.getBasicInfoData().value("display_count").toInt(), 1);
-    const QVariantMap back = file.getOneDisplayData(4);
-    QCOMPARE(back.value("display_name").toString(), QString("front"));
-    QCOMPARE(back.value("itemArr").toList().first().toMap().value("vcs_width").toInt(), 128);
-
-    // A save without data writes what is in memory.
-    QVERIFY(file.saveDisplayConnectXMLFile(path("again.xml"), {{"isSave", true}}));
-    QVERIFY(file.clearDisplayConnectXMLFile(path("cleared.xml")));
-    QVERIFY(file.getOneDisplayData(4).isEmpty());
-    QVERIFY(file.openDisplayConnectXMLFile(path("again.xml")));
-    QCOMPARE(file.getOneDisplayData(4).value("display_name").toString(), QString("front"));
-    QVERIFY(file.openDisplayConnectXMLFile(path("cleared.xml")));
-    QVERIFY(file.getOneDisplayData(4).isEmpty());
-}
-
-void TestFileFormatFiles::gammaFiles()
-{
-    BLL_DataCenter_DisplayBoxFile file;
-    QVariantList points = file.getICN2053Gamma({{"points", 64}});
-    QCOMPARE(points.size(), 64);
-
-    QVERIFY(file.saveGammaData(path("a.gam"), {{"gammaTable", points}, {"gam", 2.2}}));
-    QCOMPARE(file.openGammaData(path("a.gam")), points);
-    QVERIFY(file.saveGammaData(path("a.gamdat"), {{"gammaTable", points}}));
-    QVERIFY(read("a.gamdat").startsWith("0000,\r\n"));
-    QCOMPARE(file.openGamdatGammaData(path("a.gamdat")), points);
-    QVERIFY(file.saveHdrGammaFile(path("hdr.mif"), {{"gammaTable", points}, {"width", 16}}));
-    QCOMPARE(file.openHdrGammaFile(path("hdr.mif")), points);
-    QVERIFY(!file.saveHdrGammaFile(path("cut.mif"), {{"gammaTable", points}, {"width", 12}}));
-
-    write("gama.dat", "0000,\r\n00FF,\r\n");
-    const QVariantList ls = file.openLSGammaData(path("gama.dat"));
-    QCOMPARE(ls.size(), 2);
-    QCOMPARE(ls.last().toMap().value("y").toInt(), 255);
-    QCOMPARE(file.getGrayTable("ICN2053", path("gama.dat")), QVariantList({0, 255}));
-
-    QVERIFY(file.saveGammaCalibData(path("c.gamcalib"), {{"red", QVariantList{1, 2}}}));
-    QCOMPARE(
-        file.openGammaCalibData(path("c.gamcalib")).first().toMap().value("red").toList().size(),
-        2);
-    QVERIFY(!file.saveGammaData(path("b.gam"), {{"gammaTable", QVariantList{"x"}}}));
-    QVERIFY(!file.saveGammaData(path("b.gam"), {}));
-}
-
-void TestFileFormatFiles::damagedFilesGiveEmptyResults()
-{
-    BLL_DataCenter_DisplayBoxFile file;
-    QVERIFY(file.saveDisplayBoxData(path("w.drc"), {{"a", 1}}));
-    QVERIFY(file.saveGammaData(path("g.gam"), {{"gammaTable", QVariantList{1, 2, 3}}}));
-    QVERIFY(file.saveHdrGammaFile(path("h.mif"), {{"gammaTable", QVariantList{1, 2, 3}}}));
-    QVERIFY(file.saveDisplayConnectXMLFile(path("c.xml"), {{"basicInfo", QVariantMap{{"a", 1}}}}));
-    for (const char *name : {"w.drc", "g.gam", "h.mif", "c.xml"}) {
-        const QByteArray good = read(QString::fromLatin1(name));
-        write(QString::fromLatin1(name), good.left(good.size() * 2 / 3));
-    }
-    file.setBasicInfoData({{"kept", 1}});
-    QVERIFY(file.openDisplayBoxData(path("w.drc")).isEmpty());
-    QVERIFY(file.openGammaData(path("g.gam")).isEmpty());
-    QVERIFY(file.openHdrGammaFile(path("h.mif")).isEmpty());
-    QVERIFY(!file.openDisplayConnectXMLFile(path("c.xml")));
-    QCOMPARE(file.getBasicInfoData().value("kept").toInt(), 1); // a failed open changes nothing
-
-    write("bad.gamdat", "0000,\r\nZZ,\r\n");
-    QVERIFY(file.openGamdatGammaData(path("bad.gamdat")).isEmpty());
-    write("bad.gam", R"({"format":"ledwall-gamma","version":1,"data":{"gammaTable":[1,"x"]}})");
-    QVERIFY(file.openGammaData(path("bad.gam")).isEmpty());
-    write("bad.BCJ", "[1, 2]");
-    QVERIFY(file.openBoxConfigureData(path("bad.BCJ"), {}).isEmpty());
-    QVERIFY(file.openBoxData(path("w.drc")).isEmpty());
-    QVERIFY(file.openDisplayBoxData(path("none.drc")).isEmpty());
-}
-
-void TestFileFormatFiles::processorGamutAndCameraFiles()
-{
-    BLL_DataCenter_ProcessorFile processor;
-    QSignalSpy saved(&processor, &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
-    QVERIFY(processor.saveProcessorXMLFile(path("proc.xml"),
-                                           {{"isSave", true}, {"layers", QVariantList{1, 2}}}));
-    QCOMPARE(saved.count(), 1);
-    QVERIFY(saved.first().first().toBool());
-    QCOMPARE(processor.openProcessorXMLFile(path("proc.xml")),
-             QVariantMap({{"layers", QVariantList{qlonglong(1), qlonglong(2)}}}));
-    // Each XML file is only read as its own kind.
-    QVERIFY(processor.openGamutCfgFile(path("proc.xml")).isEmpty());
-
-    QVERIFY(processor.saveGamutXMLFile(path("gamut.xml"), {{"rx", 0.64}}));
-    QCOMPARE(processor.openGamutXMLFile(path("gamut.xml")).first().toMap().value("rx").toDouble(),
-             0.64);
-    QVERIFY(processor.saveGamutCfgFile(path("cfg.xml"), {{"mode", 2}}));
-    QCOMPARE(processor.openGamutCfgFile(path("cfg.xml")).value("mode").toInt(), 2);
-
-    BLL_DataCenter_ETHCameraIPFile camera;
-    const QVariantMap result = camera.saveCameraIpData(path("cam.json"), {{"ip", "127.0.0.9"}});
-    QVERIFY(result.value("result").toBool());
-    const QVariantMap back = camera.openCameraIpData(path("cam.json"), {{"port", 554}});
-    QCOMPARE(back.value("ip").toString(), QString("127.0.0.9"));
-    QCOMPARE(back.value("port").toInt(), 554);
-    QVERIFY(!camera.saveCameraIpData(path("none.json"), {}).value("result").toBool());
-    QVERIFY(camera.openCameraIpData(path("proc.xml"), {{"port", 554}}).isEmpty());
-}
-
 QTEST_GUILESS_MAIN(TestFileFormatFiles)
+
 #include "test_fileformats_files.moc"

@@ -101,38 +101,37 @@ class TestLinkStream : public QObject
 {
     Q_OBJECT
 private slots:
-    void serialRoundTripSkipsNoise();
+    void serialRoundTripSkipsNoise()
+    {
+        PtyDevice device;
+        QString error;
+        if (!device.open(&error))
+            QSKIP(qPrintable("no pseudo terminal can be opened here (" + error
+                             + "); the serial round trip needs one"));
+        device.noiseBeforeReply = true;
+        const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
+        QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
+        QStringList payloads;
+        QObject receiver;
+        connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
+                [&](const QString &g, Module_ProtocolBase *f) {
+                    if (g == guid)
+                        payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
+                });
+        for (int i = 0; i < 5; ++i) {
+            Module_SendCard_Protocol f = frame(QByteArray::number(i), 500);
+            QVERIFY(links()->pushCmdToClient(guid, &f, false));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(payloads.size(), 5, 2000);
+        QCOMPARE(payloads, (QStringList{"re:0", "re:1", "re:2", "re:3", "re:4"}));
+        QCOMPARE(device.requests, 5);
+        QCOMPARE(links()->linkStatistics(guid).value("timeouts").toInt(), 0);
+        // Each framed non-frame passes the stream checks and fails decoding.
+        QTRY_COMPARE_WITH_TIMEOUT(links()->linkStatistics(guid).value("dropped").toInt(), 5, 1000);
+        links()->releaseCommunicateObject(guid);
+    }
 };
 
-void TestLinkStream::serialRoundTripSkipsNoise()
-{
-    PtyDevice device;
-    QString error;
-    if (!device.open(&error))
-        QSKIP(qPrintable("no pseudo terminal can be opened here (" + error
-                         + "); the serial round trip needs one"));
-    device.noiseBeforeReply = true;
-    const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
-    QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
-    QStringList payloads;
-    QObject receiver;
-    connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-            [&](const QString &g, Module_ProtocolBase *f) {
-                if (g == guid)
-                    payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
-            });
-    for (int i = 0; i < 5; ++i) {
-        Module_SendCard_Protocol f = frame(QByteArray::number(i), 500);
-        QVERIFY(links()->pushCmdToClient(guid, &f, false));
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(payloads.size(), 5, 2000);
-    QCOMPARE(payloads, (QStringList{"re:0", "re:1", "re:2", "re:3", "re:4"}));
-    QCOMPARE(device.requests, 5);
-    QCOMPARE(links()->linkStatistics(guid).value("timeouts").toInt(), 0);
-    // Each framed non-frame passes the stream checks and fails decoding.
-    QTRY_COMPARE_WITH_TIMEOUT(links()->linkStatistics(guid).value("dropped").toInt(), 5, 1000);
-    links()->releaseCommunicateObject(guid);
-}
-
 QTEST_GUILESS_MAIN(TestLinkStream)
+
 #include "test_link_stream.moc"

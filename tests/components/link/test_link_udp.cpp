@@ -26,6 +26,13 @@ Module_SendCard_Protocol readFrame(const QByteArray &payload, int timeoutMs)
     return frame;
 }
 
+template <class T> std::unique_ptr<Module_ProtocolBase> envelope(const QByteArray &data)
+{
+    auto frame = std::make_unique<T>();
+    frame->m_data = data;
+    return frame;
+}
+
 QByteArray payloadOf(const Module_ProtocolBase *frame)
 {
     switch (frame->protocolType()) {
@@ -105,43 +112,286 @@ class TestLinkUdp : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_responder = std::make_unique<LoopbackResponder>();
+        QVERIFY(m_responder->start());
+    }
 
-    void replyComesBackWithGuidAndContents_data();
-    void replyComesBackWithGuidAndContents();
-    void timeoutOnlyAfterDeadline();
-    void lateReplyIsNotReportedTwice();
-    void clearingDropsQueuedFrames();
-    void garbledDatagramsAreDroppedAndCounted();
-    void windowLimitsRequestsOnTheWire();
-    void manyFramesFromManyThreadsKeepOrder();
-    void releaseWithOutstandingFramesIsSafe();
-    void discoveryAnswerIsReported();
-    void unsolicitedDeviceFrameIsDelivered();
-    void openFailuresAreClean();
-    void groupsFindTheirMembers();
-    void linkLeftOpenAtExit(); // last: the process must exit cleanly with it
+    void cleanup()
+    {
+        for (const QString &guid : qAsConst(m_guids))
+            links()->releaseCommunicateObject(guid);
+        m_guids.clear();
+        m_responder.reset();
+    }
+
+
+    void replyComesBackWithGuidAndContents_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("sending card") << int(Module_ProtocolBase::SendCard);
+        QTest::newRow("video processing unit") << int(Module_ProtocolBase::VideoProcessingUnit);
+        QTest::newRow("processor") << int(Module_ProtocolBase::Processor);
+    }
+
+    void replyComesBackWithGuidAndContents()
+    {
+        QFETCH(int, type);
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        Recorder replies(false);
+
+        // The caller deletes its frame at once; the link works on its own copy.
+        std::unique_ptr<Module_ProtocolBase> frame;
+        if (type == Module_ProtocolBase::SendCard)
+            frame = std::make_unique<Module_SendCard_Protocol>(readFrame("abc", 500));
+        else if (type == Module_ProtocolBase::VideoProcessingUnit)
+            frame = envelope<Module_VPU_Protocol>("abc");
+        else
+            frame = envelope<Module_Processor_Protocol>("abc");
+        frame->m_timeout = 500;
+        QVERIFY(links()->pushCmdToClient(guid, frame.get(), true));
+        frame.reset();
+
+        QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 2000);
+        const Received reply = replies.of(guid).first();
+        QCOMPARE(reply.type, type);
+        QCOMPARE(reply.payload, QByteArray("re:abc"));
+        QVERIFY(reply.flag);
+        QVERIFY(reply.inManagerThread);
+    }
+
+    void timeoutOnlyAfterDeadline()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        m_responder->silent = true;
+        Recorder replies(false);
+        Recorder timeouts(true);
+        Module_SendCard_Protocol frame = readFrame("lost", 60);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
+        QVERIFY2(clock.elapsed() >= 60, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(timeouts.of(guid).first().payload, QByteArray("lost"));
+        QCOMPARE(links()->getCmdQueueCount(guid), 0);
+
+        // A reply after the deadline is counted late, not reported a second time.
+        m_responder->silent = false;
+        m_responder->replyDelayMs = 60;
+        frame.m_timeout = 20;
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "late"), qint64(1), 1000);
+
+        // With the time-out flag off, expired frames leave the queue without a signal.
+        links()->setTimeoutFlag(guid, false);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "timeouts"), qint64(3), 1000);
+        QTest::qWait(70);
+        QCOMPARE(timeouts.of(guid).size(), 2);
+        QCOMPARE(replies.of(guid).size(), 0);
+    }
+
+    void clearingDropsQueuedFrames()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        m_responder->silent = true;
+        links()->setQueueType(guid, 1);
+        Recorder timeouts(true);
+        for (int i = 0; i < 5; ++i) {
+            Module_SendCard_Protocol frame = readFrame(QByteArray::number(i), 100);
+            QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        }
+        QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 1; }));
+        QCOMPARE(links()->getCmdQueueCount(guid), 5);
+        links()->clearCmdQueue(guid);
+        QCOMPARE(links()->getCmdQueueCount(guid), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
+        QTest::qWait(120);
+        QCOMPARE(timeouts.of(guid).size(), 1);
+        QCOMPARE(timeouts.of(guid).first().payload, QByteArray("0"));
+        QCOMPARE(stat(guid, "cleared"), qint64(4));
+        QCOMPARE(m_responder->requests.load(), 2); // discovery and the first frame
+    }
+
+    void garbledDatagramsAreDroppedAndCounted()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        Recorder replies(false);
+        Module_SendCard_Protocol frame = readFrame("ok", 500);
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
+
+        const QByteArray valid = LoopbackResponder::replyTo(frame);
+        QByteArray badCrc = valid;
+        badCrc[valid.size() - 1] = char(badCrc[valid.size() - 1] ^ 0x55);
+        const QList<QByteArray> garbage{"x", QByteArray(200, '\xA5'), valid.left(20), badCrc};
+        for (const QByteArray &bytes : garbage)
+            m_responder->sendToLastSender(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(garbage.size()), 1000);
+
+        // The link still works.
+        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 2, 1000);
+    }
+
+    void windowLimitsRequestsOnTheWire()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        m_responder->silent = true;
+        const int before = m_responder->requests;
+        for (int i = 0; i < 40; ++i) {
+            Module_SendCard_Protocol frame = readFrame("w", 2000);
+            links()->pushCmdToClient(guid, &frame, false);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 16, 1000);
+        QTest::qWait(20);
+        QCOMPARE(m_responder->requests.load() - before, 16);
+        QCOMPARE(links()->getCmdQueueCount(guid), 40);
+
+        // Fast mode lets the rest go without waiting.
+        links()->setFastMode(guid, true);
+        QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 40, 1000);
+        links()->stopConnect(guid);
+        QCOMPARE(links()->getCmdQueueCount(guid), 0);
+    }
+
+    void manyFramesFromManyThreadsKeepOrder()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        Recorder replies(false);
+        const int threads = 4, perThread = 75;
+        std::vector<std::thread> pushers;
+        for (int t = 0; t < threads; ++t) {
+            pushers.emplace_back([guid, t] {
+                for (int i = 0; i < perThread; ++i) {
+                    Module_SendCard_Protocol frame = readFrame(QByteArray::number(t * 1000 + i), 2000);
+                    links()->pushCmdToClient(guid, &frame, false);
+                }
+            });
+        }
+        for (std::thread &pusher : pushers)
+            pusher.join();
+        QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), threads * perThread, 5000);
+        const QList<Received> got = replies.of(guid);
+        QVector<int> last(threads, -1);
+        for (int i = 0; i < got.size(); ++i) {
+            const int value = got.at(i).payload.mid(3).toInt();
+            QVERIFY2(value % 1000 == last[value / 1000] + 1, got.at(i).payload.constData());
+            last[value / 1000] = value % 1000;
+            if (i > 0)
+                QCOMPARE(quint16(got.at(i).sequence - got.at(i - 1).sequence), quint16(1));
+        }
+        QCOMPARE(stat(guid, "timeouts"), qint64(0));
+        QCOMPARE(m_responder->undecodable.load(), 0);
+    }
+
+    void releaseWithOutstandingFramesIsSafe()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        m_responder->replyDelayMs = 20;
+        Recorder replies(false);
+        Recorder timeouts(true);
+        for (int i = 0; i < 30; ++i) {
+            Module_SendCard_Protocol frame = readFrame("r", 30);
+            QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        }
+        QVERIFY(waitFor([&] { return stat(guid, "outstanding") > 0; }));
+        links()->releaseCommunicateObject(guid);
+        m_guids.removeAll(guid);
+        QTest::qWait(80); // the delayed replies and the deadlines pass
+        QCOMPARE(replies.of(guid).size(), 0);
+        QCOMPARE(timeouts.of(guid).size(), 0);
+        QVERIFY(links()->linkStatistics(guid).isEmpty());
+        Module_SendCard_Protocol frame = readFrame("r", 30);
+        QVERIFY(!links()->pushCmdToClient(guid, &frame, false));
+    }
+
+    void unsolicitedDeviceFrameIsDelivered()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        Recorder replies(false);
+        Module_VPU_Protocol news;
+        news.m_wireFlags = Module_ProtocolBase::IsReply;
+        news.m_data = "status";
+        m_responder->sendToLastSender(news.encode(0));
+        // A frame that does not come from a device is foreign.
+        Module_VPU_Protocol foreign;
+        foreign.m_data = "echo";
+        m_responder->sendToLastSender(foreign.encode(0));
+        QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
+        QCOMPARE(replies.of(guid).first().payload, QByteArray("status"));
+        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(1), 1000);
+    }
+
+    void openFailuresAreClean()
+    {
+        QSignalSpy status(links(), &BLL_CommunicationMain_Desktop::sig_TalkToUI);
+        const QString net = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
+        const QString serial = links()->createCommunicateObject(SerialLink, DefaultProtocol);
+        const QString usb = links()->createCommunicateObject(UsbLink, DefaultProtocol);
+        m_guids << net << serial << usb;
+        QVERIFY(links()->createCommunicateObject(CommunicationType(7), DefaultProtocol).isEmpty());
+
+        QVERIFY(!links()->connectServer(net, "127.0.0.1", 0));
+        QVERIFY(!links()->connectServer(serial, "127.0.0.1", m_responder->port())); // wrong link type
+        QVERIFY(!links()->connectServer("no-such-guid", "127.0.0.1", m_responder->port()));
+        QVERIFY(!links()->openSerialport(serial, "ledwall-no-such-port", 115200));
+        QVERIFY(!links()->openUsb(usb, 0x080A, 0x96FE, "no-such-serial"));
+        QVERIFY(waitFor([&] {
+            return statusOf(status, net).size() == 1 && statusOf(status, serial).size() == 2
+                   && statusOf(status, usb).size() == 1;
+        }));
+        for (const QString &guid : {net, serial, usb}) {
+            for (const QVariantMap &map : statusOf(status, guid)) {
+                QCOMPARE(map.value("event").toString(), QString("linkError"));
+                QVERIFY(!map.value("error").toString().isEmpty());
+            }
+        }
+
+        // Nothing can be pushed to a link that is not open, and nothing is queued.
+        Module_SendCard_Protocol frame = readFrame("x", 10);
+        QVERIFY(!links()->pushCmdToClient(serial, &frame, false));
+        QVERIFY(!links()->pushCmdToClient(net, nullptr, false));
+        QCOMPARE(links()->getCmdQueueCount(serial), 0);
+    }
+
+    void groupsFindTheirMembers()
+    {
+        links()->saveGroupInfo({QStringList{"a", "b", "c"}, QVariantMap{{"guids", QVariantList{"c", "d"}}}}, "owner");
+        QCOMPARE(links()->findSameGroupDev("b"), (QStringList{"a", "c"}));
+        QCOMPARE(links()->findSameGroupDev("c"), (QStringList{"a", "b", "d"}));
+        links()->saveGroupInfo({QStringList{"b", "x"}}, "owner"); // replaces the owner's groups
+        QCOMPARE(links()->findSameGroupDev("b"), QStringList{"x"});
+    }
+
+    // last: the process must exit cleanly with it
+    void linkLeftOpenAtExit()
+    {
+        const QString guid = openLink();
+        QVERIFY(!guid.isEmpty());
+        m_guids.removeAll(guid); // not released: shut down with the application
+        m_responder->silent = true;
+        for (int i = 0; i < 20; ++i) {
+            Module_SendCard_Protocol frame = readFrame("bye", 5000);
+            QVERIFY(links()->pushCmdToClient(guid, &frame, false));
+        }
+        QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 16; }));
+    }
 
 private:
     QString openLink();
     std::unique_ptr<LoopbackResponder> m_responder;
     QStringList m_guids;
 };
-
-void TestLinkUdp::init()
-{
-    m_responder = std::make_unique<LoopbackResponder>();
-    QVERIFY(m_responder->start());
-}
-
-void TestLinkUdp::cleanup()
-{
-    for (const QString &guid : qAsConst(m_guids))
-        links()->releaseCommunicateObject(guid);
-    m_guids.clear();
-    m_responder.reset();
-}
 
 QString TestLinkUdp::openLink()
 {
@@ -154,308 +404,6 @@ QString TestLinkUdp::openLink()
     return waitFor([&] { return stat(guid, "received") == 1; }) ? guid : QString();
 }
 
-void TestLinkUdp::replyComesBackWithGuidAndContents_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::newRow("sending card") << int(Module_ProtocolBase::SendCard);
-    QTest::newRow("video processing unit") << int(Module_ProtocolBase::VideoProcessingUnit);
-    QTest::newRow("processor") << int(Module_ProtocolBase::Processor);
-}
-
-void TestLinkUdp::replyComesBackWithGuidAndContents()
-{
-    QFETCH(int, type);
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    Recorder replies(false);
-
-    // The caller deletes its frame at once; the link works on its own copy.
-    std::unique_ptr<Module_ProtocolBase> frame;
-    if (type == Module_ProtocolBase::SendCard) {
-        frame = std::make_unique<Module_SendCard_Protocol>(readFrame("abc", 500));
-    } else if (type == Module_ProtocolBase::VideoProcessingUnit) {
-        auto vpu = std::make_unique<Module_VPU_Protocol>();
-        vpu->m_command = 0x1234;
-        vpu->m_data = "abc";
-        frame = std::move(vpu);
-    } else {
-        auto processor = std::make_unique<Module_Processor_Protocol>();
-        processor->m_data = "abc";
-        frame = std::move(processor);
-    }
-    frame->m_timeout = 500;
-    QVERIFY(links()->pushCmdToClient(guid, frame.get(), true));
-    frame.reset();
-
-    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 2000);
-    const Received reply = replies.of(guid).first();
-    QCOMPARE(reply.frameGuid, guid);
-    QCOMPARE(reply.type, type);
-    QCOMPARE(reply.payload, QByteArray("re:abc"));
-    QVERIFY(reply.flag);
-    QVERIFY(reply.inManagerThread);
-    QCOMPARE(links()->getCmdQueueCount(guid), 0);
-    QCOMPARE(stat(guid, "timeouts"), qint64(0));
-}
-
-void TestLinkUdp::timeoutOnlyAfterDeadline()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_responder->silent = true;
-    Recorder timeouts(true);
-    Module_SendCard_Protocol frame = readFrame("lost", 60);
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    QCOMPARE(links()->getCmdQueueCount(guid), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
-    QVERIFY2(clock.elapsed() >= 60, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(timeouts.of(guid).first().payload, QByteArray("lost"));
-    QCOMPARE(links()->getCmdQueueCount(guid), 0);
-
-    // With the time-out flag off, expired frames leave the queue without a signal.
-    links()->setTimeoutFlag(guid, false);
-    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "timeouts"), qint64(2), 1000);
-    QCOMPARE(links()->getCmdQueueCount(guid), 0);
-    QTest::qWait(10);
-    QCOMPARE(timeouts.of(guid).size(), 1);
-}
-
-void TestLinkUdp::lateReplyIsNotReportedTwice()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_responder->replyDelayMs = 60;
-    Recorder replies(false);
-    Recorder timeouts(true);
-    Module_SendCard_Protocol frame = readFrame("slow", 20);
-    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "late"), qint64(1), 1000);
-    QTest::qWait(10);
-    QCOMPARE(timeouts.of(guid).size(), 1);
-    QCOMPARE(replies.of(guid).size(), 0);
-}
-
-void TestLinkUdp::clearingDropsQueuedFrames()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_responder->silent = true;
-    links()->setQueueType(guid, 1);
-    Recorder timeouts(true);
-    for (int i = 0; i < 5; ++i) {
-        Module_SendCard_Protocol frame = readFrame(QByteArray::number(i), 100);
-        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    }
-    QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 1; }));
-    QCOMPARE(links()->getCmdQueueCount(guid), 5);
-    links()->clearCmdQueue(guid);
-    QCOMPARE(links()->getCmdQueueCount(guid), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(timeouts.of(guid).size(), 1, 1000);
-    QTest::qWait(120);
-    QCOMPARE(timeouts.of(guid).size(), 1);
-    QCOMPARE(timeouts.of(guid).first().payload, QByteArray("0"));
-    QCOMPARE(stat(guid, "cleared"), qint64(4));
-    QCOMPARE(m_responder->requests.load(), 2); // discovery and the first frame
-}
-
-void TestLinkUdp::garbledDatagramsAreDroppedAndCounted()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    Recorder replies(false);
-    Module_SendCard_Protocol frame = readFrame("ok", 500);
-    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
-
-    const QByteArray valid = LoopbackResponder::replyTo(frame);
-    QByteArray badCrc = valid;
-    badCrc[valid.size() - 1] = char(badCrc[valid.size() - 1] ^ 0x55);
-    QByteArray badSum = valid;
-    badSum[27] = char(badSum[27] ^ 0x01);
-    QByteArray badLength = valid + "extra";
-    QByteArray unknownType = Module_Processor_Protocol().encode(3);
-    unknownType[2] = char(9);
-    const QList<QByteArray> garbage{"x",           QByteArray(200, '\xA5'), valid.left(20), badCrc,
-                                    badSum,        badLength,               unknownType,    QByteArray(1, '\0')};
-    for (const QByteArray &bytes : garbage)
-        m_responder->sendToLastSender(bytes);
-    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(garbage.size()), 1000);
-
-    // The link still works.
-    QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 2, 1000);
-}
-
-void TestLinkUdp::windowLimitsRequestsOnTheWire()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_responder->silent = true;
-    const int before = m_responder->requests;
-    for (int i = 0; i < 40; ++i) {
-        Module_SendCard_Protocol frame = readFrame("w", 2000);
-        links()->pushCmdToClient(guid, &frame, false);
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 16, 1000);
-    QTest::qWait(20);
-    QCOMPARE(m_responder->requests.load() - before, 16);
-    QCOMPARE(links()->getCmdQueueCount(guid), 40);
-
-    // Fast mode lets the rest go without waiting.
-    links()->setFastMode(guid, true);
-    QTRY_COMPARE_WITH_TIMEOUT(m_responder->requests.load() - before, 40, 1000);
-    links()->stopConnect(guid);
-    QCOMPARE(links()->getCmdQueueCount(guid), 0);
-}
-
-void TestLinkUdp::manyFramesFromManyThreadsKeepOrder()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    Recorder replies(false);
-    const int threads = 4, perThread = 75;
-    std::vector<std::thread> pushers;
-    for (int t = 0; t < threads; ++t) {
-        pushers.emplace_back([guid, t] {
-            for (int i = 0; i < perThread; ++i) {
-                Module_SendCard_Protocol frame = readFrame(QByteArray::number(t * 1000 + i), 2000);
-                links()->pushCmdToClient(guid, &frame, false);
-            }
-        });
-    }
-    for (std::thread &pusher : pushers)
-        pusher.join();
-    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), threads * perThread, 5000);
-    const QList<Received> got = replies.of(guid);
-    QVector<int> last(threads, -1);
-    for (int i = 0; i < got.size(); ++i) {
-        const int value = got.at(i).payload.mid(3).toInt();
-        QVERIFY2(value % 1000 == last[value / 1000] + 1, got.at(i).payload.constData());
-        last[value / 1000] = value % 1000;
-        if (i > 0)
-            QCOMPARE(quint16(got.at(i).sequence - got.at(i - 1).sequence), quint16(1));
-    }
-    QCOMPARE(stat(guid, "timeouts"), qint64(0));
-    QCOMPARE(m_responder->undecodable.load(), 0);
-}
-
-void TestLinkUdp::releaseWithOutstandingFramesIsSafe()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_responder->replyDelayMs = 20;
-    Recorder replies(false);
-    Recorder timeouts(true);
-    for (int i = 0; i < 30; ++i) {
-        Module_SendCard_Protocol frame = readFrame("r", 30);
-        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    }
-    QVERIFY(waitFor([&] { return stat(guid, "outstanding") > 0; }));
-    links()->releaseCommunicateObject(guid);
-    m_guids.removeAll(guid);
-    QTest::qWait(80); // the delayed replies and the deadlines pass
-    QCOMPARE(replies.of(guid).size(), 0);
-    QCOMPARE(timeouts.of(guid).size(), 0);
-    QVERIFY(links()->linkStatistics(guid).isEmpty());
-    Module_SendCard_Protocol frame = readFrame("r", 30);
-    QVERIFY(!links()->pushCmdToClient(guid, &frame, false));
-}
-
-void TestLinkUdp::discoveryAnswerIsReported()
-{
-    QSignalSpy status(links(), &BLL_CommunicationMain_Desktop::sig_TalkToUI);
-    const QString guid = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
-    m_guids.append(guid);
-    QVERIFY(links()->connectServer(guid, "127.0.0.1", m_responder->port()));
-    QVERIFY(waitFor([&] { return statusOf(status, guid).size() == 2; }));
-    QCOMPARE(statusOf(status, guid).at(0).value("event").toString(), QString("linkOpened"));
-    const QVariantMap found = statusOf(status, guid).at(1);
-    QCOMPARE(found.value("event").toString(), QString("deviceFound"));
-    QCOMPARE(found.value("name").toString(), QString("wall-1"));
-    QCOMPARE(found.value("address").toString(), QString("127.0.0.1"));
-    QCOMPARE(found.value("port").toInt(), int(m_responder->port()));
-    QCOMPARE(m_responder->discoveryRequests.load(), 1);
-}
-
-void TestLinkUdp::unsolicitedDeviceFrameIsDelivered()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    Recorder replies(false);
-    Module_VPU_Protocol news;
-    news.m_wireFlags = Module_ProtocolBase::IsReply;
-    news.m_data = "status";
-    m_responder->sendToLastSender(news.encode(0));
-    // A frame that does not come from a device is foreign.
-    Module_VPU_Protocol foreign;
-    foreign.m_data = "echo";
-    m_responder->sendToLastSender(foreign.encode(0));
-    QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
-    QCOMPARE(replies.of(guid).first().payload, QByteArray("status"));
-    QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(1), 1000);
-}
-
-void TestLinkUdp::openFailuresAreClean()
-{
-    QSignalSpy status(links(), &BLL_CommunicationMain_Desktop::sig_TalkToUI);
-    const QString net = links()->createCommunicateObject(NetworkLink, DefaultProtocol);
-    const QString serial = links()->createCommunicateObject(SerialLink, DefaultProtocol);
-    const QString usb = links()->createCommunicateObject(UsbLink, DefaultProtocol);
-    m_guids << net << serial << usb;
-    QVERIFY(net != serial && serial != usb && !net.isEmpty());
-    QVERIFY(links()->createCommunicateObject(CommunicationType(7), DefaultProtocol).isEmpty());
-
-    QVERIFY(!links()->connectServer(net, "127.0.0.1", 0));
-    QVERIFY(!links()->connectServer(serial, "127.0.0.1", m_responder->port())); // wrong link type
-    QVERIFY(!links()->connectServer("no-such-guid", "127.0.0.1", m_responder->port()));
-    QVERIFY(!links()->openSerialport(serial, "ledwall-no-such-port", 115200));
-    QVERIFY(!links()->openUsb(usb, 0x080A, 0x96FE, "no-such-serial"));
-    QVERIFY(waitFor([&] {
-        return statusOf(status, net).size() == 1 && statusOf(status, serial).size() == 2
-               && statusOf(status, usb).size() == 1;
-    }));
-    for (const QString &guid : {net, serial, usb}) {
-        for (const QVariantMap &map : statusOf(status, guid)) {
-            QCOMPARE(map.value("event").toString(), QString("linkError"));
-            QCOMPARE(map.value("result").toBool(), false);
-            QVERIFY(!map.value("error").toString().isEmpty());
-        }
-    }
-
-    // Nothing can be pushed to a link that is not open, and nothing is queued.
-    Module_SendCard_Protocol frame = readFrame("x", 10);
-    QVERIFY(!links()->pushCmdToClient(serial, &frame, false));
-    QVERIFY(!links()->pushCmdToClient(net, nullptr, false));
-    QCOMPARE(links()->getCmdQueueCount(serial), 0);
-}
-
-void TestLinkUdp::groupsFindTheirMembers()
-{
-    links()->saveGroupInfo({QStringList{"a", "b", "c"}, QVariantMap{{"guids", QVariantList{"c", "d"}}}}, "owner");
-    QCOMPARE(links()->findSameGroupDev("b"), (QStringList{"a", "c"}));
-    QCOMPARE(links()->findSameGroupDev("c"), (QStringList{"a", "b", "d"}));
-    QVERIFY(links()->findSameGroupDev("z").isEmpty());
-    links()->saveGroupInfo({QStringList{"b", "x"}}, "owner"); // replaces the owner's groups
-    QCOMPARE(links()->findSameGroupDev("b"), QStringList{"x"});
-    links()->saveGroupInfo({}, "owner");
-    QVERIFY(links()->findSameGroupDev("b").isEmpty());
-}
-
-void TestLinkUdp::linkLeftOpenAtExit()
-{
-    const QString guid = openLink();
-    QVERIFY(!guid.isEmpty());
-    m_guids.removeAll(guid); // not released: shut down with the application
-    m_responder->silent = true;
-    for (int i = 0; i < 20; ++i) {
-        Module_SendCard_Protocol frame = readFrame("bye", 5000);
-        QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-    }
-    QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 16; }));
-}
-
 QTEST_GUILESS_MAIN(TestLinkUdp)
+
 #include "test_link_udp.moc"

@@ -4,7 +4,6 @@
 #include "dal_vpu.h"
 #include "dal_vpu_big.h"
 #include "fieldcodec.h"
-#include "module_armcontrolinfo.h"
 #include "module_processor_protocol.h"
 #include "module_vpu_protocol.h"
 #include "modulecatalog.h"
@@ -63,321 +62,269 @@ class TestPacketModules : public QObject
     Q_OBJECT
 
 private slots:
-    void catalogueIsConsistent();
-    void copiesRegisterTheirOwnMembers();
-    void fillFromMapConvertsText();
-    void vpuRequestCarriesFieldsInOrder_data();
-    void vpuRequestCarriesFieldsInOrder();
-    void vpuReplyRoundTrip_data();
-    void vpuReplyRoundTrip();
-    void vpuRefusesBadFrames();
-    void unknownModulesGiveNothing();
-    void vpuFrameOptions();
-    void vpuBigTableFrames();
-    void vpuBigHeadsGuardTheCalls();
-    void processorRoundTrip();
+    void catalogueIsConsistent()
+    {
+        QSet<QString> names;
+        QSet<int> codes;
+        for (const ModuleDefinition &definition : moduleCatalog()) {
+            QVERIFY2(!names.contains(definition.name), qPrintable(definition.name));
+            names.insert(definition.name);
+            const std::unique_ptr<Module_Base> object(definition.create());
+            QCOMPARE(object->moduleName(), definition.name);
+            if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
+                QVERIFY2(!codes.contains(definition.code), qPrintable(definition.name));
+                codes.insert(definition.code);
+            }
+            for (const bool reply : {false, true}) {
+                for (const FieldInfo &field : moduleFields(definition, reply))
+                    QVERIFY2(sampleValue(field.typeName, 0).isValid(),
+                             qPrintable(definition.name + QLatin1Char('.') + field.name));
+            }
+            if (!definition.replyModule.isEmpty())
+                QVERIFY(findModule(definition.replyModule));
+        }
+    }
+
+    void copiesRegisterTheirOwnMembers()
+    {
+        Module_WriteSubtitleBMPFileInfo original;
+        original.subtitleBMPPos = 1344;
+        Module_WriteSubtitleBMPFileInfo copy(original);
+        QCOMPARE(copy.toMap(), original.toMap());
+        // Writing through the copy's table changes the copy only.
+        *static_cast<quint32 *>(copy.m_memberAddress.value("subtitleBMPPos")) = 7;
+        QCOMPARE(copy.subtitleBMPPos, 7u);
+        QCOMPARE(original.subtitleBMPPos, 1344u);
+
+        // Subclasses keep the members of their base, under their own name.
+        const std::unique_ptr<Module_Base> clone(Module_ReadSendCardRegister().clone());
+        QCOMPARE(clone->moduleName(), QStringLiteral("Module_ReadSendCardRegister"));
+        QCOMPARE(clone->m_memberTypeName.value("readLength"), QStringLiteral("unsigned short"));
+    }
+
+    void fillFromMapConvertsText()
+    {
+        Module_WriteSendCardRegister object;
+        QVERIFY(fillFromMap(&object, {{"m_regAddr", "0x80000"},
+                                      {"regData", "0a 0B"},
+                                      {"timeout", "250"},
+                                      {"m_portNum", 0x1FF},
+                                      {"unknown", 1}}));
+        QCOMPARE(object.m_regAddr, 0x80000u);
+        QCOMPARE(object.regData, QByteArray::fromHex("0a0b"));
+        QCOMPARE(object.timeout, 250);
+        QCOMPARE(object.m_portNum, quint8(0xFF)); // cut to the width
+
+        QString error;
+        QVERIFY(!fillFromMap(&object, {{"regData", "0a0"}}, &error));
+        QVERIFY(error.contains("regData"));
+        QVERIFY(!fillFromMap(&object, {{"m_regAddr", "twelve"}}, &error));
+        QVERIFY(error.contains("m_regAddr"));
+    }
+
+    void vpuRequestCarriesFieldsInOrder_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QVariantMap>("values");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("template") << "Module_WriteTemplateInfo"
+                                  << QVariantMap{{"operateFlag", 1}, {"templateNum", 15}}
+                                  << QByteArray::fromHex("010f");
+        QTest::newRow("subtitle chunk") << "Module_WriteSubtitleBMPFileInfo"
+                                        << QVariantMap{{"subtitleBMPPos", 1344},
+                                                       {"subtitleBMPLen", 3},
+                                                       {"subtitleBMPFile", QByteArray("xyz")}}
+                                        << QByteArray::fromHex("00000540 0003 0003") + "xyz";
+    }
+
+    void vpuRequestCarriesFieldsInOrder()
+    {
+        QFETCH(QString, module);
+        QFETCH(QVariantMap, values);
+        QFETCH(QByteArray, payload);
+        values.insert("moduleName", module);
+        Module_Base *data = nullptr;
+        Module_ProtocolBase *frame = nullptr;
+        QVERIFY(DAL_VPU().createData(&data, &frame, values));
+        std::unique_ptr<Module_Base> dataOwner(data);
+        std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
+        auto *vpu = dynamic_cast<Module_VPU_Protocol *>(frame);
+        QVERIFY(vpu);
+        QCOMPARE(vpu->m_command, findModule(module)->code);
+        QCOMPARE(vpu->m_data, payload);
+    }
+
+    void vpuReplyRoundTrip_data()
+    {
+        QTest::addColumn<QString>("module");
+        for (const ModuleDefinition &definition : moduleCatalog()) {
+            if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit)
+                QTest::newRow(qPrintable(definition.name)) << definition.name;
+        }
+    }
+
+    void vpuReplyRoundTrip()
+    {
+        QFETCH(QString, module);
+        const ModuleDefinition &definition = *findModule(module);
+
+        // Request: built from a map, decoded back to the same values.
+        QVariantMap request = sampleMap(definition, false);
+        request.insert("moduleName", module);
+        const BuiltModule built = buildVpuModule(request);
+        QVERIFY(built.frame && built.data);
+        const auto &requestFrame = static_cast<const Module_VPU_Protocol &>(*built.frame);
+        const std::unique_ptr<Module_Base> decoded(definition.create());
+        QVERIFY(decodeFields(decoded.get(), definition.requestFields, requestFrame.m_data));
+        QCOMPARE(fieldsToMap(*decoded, definition.requestFields),
+                 fieldsToMap(*built.data, definition.requestFields));
+
+        // Reply: what a device sends parses to the values it was given.
+        const QVariantMap replyValues = sampleMap(definition, true);
+        const auto reply = buildVpuReply(module, replyValues);
+        QVERIFY(reply);
+        const auto received = overTheWire(*reply);
+        QVERIFY(received);
+        auto *receivedVpu = static_cast<Module_VPU_Protocol *>(received.get());
+
+        Module_Base *data = nullptr;
+        QVariantMap map;
+        QVERIFY(DAL_VPU().parseData(receivedVpu, &data, &map));
+        std::unique_ptr<Module_Base> owner(data);
+        QCOMPARE(map.value("moduleName").toString(), module);
+        for (auto it = replyValues.cbegin(); it != replyValues.cend(); ++it)
+            QCOMPARE(map.value(it.key()), it.value());
+    }
+
+    void vpuRefusesBadFrames()
+    {
+        auto reply = buildVpuReply("Module_ReadBeforeSynInfo", {{"cmdFlag", 7}, {"synType", 255}});
+        QVERIFY(reply);
+        Module_Base *data = nullptr;
+        QVariantMap map{{"kept", 1}};
+
+        Module_VPU_Protocol truncated(*reply);
+        truncated.m_data.chop(1);
+        QVERIFY(!DAL_VPU().parseData(&truncated, &data, &map));
+        QVERIFY(!data);
+        QCOMPARE(map, QVariantMap({{"kept", 1}}));
+
+        Module_VPU_Protocol notFromDevice(*reply);
+        notFromDevice.m_wireFlags = 0;
+        QVERIFY(!DAL_VPU().parseData(&notFromDevice, &data, &map));
+
+        // A refusal reports its status without fields.
+        Module_VPU_Protocol refused(*reply);
+        refused.m_status = 2;
+        refused.m_data.clear();
+        QVERIFY(DAL_VPU().parseData(&refused, &data, &map));
+        delete data;
+        QCOMPARE(map.value("result").toBool(), false);
+        QCOMPARE(map.value("status").toUInt(), 2u);
+    }
+
+    void unknownModulesGiveNothing()
+    {
+        Module_Base *data = reinterpret_cast<Module_Base *>(1);
+        Module_ProtocolBase *frame = reinterpret_cast<Module_ProtocolBase *>(1);
+        QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_NoSuchThing"}}));
+        QVERIFY(!data && !frame);
+        // A module of another protocol type is unknown here.
+        QVERIFY(!DAL_Processor().createData(&data, &frame, {{"moduleName", "Module_LayerInfo"}}));
+        // A value that cannot be converted refuses the whole module.
+        QVERIFY(!DAL_VPU().createData(
+            &data, &frame, {{"moduleName", "Module_WriteBeforeSynInfo"}, {"cmdFlag", "seven"}}));
+        QVERIFY(!data && !frame);
+    }
+
+    void vpuEnvelopeLimit()
+    {
+        // The envelope's limit is 65000 payload bytes.
+        QVariantMap big{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
+                        {"subtitleBMPFile", QByteArray(65000 - 8, 'x')}};
+        QVERIFY(buildVpuModule(big).frame);
+        big.insert("subtitleBMPFile", QByteArray(65000 - 7, 'x'));
+        QVERIFY(!buildVpuModule(big).frame);
+    }
+
+    void vpuBigTableFrames()
+    {
+        Module_VPU_Protocol frame;
+        const QByteArray records(6 * 54, char(0x11));
+        DAL_VPU_BIG big;
+        big.setCmdHead();
+        QVERIFY(big.createData(&frame, 54, 25, 30, 30, 5, records));
+        QCOMPARE(frame.m_command, quint16(SynTableCodeBase + 5));
+        QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036 0019 001e 001e 05 0144"));
+        QCOMPARE(frame.m_data.mid(11), records);
+
+        // An empty table still gives one frame.
+        QVERIFY(big.createData(&frame, 38, 1, 0, 0, 0, {}));
+        QCOMPARE(frame.m_command, findModule("Module_SynOutputSetupInfo")->code);
+        QCOMPARE(frame.m_data, QByteArray::fromHex("0026 0001 0000 0000 00 0000"));
+
+        // Bad values leave the frame untouched.
+        const QByteArray before = frame.m_data;
+        QVERIFY(!big.createData(&frame, 38, 1, 0, 0, TableKindCount, {}));
+        QVERIFY(!big.createData(&frame, 38, -1, 0, 0, 0, {}));
+        QVERIFY(!big.createData(&frame, 38, 1, 1, 1, 0, QByteArray(65000, 'x')));
+        QCOMPARE(frame.m_data, before);
+    }
+
+    void vpuBigHeadsGuardTheCalls()
+    {
+        const QVariantMap chunk{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
+                                {"isBig", true},
+                                {"subtitleBMPPos", 0},
+                                {"subtitleBMPLen", 1344},
+                                {"subtitleBMPFile", QByteArray(1344, 'p')}};
+        Module_ProtocolBase *frame = nullptr;
+        Module_VPU_Protocol table;
+        {
+            DAL_VPU_BIG big;
+            QVERIFY(!big.createData(&frame, chunk)); // no head yet
+            big.setCmdHead();
+            QVERIFY(!big.createData(&frame, chunk));
+            big.setFileHead();
+            QVERIFY(!big.createData(&table, 38, 1, 0, 0, 0, {}));
+            QVERIFY(big.createData(&frame, chunk));
+        }
+        std::unique_ptr<Module_ProtocolBase> owner(frame);
+        QCOMPARE(static_cast<Module_VPU_Protocol *>(frame)->m_data.size(), 4 + 2 + 2 + 1344);
+    }
+
+    void processorRoundTrip()
+    {
+        Module_Base *data = nullptr;
+        Module_ProtocolBase *frame = nullptr;
+        QVERIFY(DAL_Processor().createData(&data, &frame,
+                                           {{"moduleName", "Module_ProcessorCommand"},
+                                            {"code", 0x0310},
+                                            {"data", "01020304"}}));
+        std::unique_ptr<Module_Base> dataOwner(data);
+        std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
+        auto *processor = dynamic_cast<Module_Processor_Protocol *>(frame);
+        QVERIFY(processor);
+
+        processor->m_wireFlags = Module_ProtocolBase::IsReply;
+        auto received = overTheWire(*processor);
+        QVERIFY(received);
+        Module_Base *parsed = nullptr;
+        QVariantMap map;
+        QVERIFY(DAL_Processor().parseData(static_cast<Module_Processor_Protocol *>(received.get()),
+                                          &parsed, &map));
+        delete parsed;
+        QCOMPARE(map.value("moduleName").toString(), QStringLiteral("Module_ProcessorCommand"));
+        QCOMPARE(map.value("code").toUInt(), 0x0310u);
+        QCOMPARE(map.value("data").toByteArray(), QByteArray::fromHex("01020304"));
+
+        QVERIFY(!DAL_Processor().createData(
+            &data, &frame,
+            {{"moduleName", "Module_ProcessorCommand"}, {"data", QByteArray(65001, 'x')}}));
+        QVERIFY(!data && !frame);
+    }
 };
 
-void TestPacketModules::catalogueIsConsistent()
-{
-    QSet<QString> names;
-    QSet<int> codes;
-    for (const ModuleDefinition &definition : moduleCatalog()) {
-        QVERIFY2(!names.contains(definition.name), qPrintable(definition.name));
-        names.insert(definition.name);
-        const std::unique_ptr<Module_Base> object(definition.create());
-        QCOMPARE(object->moduleName(), definition.name);
-        if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit) {
-            QVERIFY2(!codes.contains(definition.code), qPrintable(definition.name));
-            codes.insert(definition.code);
-        }
-        for (const bool reply : {false, true}) {
-            for (const FieldInfo &field : moduleFields(definition, reply))
-                QVERIFY2(sampleValue(field.typeName, 0).isValid(),
-                         qPrintable(definition.name + QLatin1Char('.') + field.name));
-        }
-        if (!definition.replyModule.isEmpty())
-            QVERIFY(findModule(definition.replyModule));
-    }
-}
-
-void TestPacketModules::copiesRegisterTheirOwnMembers()
-{
-    Module_WriteSubtitleBMPFileInfo original;
-    original.subtitleBMPPos = 1344;
-    Module_WriteSubtitleBMPFileInfo copy(original);
-    QCOMPARE(copy.toMap(), original.toMap());
-    // Writing through the copy's table changes the copy only.
-    *static_cast<quint32 *>(copy.m_memberAddress.value("subtitleBMPPos")) = 7;
-    QCOMPARE(copy.subtitleBMPPos, 7u);
-    QCOMPARE(original.subtitleBMPPos, 1344u);
-
-    Module_ARMControlInfo info;
-    QVERIFY(fillFromMap(&info, {{"m_commandWord", 0x008000A5u},
-                                {"m_cardSlotNum", 2},
-                                {"m_portNum", 3},
-                                {"m_regAddr", 0x120000}}));
-    QCOMPARE(info.commandByte(0), quint8(0xA5));
-    QCOMPARE(info.commandByte(2), quint8(0x80));
-    QCOMPARE(info.commandByte(3), quint8(0));
-    QCOMPARE(info.commandByte(5), quint8(2));
-    QCOMPARE(info.commandByte(6), quint8(3));
-    Module_ARMControlInfo infoCopy(info);
-    QCOMPARE(infoCopy.toMap(), info.toMap());
-    QCOMPARE(infoCopy.m_memberAddress.value("m_regAddr"), static_cast<void *>(&infoCopy.m_regAddr));
-
-    // Subclasses keep the members of their base, under their own name.
-    const std::unique_ptr<Module_Base> clone(Module_ReadSendCardRegister().clone());
-    QCOMPARE(clone->moduleName(), QStringLiteral("Module_ReadSendCardRegister"));
-    QCOMPARE(clone->m_memberTypeName.value("readLength"), QStringLiteral("unsigned short"));
-}
-
-void TestPacketModules::fillFromMapConvertsText()
-{
-    Module_WriteSendCardRegister object;
-    QVERIFY(fillFromMap(&object, {{"m_regAddr", "0x80000"},
-                                  {"regData", "0a 0B"},
-                                  {"timeout", "250"},
-                                  {"m_portNum", 0x1FF},
-                                  {"unknown", 1}}));
-    QCOMPARE(object.m_regAddr, 0x80000u);
-    QCOMPARE(object.regData, QByteArray::fromHex("0a0b"));
-    QCOMPARE(object.timeout, 250);
-    QCOMPARE(object.m_portNum, quint8(0xFF)); // cut to the width
-
-    QString error;
-    QVERIFY(!fillFromMap(&object, {{"regData", "0a0"}}, &error));
-    QVERIFY(error.contains("regData"));
-    QVERIFY(!fillFromMap(&object, {{"m_regAddr", "twelve"}}, &error));
-    QVERIFY(error.contains("m_regAddr"));
-}
-
-void TestPacketModules::vpuRequestCarriesFieldsInOrder_data()
-{
-    QTest::addColumn<QString>("module");
-    QTest::addColumn<QVariantMap>("values");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::newRow("before-syn") << "Module_WriteBeforeSynInfo" << QVariantMap{{"cmdFlag", 7}}
-                                << QByteArray::fromHex("07");
-    QTest::newRow("template") << "Module_WriteTemplateInfo"
-                              << QVariantMap{{"operateFlag", 1}, {"templateNum", 15}}
-                              << QByteArray::fromHex("010f");
-    QTest::newRow("subtitle chunk") << "Module_WriteSubtitleBMPFileInfo"
-                                    << QVariantMap{{"subtitleBMPPos", 1344},
-                                                   {"subtitleBMPLen", 3},
-                                                   {"subtitleBMPFile", QByteArray("xyz")}}
-                                    << QByteArray::fromHex("00000540 0003 0003") + "xyz";
-    QTest::newRow("subtitle end") << "Module_WriteSubtitleStartOrEndInfo"
-                                  << QVariantMap{{"topOrButtomSubtitle", 0},
-                                                 {"startOrEndSubtitle", 255},
-                                                 {"isSubtitle", 0}}
-                                  << QByteArray::fromHex("00ff00");
-}
-
-void TestPacketModules::vpuRequestCarriesFieldsInOrder()
-{
-    QFETCH(QString, module);
-    QFETCH(QVariantMap, values);
-    QFETCH(QByteArray, payload);
-    values.insert("moduleName", module);
-    Module_Base *data = nullptr;
-    Module_ProtocolBase *frame = nullptr;
-    QVERIFY(DAL_VPU().createData(&data, &frame, values));
-    std::unique_ptr<Module_Base> dataOwner(data);
-    std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
-    auto *vpu = dynamic_cast<Module_VPU_Protocol *>(frame);
-    QVERIFY(vpu);
-    QCOMPARE(vpu->m_command, findModule(module)->code);
-    QCOMPARE(vpu->m_data, payload);
-}
-
-void TestPacketModules::vpuReplyRoundTrip_data()
-{
-    QTest::addColumn<QString>("module");
-    for (const ModuleDefinition &definition : moduleCatalog()) {
-        if (definition.protocolType == Module_ProtocolBase::VideoProcessingUnit)
-            QTest::newRow(qPrintable(definition.name)) << definition.name;
-    }
-}
-
-void TestPacketModules::vpuReplyRoundTrip()
-{
-    QFETCH(QString, module);
-    const ModuleDefinition &definition = *findModule(module);
-
-    // Request: built from a map, decoded back to the same values.
-    QVariantMap request = sampleMap(definition, false);
-    request.insert("moduleName", module);
-    const BuiltModule built = buildVpuModule(request);
-    QVERIFY(built.frame && built.data);
-    const auto &requestFrame = static_cast<const Module_VPU_Protocol &>(*built.frame);
-    const std::unique_ptr<Module_Base> decoded(definition.create());
-    QVERIFY(decodeFields(decoded.get(), definition.requestFields, requestFrame.m_data));
-    QCOMPARE(fieldsToMap(*decoded, definition.requestFields),
-             fieldsToMap(*built.data, definition.requestFields));
-
-    // Reply: what a device sends parses to the values it was given.
-    const QVariantMap replyValues = sampleMap(definition, true);
-    const auto reply = buildVpuReply(module, replyValues);
-    QVERIFY(reply);
-    const auto received = overTheWire(*reply);
-    QVERIFY(received);
-    auto *receivedVpu = static_cast<Module_VPU_Protocol *>(received.get());
-
-    Module_Base *data = nullptr;
-    QVariantMap map;
-    QVERIFY(DAL_VPU().parseData(receivedVpu, &data, &map));
-    std::unique_ptr<Module_Base> owner(data);
-    QCOMPARE(map.value("moduleName").toString(), module);
-    for (auto it = replyValues.cbegin(); it != replyValues.cend(); ++it)
-        QCOMPARE(map.value(it.key()), it.value());
-}
-
-void TestPacketModules::vpuRefusesBadFrames()
-{
-    auto reply = buildVpuReply("Module_ReadBeforeSynInfo", {{"cmdFlag", 7}, {"synType", 255}});
-    QVERIFY(reply);
-    Module_Base *data = nullptr;
-    QVariantMap map{{"kept", 1}};
-
-    Module_VPU_Protocol truncated(*reply);
-    truncated.m_data.chop(1);
-    QVERIFY(!DAL_VPU().parseData(&truncated, &data, &map));
-    QVERIFY(!data);
-    QCOMPARE(map, QVariantMap({{"kept", 1}}));
-
-    // A byte array whose length runs past the end of the payload.
-    Module_WriteSubtitleBMPFileInfo chunk;
-    const QStringList fields = findModule("Module_WriteSubtitleBMPFileInfo")->requestFields;
-    QVERIFY(!decodeFields(&chunk, fields, QByteArray::fromHex("000000000000ffff") + "ab"));
-
-    Module_VPU_Protocol unknownCode(*reply);
-    unknownCode.m_command = 0x7777;
-    QVERIFY(!DAL_VPU().parseData(&unknownCode, &data, &map));
-
-    Module_VPU_Protocol notFromDevice(*reply);
-    notFromDevice.m_wireFlags = 0;
-    QVERIFY(!DAL_VPU().parseData(&notFromDevice, &data, &map));
-
-    // A refusal reports its status without fields.
-    Module_VPU_Protocol refused(*reply);
-    refused.m_status = 2;
-    refused.m_data.clear();
-    QVERIFY(DAL_VPU().parseData(&refused, &data, &map));
-    delete data;
-    QCOMPARE(map.value("result").toBool(), false);
-    QCOMPARE(map.value("status").toUInt(), 2u);
-}
-
-void TestPacketModules::unknownModulesGiveNothing()
-{
-    Module_Base *data = reinterpret_cast<Module_Base *>(1);
-    Module_ProtocolBase *frame = reinterpret_cast<Module_ProtocolBase *>(1);
-    QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_NoSuchThing"}}));
-    QVERIFY(!data && !frame);
-    // A module of another protocol type is unknown here.
-    QVERIFY(!DAL_VPU().createData(&data, &frame, {{"moduleName", "Module_ProcessorCommand"}}));
-    QVERIFY(!DAL_Processor().createData(&data, &frame, {{"moduleName", "Module_LayerInfo"}}));
-    // A value that cannot be converted refuses the whole module.
-    QVERIFY(!DAL_VPU().createData(
-        &data, &frame, {{"moduleName", "Module_WriteBeforeSynInfo"}, {"cmdFlag", "seven"}}));
-    QVERIFY(!data && !frame);
-}
-
-void TestPacketModules::vpuFrameOptions()
-{
-    const BuiltModule built = buildVpuModule(
-        {{"moduleName", "Module_WriteTemplateInfo"}, {"timeout", 300}, {"isGrouping", true}});
-    QCOMPARE(built.frame->m_timeout, 300);
-    QVERIFY(built.frame->m_flag);
-    // The envelope's limit is 65000 payload bytes.
-    QVariantMap big{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
-                    {"subtitleBMPFile", QByteArray(65000 - 8, 'x')}};
-    QVERIFY(buildVpuModule(big).frame);
-    big.insert("subtitleBMPFile", QByteArray(65000 - 7, 'x'));
-    QVERIFY(!buildVpuModule(big).frame);
-}
-
-void TestPacketModules::vpuBigTableFrames()
-{
-    Module_VPU_Protocol frame;
-    frame.m_vpuByte1 = 120;
-    frame.m_vpuByte2 = 56;
-    const QByteArray records(6 * 54, char(0x11));
-    DAL_VPU_BIG big;
-    big.setCmdHead();
-    QVERIFY(big.createData(&frame, 54, 25, 30, 30, 5, records));
-    QCOMPARE(frame.m_command, quint16(SynTableCodeBase + 5));
-    QCOMPARE(frame.m_data.left(11), QByteArray::fromHex("0036 0019 001e 001e 05 0144"));
-    QCOMPARE(frame.m_data.mid(11), records);
-    QCOMPARE(frame.m_vpuByte1, quint8(120));
-    QCOMPARE(frame.m_vpuByte2, quint8(56));
-
-    // An empty table still gives one frame.
-    QVERIFY(big.createData(&frame, 38, 1, 0, 0, 0, {}));
-    QCOMPARE(frame.m_command, findModule("Module_SynOutputSetupInfo")->code);
-    QCOMPARE(frame.m_data, QByteArray::fromHex("0026 0001 0000 0000 00 0000"));
-
-    // Bad values leave the frame untouched.
-    const QByteArray before = frame.m_data;
-    QVERIFY(!big.createData(&frame, 38, 1, 0, 0, TableKindCount, {}));
-    QVERIFY(!big.createData(&frame, 38, -1, 0, 0, 0, {}));
-    QVERIFY(!big.createData(&frame, 38, 1, 1, 1, 0, QByteArray(65000, 'x')));
-    QCOMPARE(frame.m_data, before);
-}
-
-void TestPacketModules::vpuBigHeadsGuardTheCalls()
-{
-    const QVariantMap chunk{{"moduleName", "Module_WriteSubtitleBMPFileInfo"},
-                            {"isBig", true},
-                            {"subtitleBMPPos", 0},
-                            {"subtitleBMPLen", 1344},
-                            {"subtitleBMPFile", QByteArray(1344, 'p')}};
-    Module_ProtocolBase *frame = nullptr;
-    Module_VPU_Protocol table;
-    {
-        DAL_VPU_BIG big;
-        QVERIFY(!big.createData(&frame, chunk)); // no head yet
-        big.setCmdHead();
-        QVERIFY(!big.createData(&frame, chunk));
-        big.setFileHead();
-        QVERIFY(!big.createData(&table, 38, 1, 0, 0, 0, {}));
-        QVERIFY(big.createData(&frame, chunk));
-    }
-    std::unique_ptr<Module_ProtocolBase> owner(frame);
-    QCOMPARE(static_cast<Module_VPU_Protocol *>(frame)->m_data.size(), 4 + 2 + 2 + 1344);
-}
-
-void TestPacketModules::processorRoundTrip()
-{
-    Module_Base *data = nullptr;
-    Module_ProtocolBase *frame = nullptr;
-    QVERIFY(DAL_Processor().createData(&data, &frame,
-                                       {{"moduleName", "Module_ProcessorCommand"},
-                                        {"code", 0x0310},
-                                        {"data", "01020304"}}));
-    std::unique_ptr<Module_Base> dataOwner(data);
-    std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
-    auto *processor = dynamic_cast<Module_Processor_Protocol *>(frame);
-    QVERIFY(processor);
-
-    processor->m_wireFlags = Module_ProtocolBase::IsReply;
-    auto received = overTheWire(*processor);
-    QVERIFY(received);
-    Module_Base *parsed = nullptr;
-    QVariantMap map;
-    QVERIFY(DAL_Processor().parseData(static_cast<Module_Processor_Protocol *>(received.get()),
-                                      &parsed, &map));
-    delete parsed;
-    QCOMPARE(map.value("moduleName").toString(), QStringLiteral("Module_ProcessorCommand"));
-    QCOMPARE(map.value("code").toUInt(), 0x0310u);
-    QCOMPARE(map.value("data").toByteArray(), QByteArray::fromHex("01020304"));
-
-    QVERIFY(!DAL_Processor().createData(
-        &data, &frame,
-        {{"moduleName", "Module_ProcessorCommand"}, {"data", QByteArray(65001, 'x')}}));
-    QVERIFY(!data && !frame);
-}
-
 QTEST_GUILESS_MAIN(TestPacketModules)
+
 #include "test_packet_modules.moc"
