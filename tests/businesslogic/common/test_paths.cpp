@@ -2,6 +2,7 @@
 // what the caller meant: the working directory (an empty path) or a whole disk.
 
 #include "bll_businesslogic_desktop.h"
+#include "bll_database_desktop.h"
 #include "filepaths.h"
 
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@ private slots:
     void refusedDirectories_data();
     void refusedDirectories();
     void facadeRefusesTheWorkingDirectory();
+    void databasePathKnownBeforeFirstUse();
 };
 
 void TestPaths::refusedDirectories_data()
@@ -57,6 +59,13 @@ void TestPaths::facadeRefusesTheWorkingDirectory()
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("keep.txt"))));
     QVERIFY(listed.isEmpty());
     QVERIFY(screens.isEmpty());
+}
+
+void TestPaths::databasePathKnownBeforeFirstUse()
+{
+    // Nothing in this test has used the database yet.
+    QCOMPARE(BLL_BusinessLogic_Desktop::instance()->getFilePath(),
+             BLL_DataBase_Desktop::defaultDatabasePath());
 }
 
 QTEST_MAIN(TestPaths)

@@ -49,6 +49,7 @@ private:
     QVector<Sent> sent;
     QVector<int> pauses;
     std::function<void(const Module_SendCard_Protocol &)> onFrame;
+    bool linkAccepts = true;
 
     FlashAccessDescriptor descriptor(quint32 commandWord, quint32 start, quint32 recvAddress)
     {
@@ -81,12 +82,13 @@ private slots:
         sent.clear();
         pauses.clear();
         onFrame = nullptr;
+        linkAccepts = true;
         package->setBlockFrameSink(
             [this](const QString &guid, const Module_SendCard_Protocol &frame, quint8 route) {
                 sent.append({guid, frame.m_head, frame.cmdData, frame.m_timeout, route});
                 if (onFrame)
                     onFrame(frame);
-                return true;
+                return linkAccepts;
             });
         package->setBlockPacing([this](int ms) { pauses.append(ms); });
     }
@@ -192,6 +194,18 @@ private slots:
         package->setFlashAccessDescriptor(descriptor(0x008000A1, 0x110000, 0xA0000000));
         QCOMPARE(package->writeRecvCardInfo("dev", QByteArray(), 256, 100, true), quint32(0));
         QCOMPARE(package->writeSendCardInfo("dev", QByteArray(), 1024, 0), quint32(0));
+        // A read longer than one reply frame holds would wrap its 16-bit length.
+        FlashAccessDescriptor longRead = descriptor(0x008000A4, 0x110000, 0xA0000000);
+        longRead.readLength = 65517;
+        package->setFlashAccessDescriptor(longRead);
+        package->readRecvCardInfo("dev", 100);
+        QVERIFY(sent.isEmpty());
+        // A frame the link refuses ends the write, which then counts for nothing.
+        linkAccepts = false;
+        package->setFlashAccessDescriptor(descriptor(0x008000A1, 0x110000, 0xA0000000));
+        QCOMPARE(package->writeRecvCardInfo("dev", pattern(64), 16, 100, false), quint32(0));
+        QCOMPARE(sent.size(), 1);
+        sent.clear();
         package->setProtocolObject(nullptr);
         QCOMPARE(package->writeRecvCardInfo("dev", pattern(64), 16, 100, false), quint32(0));
         package->readSendCardInfo("dev", 100);

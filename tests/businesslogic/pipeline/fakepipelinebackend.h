@@ -152,7 +152,10 @@ public:
     }
 
     void resetInit() override {} // the rest is not used by the pipeline's threads
-    void saveUsbFlashFile(const QVariantMap &) override {}
+    void saveUsbFlashFile(const QVariantMap &map) override
+    {
+        record("usb " + map.value("filePath").toString());
+    }
     void setPlanSendPack(int) override {}
     void setReveUpdateStop(bool) override {}
     QVariantMap getactivePack() override { return {}; }

@@ -85,6 +85,12 @@ private slots:
         backend.reset();
     }
 
+    void usbImagePathMadeLocal()
+    {
+        pipeline->saveUsbFlashFile({{"filePath", "file:///tmp/wall.bin"}});
+        QCOMPARE(backend->events(), QStringList{"usb /tmp/wall.bin"});
+    }
+
     void onlyValidCommandsForKnownDevicesAreStoredAndSent()
     {
         pipeline->appendModuleData({{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"},

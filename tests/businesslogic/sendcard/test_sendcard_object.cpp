@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <functional>
 
 namespace
 {
@@ -25,12 +26,25 @@ QVariantMap sizeReport(const QString &boxWH)
             {"boxWHStr", boxWH}};
 }
 
-QVariantMap flashBlock(quint32 address, char fill)
+QVariantMap flashBlock(quint32 address, char fill, int size = 15 + 1024 + 4)
 {
     QByteArray inner(15, 'h');
     inner.append(QByteArray(1024, fill)).append("crc!");
     return {{"moduleName", "Module_ReceivingFlashInfo"}, {"ltcpAddr", address},
-            {"recvUpdateData", inner}};
+            {"recvUpdateData", inner.left(size)}};
+}
+
+// The debug lines logged while `run` runs.
+QStringList logOf(const std::function<void()> &run)
+{
+    static QStringList *lines = nullptr;
+    QStringList captured;
+    lines = &captured;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { lines->append(text); });
+    run();
+    qInstallMessageHandler(previous);
+    return captured;
 }
 
 void deliver(BLL_BusinessLogic_SendCardPackage &card, const QVariantMap &reply)
@@ -75,6 +89,20 @@ private slots:
         QCOMPARE(boxes.at(0).at(0).toList(), QVariantList{QStringLiteral("1:0:3:5:64:32")});
     }
 
+    void refusedPortTableReadKeepsTheTopology()
+    {
+        BLL_BusinessLogic_SendCardPackage card;
+        const QVariantMap layout{{"basic_info", QVariantMap{{"display_count", 1}}}};
+        QVERIFY(card.saveConnectDisplayData(layout));
+        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        deliver(card, {{"moduleName", "Module_SendCardFlashInfo"}, {"m_regAddr", 0x10E000u},
+                       {"result", false}});
+        QCOMPARE(read.count(), 1);
+        QCOMPARE(read.at(0).at(0).toMap().value("result").toBool(), false);
+        QVERIFY(read.at(0).at(0).toMap().contains("error"));
+        QCOMPARE(card.openConnectDisplayData(false), QVariantList{layout});
+    }
+
     void ignoredRepliesAndEmptyList()
     {
         BLL_BusinessLogic_SendCardPackage card;
@@ -117,7 +145,9 @@ private slots:
     {
         BLL_BusinessLogic_SendCardPackage card;
         QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
-        // 512 KiB: 512 replies of 256 address units each, out of range ignored.
+        // 512 KiB: 512 replies of 256 address units each, out of range ignored; a last
+        // block cut before its CRC completes nothing.
+        deliver(card, flashBlock(0xAF01FF00, 'z', 15 + 1024));
         deliver(card, flashBlock(0xAE000000, 'z'));
         deliver(card, flashBlock(0xAF040000, 'z'));
         for (quint32 unit = 0; unit < 0x20000; unit += 0x100)
@@ -139,6 +169,19 @@ private slots:
         QCOMPARE(card.checkReceFileHead(path, {{"cardFlag", 2}, {"receCardType", "NRX-72"}}),
                  ReceFileNoError);
         QCOMPARE(card.getReceFileInfo(path).value("crc32Value"), options.value("recCardCRC32"));
+        // Only the URL prefix goes: "%25" is part of the name.
+        QCOMPARE(card.packageReceFileHead("file:" + m_dir.filePath("fw%25.bin"), options),
+                 ReceFileNoError);
+        QVERIFY(QFile::exists(m_dir.filePath("fw%25.bin")));
+
+        // The comparisons are logged only for the keys the map has, the CRC with both
+        // values.
+        const QString log = logOf([&] { card.checkReceFileHead(path, {{"firmIndex", 1}}); }).join('\n');
+        QVERIFY(log.contains("firmIndex= 1 1"));
+        QVERIFY(!log.contains("cardName="));
+        const QString crc = QString::number(options.value("recCardCRC32").toUInt());
+        QVERIFY(log.contains("flashCRC= " + crc + " " + crc));
+        QVERIFY(!logOf([&] { card.checkReceFileHead(path, {}); }).join('\n').contains("firmIndex="));
 
         card.clearRecvUpdateData();
         QCOMPARE(card.packageReceFileHead(path, options), ReceFileLengthError);

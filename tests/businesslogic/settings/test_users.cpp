@@ -130,6 +130,8 @@ private slots:
         QCOMPARE(m_facade->timeTableOperation(2, {}), QVariantList({"T", "U"}));
         QCOMPARE(m_facade->timeTableOperation(3, {{"timetableID", "U"}}), QVariantList({"T"}));
         QVERIFY(m_facade->timeTableOperation(9, {{"timetableID", "T"}}).isEmpty());
+        // A read names its timetable; without one it reads none, not all.
+        QVERIFY(m_facade->timeTableOperation(1, {}).isEmpty());
         m_facade->timeTableOperation(3, {{"timetableID", t}});
     }
 

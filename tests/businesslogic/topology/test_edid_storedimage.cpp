@@ -3,6 +3,7 @@
 // object sends.
 
 #include "bll_businesslogic_sendcardpackage.h"
+#include "bll_datacenter_desktop.h"
 #include "module_sendcard_protocol.h"
 #include "storedimage.h"
 
@@ -10,6 +11,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <atomic>
 #include <mutex>
 
 using namespace ledwall::storedimage;
@@ -46,14 +48,17 @@ struct FrameLog {
     explicit FrameLog(BLL_BusinessLogic_SendCardPackage &card)
     {
         card.setBlockFrameSink(
-            [this](const QString &, const Module_SendCard_Protocol &frame, quint8) {
+            [this](const QString &guid, const Module_SendCard_Protocol &frame, quint8) {
                 std::lock_guard<std::mutex> lock(mutex);
                 frames << frame;
-                return true;
+                guids << guid;
+                return accept.load();
             });
     }
     std::mutex mutex;
     QList<Module_SendCard_Protocol> frames;
+    QStringList guids;
+    std::atomic<bool> accept{true};
 };
 
 // The inner frame of a receiving-card write: command, card words, address, data.
@@ -144,6 +149,8 @@ private slots:
         BLL_BusinessLogic_SendCardPackage card;
         FrameLog log(card);
         Reports done(&card);
+        // The picture goes to the device the user works with, not the request's.
+        BLL_DataCenter_Desktop::instance()->setCurrentGuid("current");
         card.sendStoredImagesData("file://" + path,
                                   {{"guid", "g"},
                                    {"screenEffects", 1},
@@ -162,6 +169,7 @@ private slots:
 
         std::lock_guard<std::mutex> lock(log.mutex);
         QCOMPARE(log.frames.size(), 3);
+        QCOMPARE(log.guids, (QStringList{"current", "current", "current"}));
         QByteArray data;
         for (int i = 0; i < 3; ++i) {
             const QByteArray head = log.frames.at(i).m_head;
@@ -241,6 +249,18 @@ private slots:
             const QVariantMap report = done.maps.takeFirst();
             QCOMPARE(report.value("result").toBool(), false);
             QCOMPARE(report.value("storedImaDataSize").toInt(), 0);
+        }
+        // Writes the link refuses count for nothing.
+        QVERIFY(QImage(8, 8, QImage::Format_ARGB32).save(broken, "PNG"));
+        log.accept = false;
+        card.sendStoredImagesData(
+            broken, {{"screenEffects", 1}, {"width", 8}, {"height", 8}}, false);
+        QVERIFY(done.wait());
+        QCOMPARE(done.maps.first().value("result").toBool(), false);
+        QCOMPARE(done.maps.takeFirst().value("storedImaDataSize").toInt(), 0);
+        {
+            std::lock_guard<std::mutex> lock(log.mutex);
+            log.frames.clear();
         }
         // An empty path starts nothing.
         card.sendStoredImagesData(QString(), {{"guid", "g"}}, false);

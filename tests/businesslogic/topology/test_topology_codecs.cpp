@@ -452,6 +452,9 @@ private slots:
                 feed(flashReply(0x120000 + b * 0x400, "displayInfo", record.mid(b * 0x400, 0x400)));
             QCOMPARE(report.size(), b == 0 ? 1 : 0);
         }
+        // Once complete, a repeated last block completes nothing more.
+        feed(flashReply(0x12FC00, "displayInfo", record.mid(63 * 0x400, 0x400)));
+        QCOMPARE(report.size(), 1);
         QCOMPARE(report.first().first().toMap(), (QVariantMap{{"addr", 0x12FC00u}}));
         QVERIFY(m_card->parseConnectDisplayDataFromDevice(true));
         QVERIFY(convert(true, 2));

@@ -108,14 +108,21 @@ private slots:
         QVERIFY(fillFromMap(&object, {{"m_regAddr", "0x80000"},
                                       {"regData", "0a 0B"},
                                       {"timeout", "250"},
-                                      {"m_portNum", 0x1FF},
+                                      {"m_portNum", 0xFF},
                                       {"unknown", 1}}));
         QCOMPARE(object.m_regAddr, 0x80000u);
         QCOMPARE(object.regData, QByteArray::fromHex("0a0b"));
         QCOMPARE(object.timeout, 250);
-        QCOMPARE(object.m_portNum, quint8(0xFF)); // cut to the width
+        QCOMPARE(object.m_portNum, quint8(0xFF));
 
+        // A value its field cannot hold is refused, never cut.
         QString error;
+        QVERIFY(!fillFromMap(&object, {{"m_portNum", 0x1FF}}, &error));
+        QVERIFY(error.contains("m_portNum = 511"));
+        QVERIFY(!fillFromMap(&object, {{"m_regAddr", "0x100080000"}}, &error));
+        QVERIFY(fillFromMap(&object, {{"m_regAddr", -1}}));
+        QCOMPARE(object.m_regAddr, 0xFFFFFFFFu);
+
         QVERIFY(!fillFromMap(&object, {{"regData", "0a0"}}, &error));
         QVERIFY(error.contains("regData"));
         QVERIFY(!fillFromMap(&object, {{"m_regAddr", "twelve"}}, &error));
