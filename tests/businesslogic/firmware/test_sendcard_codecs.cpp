@@ -72,6 +72,27 @@ private slots:
         QCOMPARE(checksums::byteSum16(QByteArray(300, char(0xFF))), quint16(300 * 255 & 0xFFFF));
     }
 
+    void streamingSumsEqualTheWhole()
+    {
+        // Pieces of 1, 2 and 7 bytes, so that the header sum's first three bytes
+        // straddle a piece boundary.
+        QByteArray bytes(300, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 37 + 11);
+        using Sum = checksums::StreamingChecksum;
+        const QVector<QPair<Sum::Kind, quint32>> whole{
+            {Sum::Kind::Crc32, checksums::crc32(bytes, bytes.size(), 0)},
+            {Sum::Kind::Crc16, checksums::crc16(bytes.constData(), bytes.size())},
+            {Sum::Kind::HeaderSum8, checksums::headerSum8(bytes, bytes.size())},
+            {Sum::Kind::ByteSum16, checksums::byteSum16(bytes)}};
+        for (const auto &[kind, expected] : whole) {
+            Sum sum(kind);
+            for (int at = 0, piece = 1; at < bytes.size(); at += piece, piece = piece % 7 + 1)
+                sum.add(bytes.constData() + at, qMin(piece, int(bytes.size()) - at));
+            QCOMPARE(sum.value(), expected);
+        }
+    }
+
     void headerFieldsAtTheirOffsets()
     {
         const QByteArray image = imageOf(4096);

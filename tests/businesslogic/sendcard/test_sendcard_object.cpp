@@ -213,6 +213,22 @@ private slots:
                      QStringLiteral("file:///") + shortFile.mid(1)), 7);
     }
 
+    void hugeFilesAreRecognisedByTheirHead()
+    {
+        // 3 GiB, sparse: only the first bytes may be read (Qt 5 reads such a file
+        // whole as empty).
+        const QString path = m_dir.filePath(QStringLiteral("huge.bin"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ledwall::upgrade::mcuMagic());
+        QVERIFY(file.resize(qint64(3) << 30));
+        file.close();
+        BLL_BusinessLogic_SendCardPackage card;
+        QCOMPARE(card.getReceFile_MCUInfo(path).value(QStringLiteral("isMCUFile")).toBool(), true);
+        QVERIFY(!card.isReceFile(path));
+        QCOMPARE(card.checkReceFileHead(path, {}), ReceFileOpenError); // too large to check
+    }
+
     void workersAreJoinedOnDestruction()
     {
         std::atomic<int> finished{0};
