@@ -84,12 +84,10 @@ private slots:
     void storedRowsHoldNoPassword()
     {
         const QString password = QStringLiteral("Tr0ub4dor&3-unique");
-        const QVariantList list = m_users->addUser("root", password, 0);
+        m_users->addUser("root", password, 0);
         const StoredRow row = storedRow("root");
         QVERIFY2(row.digest.startsWith(QStringLiteral("pbkdf2-sha256$%1$").arg(kTestIterations)),
                  qPrintable(row.digest));
-        QVERIFY(!QJsonDocument::fromVariant(list).toJson().contains(password.toUtf8()));
-
         const QVariantMap login = m_users->userLogin("root", password, true);
         QVERIFY(login.value("result").toBool());
         QVERIFY(!QJsonDocument::fromVariant(login).toJson().contains(password.toUtf8()));
@@ -144,18 +142,6 @@ private slots:
         QVERIFY(unknown.value("message").toString() != wrong.value("message").toString());
     }
 
-    void userListsAndRefusedInput()
-    {
-        m_users->addUser("root", "a", 0);
-        QVERIFY(m_users->userLogin("root", "a", false).value("result").toBool());
-        m_users->addUser("op", "b", 1);
-        m_users->addUser("guest", "c", 2);
-        QCOMPARE(m_users->addUser("", "pw", 1).size(), 3);
-        QCOMPARE(m_users->addUser("nopass", "", 1).size(), 3);
-        QCOMPARE(m_users->getUserList(1, QString()).size(), 2);
-        QVERIFY(!m_users->modifyUser("ghost", 1, "x"));
-    }
-
     void lockOutAfterWrongPasswordsAndUnlockLater()
     {
         m_users->addUser("root", "right", 0);
@@ -207,6 +193,8 @@ private slots:
         QCOMPARE(m_users->addUser("viewer", "v-pw", BLL_DataCenter_User::Viewer).size(), 3);
         QCOMPARE(m_users->addUser("op", "again", 1).size(), 3);
         QCOMPARE(reason(m_users->lastResult()), QString("nameInUse"));
+        QCOMPARE(m_users->addUser("", "pw", 1).size(), 3);
+        QCOMPARE(m_users->addUser("nopass", "", 1).size(), 3);
 
         // An operator can neither add, remove nor modify users.
         QVERIFY(m_users->userLogin("op", "op-pw", false).value("result").toBool());
