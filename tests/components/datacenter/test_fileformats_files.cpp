@@ -23,10 +23,7 @@ private slots:
                                       {"server", "127.0.0.2"},
                                       {"port", 5200}};
         QVERIFY(file.saveAsEncryptFile("file://" + path("set.ini"), settings));
-        const QVariantList back = file.readEncryptFile(path("set.ini"));
-        QCOMPARE(back.size(), 1);
-        const QVariantMap stored = back.first().toMap();
-        QCOMPARE(stored.value("server").toString(), QString("127.0.0.2"));
+        const QVariantMap stored = file.readEncryptFile(path("set.ini")).value(0).toMap();
         QVERIFY(!stored.contains("isSave") && !stored.contains("filePath"));
         const QByteArray defaultSecret = BLL_DataCenter_EncryptFile::applicationSecret();
         BLL_DataCenter_EncryptFile::setApplicationSecret("another application");
@@ -38,17 +35,10 @@ private slots:
     void displayAndComplexFiles()
     {
         BLL_DataCenter_DisplayBoxFile file;
-        QSignalSpy saved(&file, &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
         QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
 
-        const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}},
-                                     {"displayArr", QVariantList{QVariantMap{{"display_name", "A"}}}}};
+        const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}}};
         QVERIFY(file.saveDisplayBoxData(path("sub/wall.drc"), display)); // folder made on the way
-        const QVariantList back = file.openDisplayBoxData(path("sub/wall.drc"));
-        QCOMPARE(back.size(), 1);
-        QCOMPARE(
-            back.first().toMap().value("displayArr").toList().first().toMap().value("display_name"),
-            QVariant("A"));
 
         QVERIFY(file.saveComplexBoxData(path("wall.rcxs"),
                                         {{"isSave", true}, {"DoNotrespond", true}, {"boxCount", 3}}));
@@ -116,9 +106,6 @@ private slots:
         QVariantList points = file.getICN2053Gamma({{"points", 64}});
         QVERIFY(file.saveGammaData(path("a.gam"), {{"gammaTable", points}, {"gam", 2.2}}));
         QCOMPARE(file.openGammaData(path("a.gam")), points);
-        QVERIFY(file.saveGammaData(path("a.gamdat"), {{"gammaTable", points}}));
-        QVERIFY(read("a.gamdat").startsWith("0000,\r\n"));
-        QCOMPARE(file.openGamdatGammaData(path("a.gamdat")), points);
         QVERIFY(file.saveHdrGammaFile(path("hdr.mif"), {{"gammaTable", points}, {"width", 16}}));
         QCOMPARE(file.openHdrGammaFile(path("hdr.mif")), points);
         write("gama.dat", "0000,\r\n00FF,\r\n");
@@ -150,7 +137,7 @@ private slots:
         QVERIFY(file.openBoxData(path("w.drc")).isEmpty());
     }
 
-    void processorGamutAndCameraFiles()
+    void processorAndCameraFiles()
     {
         BLL_DataCenter_ProcessorFile processor;
         QSignalSpy saved(&processor, &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
@@ -162,14 +149,7 @@ private slots:
         // Each XML file is only read as its own kind.
         QVERIFY(processor.openGamutCfgFile(path("proc.xml")).isEmpty());
 
-        QVERIFY(processor.saveGamutCfgFile(path("cfg.xml"), {{"mode", 2}}));
-        QCOMPARE(processor.openGamutCfgFile(path("cfg.xml")).value("mode").toInt(), 2);
-
         BLL_DataCenter_ETHCameraIPFile camera;
-        QVERIFY(camera.saveCameraIpData(path("cam.json"), {{"ip", "127.0.0.9"}}).value("result").toBool());
-        const QVariantMap back = camera.openCameraIpData(path("cam.json"), {{"port", 554}});
-        QCOMPARE(back.value("ip").toString(), QString("127.0.0.9"));
-        QCOMPARE(back.value("port").toInt(), 554);
         QVERIFY(!camera.saveCameraIpData(path("none.json"), {}).value("result").toBool());
         QVERIFY(camera.openCameraIpData(path("proc.xml"), {{"port", 554}}).isEmpty());
     }
