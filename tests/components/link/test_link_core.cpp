@@ -124,7 +124,6 @@ private slots:
         for (int i = 0; i < stream.size(); ++i)
             out += deframer.feed(stream.mid(i, 1));
         QCOMPARE(out, (QList<QByteArray>{a, b}));
-        QCOMPARE(deframer.bufferedBytes(), 0);
         QCOMPARE(deframer.skippedBytes(), qint64(12));
     }
 
@@ -144,7 +143,6 @@ private slots:
 
     void streamRejectsUnframeableDatagrams()
     {
-        QVERIFY(StreamDeframer::wrap(QByteArray()).isEmpty());
         QVERIFY(StreamDeframer::wrap(QByteArray(StreamDeframer::MaxDatagram + 1, 'a')).isEmpty());
         const QByteArray largest(StreamDeframer::MaxDatagram, 'b');
         StreamDeframer deframer;
@@ -161,7 +159,6 @@ private slots:
         const QVariantMap found = message::deviceFound("g", R"({"name":"n","model":"m","serial":7})", "127.0.0.2", 9);
         QCOMPARE(found.value("event").toString(), message::DeviceFound);
         QCOMPARE(found.value("serial").toString(), QString("7"));
-        QCOMPARE(found.value("port").toInt(), 9);
     }
 };
 

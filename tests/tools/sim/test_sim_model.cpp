@@ -30,10 +30,8 @@ private slots:
         QVERIFY(memory.write(0x120FFE, pattern));
         QCOMPARE(memory.read(0x120FFD, 10), QByteArray::fromHex("ff0102030405060708ff"));
 
-        QCOMPARE(memory.read(0, -5), QByteArray());
         // The last bytes of the address space are reachable, nothing past them.
         QVERIFY(memory.write(0xFFFFFFFE, QByteArray("ab")));
-        QCOMPARE(memory.read(0xFFFFFFFE, 2), QByteArray("ab"));
         QCOMPARE(memory.read(0xFFFFFFFE, 8), QByteArray("ab"));
     }
 
@@ -50,8 +48,7 @@ private slots:
             if (memory.write(base + quint32(page) * SparseMemory::PageSize, QByteArray(1, 'x')))
                 ++stored;
         }
-        QVERIFY(stored <= CardMemory::MaxRegisterPages);
-        QVERIFY(stored > CardMemory::MaxRegisterPages - 10);
+        QVERIFY(stored <= CardMemory::MaxRegisterPages && stored > CardMemory::MaxRegisterPages - 10);
         const quint32 refused = base + quint32(CardMemory::MaxRegisterPages + 5) * SparseMemory::PageSize;
         QCOMPARE(memory.read(refused, 1), QByteArray(1, '\0'));
         // Flash has its own room and still takes writes.
