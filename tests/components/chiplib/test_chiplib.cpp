@@ -49,8 +49,7 @@ private slots:
         QCOMPARE(SetCurrent6619(1, 200), CONFIGERR_OK_6619);
         int r = 0, g = 0, b = 0;
         GetCurrent6619(&r, &g, &b);
-        QCOMPARE(g, 200);
-        QVERIFY(r != 200 && b != 200);
+        QVERIFY(g == 200 && r != 200 && b != 200);
         // NaN is refused; signed grey biases survive.
         QCOMPARE(SetGammaPara(qQNaN()), CONFIGERR_INVALID_PARA_6619);
         QCOMPARE(SetError(0, 2, -1.5, 0.25, 3.0, -0.75), CONFIGERR_OK_6619);
@@ -166,8 +165,6 @@ private slots:
         int bits, subFrames, third;
         QCOMPARE(GetBitsSubFrameNum(&bits, &subFrames, &third), CONFIGERR_OK_6619);
         QCOMPARE(l3, 4 * subFrames);
-        QCOMPARE(third, 8);
-
         std::vector<unsigned char> blocks(size_t(l0 + l1 + l2 + l3));
         QCOMPARE(GetGenParamToBuf6619(blocks.data(), int(blocks.size())), CONFIGERR_OK_6619);
         std::vector<unsigned char> image(static_cast<size_t>(l0));

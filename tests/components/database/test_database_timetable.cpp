@@ -40,7 +40,6 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
         BLL_DataBase_Desktop::m_strDatabase = m_dir->filePath("ConfigData/ledwall.db");
     }
 

@@ -66,7 +66,6 @@ private slots:
         BLL_DataCenter_Desktop center;
         Bll_DataCenter_DeviceBase *first = center.createDevice("g", 0);
         first->setDeviceName("SEARCHDEVICE");
-        first->setFirstVpuByte(120);
         TestModule data;
         QCOMPARE(center.saveData("g", &data, "g"), OperateSuccess);
 
@@ -255,7 +254,6 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
         BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ledwall.db"));
     }
 

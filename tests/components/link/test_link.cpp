@@ -1,5 +1,5 @@
-// The link manager: its request queue and stream framing, and its network links
-// against a loopback device stand-in.
+// The link manager: its request queue and stream framing, its network links
+// against a loopback device stand-in, and a serial link on a pseudo terminal.
 #include "bll_communicationmain_desktop.h"
 #include "linkmessages.h"
 #include "loopbackresponder.h"
@@ -11,8 +11,16 @@
 #include "wireframe.h"
 
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 using ledwall::link::RequestQueue;
 using ledwall::link::StreamDeframer;
@@ -76,7 +84,6 @@ QByteArray payloadOf(const Module_ProtocolBase *frame)
 // Records what a receiver can see during the emission: the frame is gone after it.
 struct Received {
     QString guid;
-    QString frameGuid;
     QByteArray payload;
     quint16 sequence = 0;
     int type = -1;
@@ -88,7 +95,7 @@ struct Recorder : QObject {
     explicit Recorder(bool timeouts)
     {
         auto record = [this](const QString &guid, Module_ProtocolBase *frame) {
-            frames.append({guid, frame->m_guid, payloadOf(frame), frame->m_sequence, frame->protocolType(),
+            frames.append({guid, payloadOf(frame), frame->m_sequence, frame->protocolType(),
                            frame->m_flag, QThread::currentThread() == links()->thread()});
         };
         if (timeouts)
@@ -107,7 +114,7 @@ struct Recorder : QObject {
     }
 };
 
-qint64 stat(const QString &guid, const char *key)
+qint64 statistic(const QString &guid, const char *key)
 {
     return links()->linkStatistics(guid).value(QLatin1String(key)).toLongLong();
 }
@@ -136,12 +143,103 @@ QList<QVariantMap> statusOf(const QSignalSpy &spy, const QString &guid)
     return maps;
 }
 
+class PtyDevice
+{
+public:
+    // False, with the reason, where no pseudo terminal can be had.
+    bool open(QString *error)
+    {
+        char name[256] = {};
+        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+            *error = QString::fromLocal8Bit(strerror(errno));
+            return false;
+        }
+        termios raw;
+        tcgetattr(m_master, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(m_master, TCSANOW, &raw);
+        fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_slaveName = QString::fromLocal8Bit(name);
+        m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readRequests(); });
+        return true;
+    }
+    ~PtyDevice()
+    {
+        m_notifier.reset();
+        if (m_master >= 0)
+            ::close(m_master);
+        if (m_slave >= 0)
+            ::close(m_slave);
+    }
+    QString slaveName() const { return m_slaveName; }
+    void writeRaw(const QByteArray &bytes) { QVERIFY(::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size()); }
+
+private:
+    void readRequests()
+    {
+        char buffer[4096];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        for (const QByteArray &datagram : m_deframer.feed(QByteArray(buffer, int(n)))) {
+            auto decoded = ledwall::wire::decodeFrame(datagram);
+            if (!decoded.frame)
+                continue;
+            QByteArray out;
+            out += QByteArray("\x7e\xe7\x00\x05\x00garbage", 12) + StreamDeframer::wrap("not a frame");
+            out += StreamDeframer::wrap(LoopbackResponder::replyTo(*decoded.frame));
+            writeRaw(out);
+        }
+    }
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slaveName;
+    StreamDeframer m_deframer;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
 } // namespace
+
+// Opens a link to the responder (discovery answered), or fails the test.
+#define OPEN_LINK(guid)                                                                            \
+    const QString guid = openLink();                                                               \
+    QVERIFY(!guid.isEmpty())
 
 class TestLink : public QObject
 {
     Q_OBJECT
 private slots:
+    // Serial links: datagrams framed on a byte stream, against a device stand-in on
+    // the master side of a pseudo terminal.
+    void serialRoundTripSkipsNoise()
+    {
+        PtyDevice device;
+        QString error;
+        if (!device.open(&error))
+            QSKIP(qPrintable("no pseudo terminal can be opened here (" + error
+                             + "); the serial round trip needs one"));
+        const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
+        QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
+        QStringList payloads;
+        QObject receiver;
+        connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
+                [&](const QString &g, Module_ProtocolBase *f) {
+                    if (g == guid)
+                        payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
+                });
+        for (int i = 0; i < 5; ++i) {
+            Module_SendCard_Protocol f = readFrame(QByteArray::number(i), 500);
+            QVERIFY(links()->pushCmdToClient(guid, &f, false));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(payloads.size(), 5, 2000);
+        QCOMPARE(payloads, (QStringList{"re:0", "re:1", "re:2", "re:3", "re:4"}));
+        // Each framed non-frame passes the stream checks and fails decoding.
+        QTRY_COMPARE_WITH_TIMEOUT(links()->linkStatistics(guid).value("dropped").toInt(), 5, 1000);
+        links()->releaseCommunicateObject(guid);
+    }
+
     void queueTypesHoldFramesBehindRequests()
     {
         RequestQueue queue;
@@ -290,8 +388,7 @@ private slots:
     void replyComesBackWithGuidAndContents()
     {
         QFETCH(int, type);
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         Recorder replies(false);
 
         // The caller deletes its frame at once; the link works on its own copy.
@@ -316,8 +413,7 @@ private slots:
 
     void timeoutOnlyAfterDeadline()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         m_responder->silent = true;
         Recorder replies(false);
         Recorder timeouts(true);
@@ -335,12 +431,12 @@ private slots:
         m_responder->replyDelayMs = 60;
         frame.m_timeout = 20;
         QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "late"), qint64(1), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(statistic(guid, "late"), qint64(1), 1000);
 
         // With the time-out flag off, expired frames leave the queue without a signal.
         links()->setTimeoutFlag(guid, false);
         QVERIFY(links()->pushCmdToClient(guid, &frame, false));
-        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "timeouts"), qint64(3), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(statistic(guid, "timeouts"), qint64(3), 1000);
         QTest::qWait(70);
         QCOMPARE(timeouts.of(guid).size(), 2);
         QCOMPARE(replies.of(guid).size(), 0);
@@ -348,8 +444,7 @@ private slots:
 
     void clearingDropsQueuedFrames()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         m_responder->silent = true;
         links()->setQueueType(guid, 1);
         Recorder timeouts(true);
@@ -357,7 +452,7 @@ private slots:
             Module_SendCard_Protocol frame = readFrame(QByteArray::number(i), 100);
             QVERIFY(links()->pushCmdToClient(guid, &frame, false));
         }
-        QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 1; }));
+        QVERIFY(waitFor([&] { return statistic(guid, "outstanding") == 1; }));
         QCOMPARE(links()->getCmdQueueCount(guid), 5);
         links()->clearCmdQueue(guid);
         QCOMPARE(links()->getCmdQueueCount(guid), 1);
@@ -365,7 +460,7 @@ private slots:
         QTest::qWait(120);
         QCOMPARE(timeouts.of(guid).size(), 1);
         QCOMPARE(timeouts.of(guid).first().payload, QByteArray("0"));
-        QCOMPARE(stat(guid, "cleared"), qint64(4));
+        QCOMPARE(statistic(guid, "cleared"), qint64(4));
         QCOMPARE(m_responder->requests, 2); // discovery and the first frame
     }
 
@@ -373,8 +468,7 @@ private slots:
     // and counted, and the link keeps working.
     void unsolicitedAndGarbledDatagrams()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         Recorder replies(false);
         Module_VPU_Protocol news;
         news.m_wireFlags = Module_ProtocolBase::IsReply;
@@ -385,7 +479,7 @@ private slots:
         badCrc[badCrc.size() - 1] = char(badCrc.at(badCrc.size() - 1) ^ 0x55);
         for (const QByteArray &bytes : {news.encode(0), foreign.encode(0), QByteArray("x"), badCrc.left(12), badCrc})
             m_responder->sendToLastSender(bytes);
-        QTRY_COMPARE_WITH_TIMEOUT(stat(guid, "dropped"), qint64(4), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(statistic(guid, "dropped"), qint64(4), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
         QCOMPARE(replies.of(guid).first().payload, QByteArray("status"));
         Module_SendCard_Protocol frame = readFrame("ok", 500);
@@ -395,8 +489,7 @@ private slots:
 
     void windowLimitsRequestsOnTheWire()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         m_responder->silent = true;
         const int before = m_responder->requests;
         for (int i = 0; i < 40; ++i) {
@@ -417,8 +510,7 @@ private slots:
 
     void manyFramesFromManyThreadsKeepOrder()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         Recorder replies(false);
         const int threads = 4, perThread = 75;
         std::vector<std::thread> pushers;
@@ -442,14 +534,13 @@ private slots:
             if (i > 0)
                 QCOMPARE(quint16(got.at(i).sequence - got.at(i - 1).sequence), quint16(1));
         }
-        QCOMPARE(stat(guid, "timeouts"), qint64(0));
+        QCOMPARE(statistic(guid, "timeouts"), qint64(0));
         QCOMPARE(m_responder->undecodable, 0);
     }
 
     void releaseWithOutstandingFramesIsSafe()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         m_responder->replyDelayMs = 20;
         Recorder replies(false);
         Recorder timeouts(true);
@@ -457,7 +548,7 @@ private slots:
             Module_SendCard_Protocol frame = readFrame("r", 30);
             QVERIFY(links()->pushCmdToClient(guid, &frame, false));
         }
-        QVERIFY(waitFor([&] { return stat(guid, "outstanding") > 0; }));
+        QVERIFY(waitFor([&] { return statistic(guid, "outstanding") > 0; }));
         links()->releaseCommunicateObject(guid);
         m_guids.removeAll(guid);
         QTest::qWait(80); // the delayed replies and the deadlines pass
@@ -510,15 +601,14 @@ private slots:
     // last: the process must exit cleanly with it
     void linkLeftOpenAtExit()
     {
-        const QString guid = openLink();
-        QVERIFY(!guid.isEmpty());
+        OPEN_LINK(guid);
         m_guids.removeAll(guid); // not released: shut down with the application
         m_responder->silent = true;
         for (int i = 0; i < 20; ++i) {
             Module_SendCard_Protocol frame = readFrame("bye", 5000);
             QVERIFY(links()->pushCmdToClient(guid, &frame, false));
         }
-        QVERIFY(waitFor([&] { return stat(guid, "outstanding") == 16; }));
+        QVERIFY(waitFor([&] { return statistic(guid, "outstanding") == 16; }));
     }
 
 private:
@@ -535,7 +625,7 @@ QString TestLink::openLink()
         return QString();
     links()->setTimeoutFlag(guid, true);
     // The discovery request goes first; wait until it is answered and counted.
-    return waitFor([&] { return stat(guid, "received") == 1; }) ? guid : QString();
+    return waitFor([&] { return statistic(guid, "received") == 1; }) ? guid : QString();
 }
 
 QTEST_GUILESS_MAIN(TestLink)
