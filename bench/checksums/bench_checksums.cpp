@@ -43,8 +43,8 @@ void BM_ChksumCrc16(benchmark::State &state)
 {
     const QByteArray data = buffer(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            BLL_BusinessLogic_SendCardPackage::chksum_crc16(data.constData(), unsigned(data.size())));
+        benchmark::DoNotOptimize(BLL_BusinessLogic_SendCardPackage::chksum_crc16(
+            data.constData(), unsigned(data.size())));
     state.SetBytesProcessed(state.iterations() * data.size());
 }
 

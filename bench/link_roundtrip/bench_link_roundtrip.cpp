@@ -28,7 +28,8 @@
 #include <benchmark/benchmark.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr quint32 RegisterAddress = 0x2000;
 constexpr int BatchSize = 2000;
@@ -94,7 +95,8 @@ void BM_RawEcho(benchmark::State &state)
         }
     }
     g_rawEchoRate = double(frames) / (double(total.nsecsElapsed()) / 1e9);
-    state.counters["frames_per_s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
     setPercentiles(state, latencies);
 }
 
@@ -127,8 +129,9 @@ void BM_LinkBusyQueue(benchmark::State &state)
                              run.firstSequence = frame->m_sequence;
                          const int index = quint16(frame->m_sequence - run.firstSequence);
                          if (index < int(run.pushedAt.size()))
-                             run.latenciesUs.push_back(double(run.clock.nsecsElapsed() - run.pushedAt[size_t(index)])
-                                                       / 1000.0);
+                             run.latenciesUs.push_back(
+                                 double(run.clock.nsecsElapsed() - run.pushedAt[size_t(index)]) /
+                                 1000.0);
                          if (++run.replies == BatchSize)
                              loop.quit();
                      });
@@ -160,7 +163,8 @@ void BM_LinkBusyQueue(benchmark::State &state)
     }
     const double rate = double(frames) / (double(total.nsecsElapsed()) / 1e9);
     const QVariantMap stats = links->linkStatistics(run.guid);
-    state.counters["frames_per_s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
     state.counters["timeouts"] = stats.value("timeouts").toDouble();
     if (g_rawEchoRate > 0)
         state.counters["ratio_to_raw_echo"] = rate / g_rawEchoRate;
@@ -203,7 +207,8 @@ void BM_LinkOneInFlight(benchmark::State &state)
             ++frames;
         }
     }
-    state.counters["frames_per_s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
     setPercentiles(state, latencies);
     links->releaseCommunicateObject(guid);
 }

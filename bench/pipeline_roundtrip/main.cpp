@@ -28,13 +28,13 @@
 #include <mutex>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int Batch = 500;
 constexpr quint32 BaseAddress = 0x00400000;
 
-struct Setup
-{
+struct Setup {
     ledwall::sim::VirtualWall wall;
     QString guid;
     bool ok = false;
@@ -60,8 +60,12 @@ Setup *setup = nullptr;
 
 QVariantMap readCommand(quint32 address)
 {
-    return {{"moduleName", "Module_ReadSendCardRegister"}, {"guid", setup->guid}, {"sendCardFlag", 1},
-            {"m_regAddr", address}, {"readLength", 16}, {"timeout", 2000}};
+    return {{"moduleName", "Module_ReadSendCardRegister"},
+            {"guid", setup->guid},
+            {"sendCardFlag", 1},
+            {"m_regAddr", address},
+            {"readLength", 16},
+            {"timeout", 2000}};
 }
 
 // Send times by address, answer latencies in microseconds; shared between the
@@ -133,8 +137,7 @@ double percentile(std::vector<double> values, double p)
     return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
 }
 
-struct Figures
-{
+struct Figures {
     double perSecond = 0;
     double p50 = 0;
     double p99 = 0;
@@ -144,7 +147,7 @@ QHash<QString, Figures> results;
 // Runs batches of `Batch` reads with `window` in flight; `send` issues one read.
 // Each answer wakes the benchmark thread's event loop, which tops the window up,
 // so no thread spins while waiting.
-template<typename Send>
+template <typename Send>
 void runBatches(benchmark::State &state, const QString &name, Tracker &tracker, Send send)
 {
     const int window = int(state.range(0));
@@ -199,13 +202,15 @@ void BM_LinkRoundTrip(benchmark::State &state)
     }
     Tracker tracker;
     auto *link = BLL_CommunicationMain_Desktop::getInstance();
-    const auto connection = QObject::connect(link, &BLL_CommunicationMain_Desktop::sig_reciveCmd,
-                                             [&](QString, Module_ProtocolBase *cmd) {
-                                                 if (auto *card = dynamic_cast<Module_SendCard_Protocol *>(cmd))
-                                                     tracker.answered(card->registerAddress());
-                                             });
+    const auto connection =
+        QObject::connect(link, &BLL_CommunicationMain_Desktop::sig_reciveCmd,
+                         [&](QString, Module_ProtocolBase *cmd) {
+                             if (auto *card = dynamic_cast<Module_SendCard_Protocol *>(cmd))
+                                 tracker.answered(card->registerAddress());
+                         });
     runBatches(state, QStringLiteral("link"), tracker, [&](quint32 address) {
-        ledwall::packet::BuiltModule built = ledwall::packet::buildSendCardModule(readCommand(address));
+        ledwall::packet::BuiltModule built =
+            ledwall::packet::buildSendCardModule(readCommand(address));
         if (built.frame)
             link->pushCmdToClient(setup->guid, built.frame.get(), built.frame->m_flag);
     });
@@ -224,17 +229,30 @@ void BM_PipelineRoundTrip(benchmark::State &state)
                      SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), &pipeline,
                      SLOT(slot_reciveCmd(QString, Module_ProtocolBase *)));
     // Taken on the receive thread itself: the time of the emission.
-    const auto connection = QObject::connect(
-        BLL_BusinessLogic_Desktop::instance(), &BLL_BusinessLogic_Desktop::sig_devicesModuleData,
-        [&](QVariantMap map) { tracker.answered(map.value(QStringLiteral("m_regAddr")).toUInt()); });
-    runBatches(state, QStringLiteral("pipeline"), tracker, [&](quint32 address) { pipeline.appendModuleData(readCommand(address)); });
+    const auto connection =
+        QObject::connect(BLL_BusinessLogic_Desktop::instance(),
+                         &BLL_BusinessLogic_Desktop::sig_devicesModuleData, [&](QVariantMap map) {
+                             tracker.answered(map.value(QStringLiteral("m_regAddr")).toUInt());
+                         });
+    runBatches(state, QStringLiteral("pipeline"), tracker,
+               [&](quint32 address) { pipeline.appendModuleData(readCommand(address)); });
     QObject::disconnect(connection);
 }
 
 } // namespace
 
-BENCHMARK(BM_LinkRoundTrip)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
-BENCHMARK(BM_PipelineRoundTrip)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
+BENCHMARK(BM_LinkRoundTrip)
+    ->Arg(1)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(8);
+BENCHMARK(BM_PipelineRoundTrip)
+    ->Arg(1)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(8);
 
 int main(int argc, char **argv)
 {
@@ -250,10 +268,11 @@ int main(int argc, char **argv)
         const Figures link = results.value(QStringLiteral("link/%1").arg(window));
         const Figures pipe = results.value(QStringLiteral("pipeline/%1").arg(window));
         if (link.perSecond > 0)
-            std::printf("window %2d: link %.0f/s (p50 %.0f us, p99 %.0f us), pipeline %.0f/s (p50 %.0f us, "
-                        "p99 %.0f us), pipeline/link throughput %.2f\n",
-                        window, link.perSecond, link.p50, link.p99, pipe.perSecond, pipe.p50, pipe.p99,
-                        pipe.perSecond / link.perSecond);
+            std::printf(
+                "window %2d: link %.0f/s (p50 %.0f us, p99 %.0f us), pipeline %.0f/s (p50 %.0f us, "
+                "p99 %.0f us), pipeline/link throughput %.2f\n",
+                window, link.perSecond, link.p50, link.p99, pipe.perSecond, pipe.p50, pipe.p99,
+                pipe.perSecond / link.perSecond);
     }
     setup = nullptr;
     return 0;

@@ -33,11 +33,10 @@ QVariantMap bigLayout()
             item.insert(QStringLiteral("index"), row * 4 * Side + col);
             items << item;
         }
-    return {{QStringLiteral("basicInfo"),
-             QVariantMap{{QStringLiteral("enable_as_master_card"), 1},
-                         {QStringLiteral("display_count"), 1},
-                         {QStringLiteral("enable_port_auto_bakup"), 0},
-                         {QStringLiteral("FreeLine"), 0}}},
+    return {{QStringLiteral("basicInfo"), QVariantMap{{QStringLiteral("enable_as_master_card"), 1},
+                                                      {QStringLiteral("display_count"), 1},
+                                                      {QStringLiteral("enable_port_auto_bakup"), 0},
+                                                      {QStringLiteral("FreeLine"), 0}}},
             {QStringLiteral("displayArr"),
              QVariantList{QVariantMap{{QStringLiteral("display_idx"), 0},
                                       {QStringLiteral("row_count"), 4 * Side},
@@ -159,9 +158,19 @@ void BM_RebuildPortTable(benchmark::State &state)
     QByteArray table;
     for (int p = 0; p < Ports; ++p) {
         const int x = (p % 4) * Side * 128, y = (p / 4) * Side * 128;
-        const char record[13] = {char(p), char(p % 8), char(Side), char(Side),
-                                 char(x & 0xFF), char(x >> 8), char(y & 0xFF), char(y >> 8),
-                                 char(128), 0, char(128), 0, 1};
+        const char record[13] = {char(p),
+                                 char(p % 8),
+                                 char(Side),
+                                 char(Side),
+                                 char(x & 0xFF),
+                                 char(x >> 8),
+                                 char(y & 0xFF),
+                                 char(y >> 8),
+                                 char(128),
+                                 0,
+                                 char(128),
+                                 0,
+                                 1};
         table.append(record, 13);
     }
     for (auto _ : state)

@@ -35,7 +35,8 @@ public:
     void setQueueType(QString guid, int queueType);
     bool connectServer(QString guid, QString address, unsigned short port);
     bool openSerialport(QString guid, QString portName, int baudRate);
-    bool openUsb(QString guid, unsigned short vendorId, unsigned short productId, QString serialNumber);
+    bool openUsb(QString guid, unsigned short vendorId, unsigned short productId,
+                 QString serialNumber);
     void setTimeoutFlag(QString guid, bool enabled);
     bool pushCmdToClient(QString guid, Module_ProtocolBase *cmd, bool flag);
     void clearCmdQueue(QString guid);

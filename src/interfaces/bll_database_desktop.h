@@ -19,10 +19,10 @@
 //
 // All statements bind their values.
 
-#include <mutex>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+#include <mutex>
 
 class BLL_DataBase_Desktop
 {

@@ -36,12 +36,12 @@
 #include "bll_datacenter_user.h"
 
 #include <QMap>
-#include <mutex>
 #include <QObject>
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class Module_Base;
@@ -78,8 +78,7 @@ public:
     // Emits sig_saveState(stored, objects the record now holds, objects this
     // call stored: 1 or 0).
     OperateResultType saveData(QString guid, Module_Base const *data, QString key);
-    std::shared_ptr<const Module_Base> getSavedData(QString guid, QString moduleName,
-                                                    QString key);
+    std::shared_ptr<const Module_Base> getSavedData(QString guid, QString moduleName, QString key);
     QVariantMap getSavedDataMap(QString guid, QString moduleName, QString key);
     QList<std::shared_ptr<const Module_Base>> getSavedDataList(QString guid, QString key);
 

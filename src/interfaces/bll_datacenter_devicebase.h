@@ -27,11 +27,11 @@
 // Every member is safe to call from several threads.
 
 #include <QList>
-#include <mutex>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
 #include <memory>
+#include <mutex>
 
 class Module_Base;
 class SceneStore;

@@ -12,11 +12,11 @@
 // ("isSave", "filePath", "configFlag", "superadditionFlag", "DoNotrespond").
 
 #include <QMap>
-#include <mutex>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
+#include <mutex>
 
 class BLL_DataCenter_DisplayBoxFile : public QObject
 {

@@ -35,9 +35,9 @@ public:
     virtual QByteArray encode(quint16 sequence) const = 0;
 
     int m_protocolType;
-    QString m_guid;        // the link the frame belongs to
-    bool m_flag = false;   // passed unchanged as the flag argument of pushCmdToClient
-    int m_timeout = 0;     // reply time-out in ms; 0 = no reply expected
+    QString m_guid;         // the link the frame belongs to
+    bool m_flag = false;    // passed unchanged as the flag argument of pushCmdToClient
+    int m_timeout = 0;      // reply time-out in ms; 0 = no reply expected
     quint16 m_sequence = 0; // as sent or as received
     quint8 m_wireFlags = 0; // WireFlag bits as received (0 for frames built locally)
     quint16 m_status = 0;   // reply status as received, 0 = ok

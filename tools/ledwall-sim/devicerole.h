@@ -7,10 +7,10 @@
 
 #include <QVector>
 
-namespace ledwall::sim {
-
-struct RoleReply
+namespace ledwall::sim
 {
+
+struct RoleReply {
     QByteArray datagram;      // the reply to send; empty = stay quiet
     QVector<QByteArray> more; // further replies (several receiving cards answering)
     quint16 status = 0;       // wire status of the answer (wire::Status...)

@@ -2,7 +2,8 @@
 
 #include <mutex>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 void FaultInjector::setDropEveryNth(int n)
 {

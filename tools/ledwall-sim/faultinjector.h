@@ -15,14 +15,14 @@
 #include "simwire.h"
 
 #include <QHostAddress>
-#include <mutex>
 #include <QSet>
 #include <QVector>
+#include <mutex>
 
-namespace ledwall::sim {
-
-struct OutgoingDatagram
+namespace ledwall::sim
 {
+
+struct OutgoingDatagram {
     QByteArray datagram;
     QHostAddress address;
     quint16 port = 0;
@@ -31,14 +31,14 @@ struct OutgoingDatagram
 class FaultInjector
 {
 public:
-    void setDropEveryNth(int n);      // 0 = off; n >= 1 drops requests n, 2n, 3n, ...
-    void dropNext(int count);         // the next `count` requests are dropped
+    void setDropEveryNth(int n); // 0 = off; n >= 1 drops requests n, 2n, 3n, ...
+    void dropNext(int count);    // the next `count` requests are dropped
     void setReplyDelay(int milliseconds);
     void setDuplicateReplies(bool on);
-    void setReorderReplies(bool on);  // switching it off releases a held reply (see takeHeld)
+    void setReorderReplies(bool on); // switching it off releases a held reply (see takeHeld)
     void setSilent(bool on);
     void setSilentAddresses(const QSet<quint32> &addresses);
-    void clear();                     // every fault off (a held reply stays for takeHeld)
+    void clear(); // every fault off (a held reply stays for takeHeld)
 
     int replyDelay() const;
 

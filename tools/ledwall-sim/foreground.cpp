@@ -12,10 +12,12 @@
 #include <unistd.h>
 #endif
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 #ifdef Q_OS_UNIX
-namespace {
+namespace
+{
 
 int signalPipe[2] = {-1, -1};
 
@@ -84,8 +86,7 @@ void addForegroundOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("verbose"), QStringLiteral("Log every frame on stderr.")});
 }
 
-bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *options,
-                       QString *error)
+bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *options, QString *error)
 {
     if (!parser.positionalArguments().isEmpty()) {
         *error = QStringLiteral("unexpected argument '%1'")
@@ -105,8 +106,7 @@ bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *opti
 }
 
 int runInForeground(const ForegroundOptions &options,
-                    const std::function<void(const VirtualWall &wall)> &listening,
-                    QString *error)
+                    const std::function<void(const VirtualWall &wall)> &listening, QString *error)
 {
     if (!options.verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("ledwall.sim.debug=false"));

@@ -8,14 +8,14 @@ class QCommandLineParser;
 
 #include <functional>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 class VirtualWall;
 
-struct ForegroundOptions
-{
-    quint16 port = 0;  // 0 = ephemeral
-    QString wallFile;  // empty = built-in defaults
+struct ForegroundOptions {
+    quint16 port = 0;     // 0 = ephemeral
+    QString wallFile;     // empty = built-in defaults
     bool verbose = false; // log frames (category ledwall.sim) on stderr
 };
 
@@ -29,7 +29,6 @@ bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *opti
 // event loop until a termination signal arrives. Returns 0 after a signal, 1 when
 // the wall cannot be loaded or started (with the reason in `error`).
 int runInForeground(const ForegroundOptions &options,
-                    const std::function<void(const VirtualWall &wall)> &listening,
-                    QString *error);
+                    const std::function<void(const VirtualWall &wall)> &listening, QString *error);
 
 } // namespace ledwall::sim

@@ -20,8 +20,8 @@ int main(int argc, char *argv[])
     ledwall::sim::addForegroundOptions(parser);
     ledwall::sim::ForegroundOptions options;
     QString error;
-    if (!parser.parse(QCoreApplication::arguments())
-        || !ledwall::sim::foregroundOptions(parser, &options, &error)) {
+    if (!parser.parse(QCoreApplication::arguments()) ||
+        !ledwall::sim::foregroundOptions(parser, &options, &error)) {
         std::fprintf(stderr, "ledwall-sim: %s\n%s",
                      qPrintable(error.isEmpty() ? parser.errorText() : error),
                      qPrintable(parser.helpText()));

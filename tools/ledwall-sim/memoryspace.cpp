@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
-namespace {
+namespace
+{
 constexpr qint64 AddressSpaceEnd = qint64(1) << 32;
 }
 
@@ -70,8 +72,7 @@ CardMemory::CardMemory()
 {
 }
 
-template<typename Visit>
-void CardMemory::split(quint32 address, qint64 length, Visit visit)
+template <typename Visit> void CardMemory::split(quint32 address, qint64 length, Visit visit)
 {
     qint64 position = address;
     const qint64 end = std::min<qint64>(qint64(address) + length, AddressSpaceEnd);

@@ -12,7 +12,8 @@
 #include <QHash>
 #include <mutex>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 // One region of sparse memory with a fill byte for unwritten bytes.
 class SparseMemory
@@ -21,7 +22,9 @@ public:
     static constexpr int PageSize = 4096;
 
     explicit SparseMemory(quint8 fillByte = 0x00, int maxPages = 4096)
-        : m_fill(fillByte), m_maxPages(maxPages) {}
+        : m_fill(fillByte), m_maxPages(maxPages)
+    {
+    }
 
     // Bytes [address, address + length); unwritten bytes read as the fill byte.
     // A range that runs past 0xFFFFFFFF is cut at the end of the address space.
@@ -63,8 +66,7 @@ public:
     void clear();
 
 private:
-    template<typename Visit>
-    static void split(quint32 address, qint64 length, Visit visit);
+    template <typename Visit> static void split(quint32 address, qint64 length, Visit visit);
 
     mutable std::mutex m_mutex;
     SparseMemory m_registers;

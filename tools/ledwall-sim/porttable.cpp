@@ -4,12 +4,14 @@
 
 #include <QJsonValue>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
-namespace {
+namespace
+{
 
-bool readLayoutInt(const QJsonObject &object, const char *key, int minimum, int maximum,
-                   int *value, QString *message)
+bool readLayoutInt(const QJsonObject &object, const char *key, int minimum, int maximum, int *value,
+                   QString *message)
 {
     const QJsonValue json = object.value(QLatin1String(key));
     if (json.isUndefined())
@@ -17,7 +19,9 @@ bool readLayoutInt(const QJsonObject &object, const char *key, int minimum, int 
     const std::optional<int> number = wallInteger(json, minimum, maximum);
     if (!number) {
         *message = QStringLiteral("\"layout.%1\" must be an integer from %2 to %3")
-                       .arg(QLatin1String(key)).arg(minimum).arg(maximum);
+                       .arg(QLatin1String(key))
+                       .arg(minimum)
+                       .arg(maximum);
         return false;
     }
     *value = *number;
@@ -47,20 +51,21 @@ bool readPortLayout(const QJsonObject &portObject, int firstCabinetWidth, int fi
     result.width = firstCabinetWidth;
     result.height = firstCabinetHeight;
     result.across = result.down = -1;
-    if (!readLayoutInt(object, "order", 0, 7, &result.order, message)
-        || !readLayoutInt(object, "across", 1, 255, &result.across, message)
-        || !readLayoutInt(object, "down", 1, 255, &result.down, message)
-        || !readLayoutInt(object, "x", 0, 65535, &result.x, message)
-        || !readLayoutInt(object, "y", 0, 65535, &result.y, message)
-        || !readLayoutInt(object, "width", 1, 65535, &result.width, message)
-        || !readLayoutInt(object, "height", 1, 65535, &result.height, message))
+    if (!readLayoutInt(object, "order", 0, 7, &result.order, message) ||
+        !readLayoutInt(object, "across", 1, 255, &result.across, message) ||
+        !readLayoutInt(object, "down", 1, 255, &result.down, message) ||
+        !readLayoutInt(object, "x", 0, 65535, &result.x, message) ||
+        !readLayoutInt(object, "y", 0, 65535, &result.y, message) ||
+        !readLayoutInt(object, "width", 1, 65535, &result.width, message) ||
+        !readLayoutInt(object, "height", 1, 65535, &result.height, message))
         return false;
     if (result.across < 0 || result.down < 0) {
         *message = QStringLiteral("\"layout\" needs \"across\" and \"down\"");
         return false;
     }
     if (result.width == 0 || result.height == 0) {
-        *message = QStringLiteral("\"layout\" needs \"width\" and \"height\" when the port lists no cabinets");
+        *message = QStringLiteral(
+            "\"layout\" needs \"width\" and \"height\" when the port lists no cabinets");
         return false;
     }
     const QJsonValue enable = object.value(QStringLiteral("enable"));
@@ -89,7 +94,9 @@ QByteArray portTableBytes(const WallDescription &wall)
             continue;
         const PortLayout &l = port.layout;
         QByteArray record;
-        record.append(char(port.port)).append(char(l.order)).append(char(l.across))
+        record.append(char(port.port))
+            .append(char(l.order))
+            .append(char(l.across))
             .append(char(l.down));
         appendLittle16(record, l.x);
         appendLittle16(record, l.y);

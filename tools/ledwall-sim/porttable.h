@@ -19,12 +19,12 @@
 #include <QJsonObject>
 #include <QString>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 struct WallDescription;
 
-struct PortLayout
-{
+struct PortLayout {
     bool present = false;
     int order = 0;
     int across = 0;

@@ -1,6 +1,7 @@
 #include "processorrole.h"
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 RoleReply ProcessorRole::handle(const Frame &request)
 {

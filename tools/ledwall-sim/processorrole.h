@@ -4,7 +4,8 @@
 
 #include "devicerole.h"
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 class ProcessorRole : public DeviceRole
 {

@@ -5,9 +5,11 @@
 #include <QJsonObject>
 #include <mutex>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
-namespace {
+namespace
+{
 
 // A reply frame: the request's header with the device flag and a status.
 Frame replyTo(const Frame &request, quint8 flags, quint16 status)
@@ -72,7 +74,8 @@ RoleReply SendCardModel::handle(const Frame &request)
     if (request.isDiscovery())
         return handleDiscovery(request);
     if (request.isReceivingCardFrame()) {
-        qCDebug(lcSim) << "receiving-card frame not modelled, address" << Qt::hex << request.address;
+        qCDebug(lcSim) << "receiving-card frame not modelled, address" << Qt::hex
+                       << request.address;
         return acknowledge(request, wire::StatusOk, true);
     }
     if (request.operation() == wire::OperationRead)
@@ -83,8 +86,8 @@ RoleReply SendCardModel::handle(const Frame &request)
 RoleReply SendCardModel::handleDiscovery(const Frame &request) const
 {
     RoleReply result;
-    const bool wellFormed = request.operation() == 0 && request.address == 0
-        && request.payload.isEmpty();
+    const bool wellFormed =
+        request.operation() == 0 && request.address == 0 && request.payload.isEmpty();
     Frame reply = replyTo(request, wire::FlagFromDevice | wire::FlagDiscovery,
                           wellFormed ? wire::StatusOk : wire::StatusMalformed);
     if (wellFormed) {

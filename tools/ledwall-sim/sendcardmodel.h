@@ -13,7 +13,8 @@
 
 #include <mutex>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 class SendCardModel : public DeviceRole
 {

@@ -1,5 +1,6 @@
 #include "simlog.h"
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 Q_LOGGING_CATEGORY(lcSim, "ledwall.sim")
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QLoggingCategory>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 Q_DECLARE_LOGGING_CATEGORY(lcSim)
 }

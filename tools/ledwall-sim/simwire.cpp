@@ -2,24 +2,34 @@
 
 #include <zlib.h>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 QString rejectReasonName(RejectReason reason)
 {
     switch (reason) {
-    case RejectReason::None: return QStringLiteral("none");
-    case RejectReason::TooShort: return QStringLiteral("too-short");
-    case RejectReason::BadSync: return QStringLiteral("bad-sync");
-    case RejectReason::BadLength: return QStringLiteral("bad-length");
-    case RejectReason::BadHeaderSum: return QStringLiteral("bad-header-sum");
-    case RejectReason::BadCrc: return QStringLiteral("bad-crc");
-    case RejectReason::UnknownType: return QStringLiteral("unknown-type");
-    case RejectReason::TooLong: return QStringLiteral("too-long");
+    case RejectReason::None:
+        return QStringLiteral("none");
+    case RejectReason::TooShort:
+        return QStringLiteral("too-short");
+    case RejectReason::BadSync:
+        return QStringLiteral("bad-sync");
+    case RejectReason::BadLength:
+        return QStringLiteral("bad-length");
+    case RejectReason::BadHeaderSum:
+        return QStringLiteral("bad-header-sum");
+    case RejectReason::BadCrc:
+        return QStringLiteral("bad-crc");
+    case RejectReason::UnknownType:
+        return QStringLiteral("unknown-type");
+    case RejectReason::TooLong:
+        return QStringLiteral("too-long");
     }
     return QStringLiteral("unknown");
 }
 
-namespace {
+namespace
+{
 
 quint8 byteAt(const QByteArray &bytes, int index)
 {
@@ -33,8 +43,8 @@ quint16 be16(const QByteArray &bytes, int index)
 
 quint32 be32(const QByteArray &bytes, int index)
 {
-    return (quint32(byteAt(bytes, index)) << 24) | (quint32(byteAt(bytes, index + 1)) << 16)
-        | (quint32(byteAt(bytes, index + 2)) << 8) | quint32(byteAt(bytes, index + 3));
+    return (quint32(byteAt(bytes, index)) << 24) | (quint32(byteAt(bytes, index + 1)) << 16) |
+           (quint32(byteAt(bytes, index + 2)) << 8) | quint32(byteAt(bytes, index + 3));
 }
 
 void put16(QByteArray &bytes, int index, quint16 value)
@@ -68,15 +78,15 @@ RejectReason decodeArm(const QByteArray &datagram, Frame *frame)
     if (be16(datagram, 26) != wire::armHeaderSum(datagram))
         return RejectReason::BadHeaderSum;
     const int payloadSize = size - wire::ArmHeaderSize;
-    const quint32 crc = payloadSize > 0 ? crcUpdate(0, datagram.constData() + wire::ArmHeaderSize, payloadSize)
-                                        : 0;
+    const quint32 crc =
+        payloadSize > 0 ? crcUpdate(0, datagram.constData() + wire::ArmHeaderSize, payloadSize) : 0;
     if (be32(datagram, 22) != crc)
         return RejectReason::BadCrc;
 
     if (frame) {
         *frame = Frame();
         frame->protocolType = 0;
-        frame->command = {byteAt(datagram, 2), byteAt(datagram, 3), byteAt(datagram, 4),
+        frame->command = {byteAt(datagram, 2),  byteAt(datagram, 3), byteAt(datagram, 4),
                           byteAt(datagram, 10), byteAt(datagram, 9), byteAt(datagram, 7),
                           byteAt(datagram, 8)};
         frame->sequence = be16(datagram, 5);
@@ -98,8 +108,8 @@ RejectReason decodeEnvelope(const QByteArray &datagram, Frame *frame)
     if (type != 1 && type != 2)
         return RejectReason::UnknownType;
     const quint32 declared = be32(datagram, 12);
-    if (declared > quint32(wire::MaxEnvelopePayload)
-        || size > wire::EnvelopeHeaderSize + wire::MaxEnvelopePayload)
+    if (declared > quint32(wire::MaxEnvelopePayload) ||
+        size > wire::EnvelopeHeaderSize + wire::MaxEnvelopePayload)
         return RejectReason::TooLong;
     if (quint32(size - wire::EnvelopeHeaderSize) != declared)
         return RejectReason::BadLength;
@@ -125,12 +135,13 @@ RejectReason decodeEnvelope(const QByteArray &datagram, Frame *frame)
 
 } // namespace
 
-namespace wire {
+namespace wire
+{
 
 bool isReceivingCardFrame(const QByteArray &payload)
 {
-    return payload.size() >= 3 && quint8(payload.at(0)) == 0x55 && quint8(payload.at(1)) == 0x55
-        && quint8(payload.at(2)) == 0xD5;
+    return payload.size() >= 3 && quint8(payload.at(0)) == 0x55 && quint8(payload.at(1)) == 0x55 &&
+           quint8(payload.at(2)) == 0xD5;
 }
 
 quint32 crc32(const QByteArray &bytes)

@@ -12,7 +12,8 @@
 
 #include <array>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 // Why a datagram was refused. `None` means it is a well-formed frame.
 enum class RejectReason {
@@ -30,7 +31,8 @@ constexpr int RejectReasonCount = 8; // including None
 // A short, stable name ("too-short", "bad-sync", ...) for logs and JSON.
 QString rejectReasonName(RejectReason reason);
 
-namespace wire {
+namespace wire
+{
 constexpr quint8 ArmSync0 = 0xA5;
 constexpr quint8 ArmSync1 = 0x5A;
 constexpr int ArmHeaderSize = 28;
@@ -66,8 +68,7 @@ quint16 armHeaderSum(const QByteArray &head);
 } // namespace wire
 
 // One decoded frame of any kind. Fields that a kind does not carry stay zero.
-struct Frame
-{
+struct Frame {
     int protocolType = 0; // 0 sending card, 1 VPU, 2 processor
     quint16 sequence = 0;
     quint8 flags = 0;

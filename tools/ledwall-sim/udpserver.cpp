@@ -6,7 +6,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 bool isLoopbackAddress(const QHostAddress &address)
 {
@@ -15,10 +16,7 @@ bool isLoopbackAddress(const QHostAddress &address)
     return isIpv4 && (ipv4 >> 24) == 127;
 }
 
-UdpServer::UdpServer(WallModel *model, FaultInjector *faults)
-    : m_model(model), m_faults(faults)
-{
-}
+UdpServer::UdpServer(WallModel *model, FaultInjector *faults) : m_model(model), m_faults(faults) {}
 
 UdpServer::~UdpServer()
 {

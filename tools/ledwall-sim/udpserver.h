@@ -10,7 +10,8 @@
 
 class QUdpSocket;
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 class WallModel;
 

@@ -4,10 +4,10 @@
 
 #include <QThread>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
-VirtualWall::VirtualWall(QObject *parent)
-    : QObject(parent), m_model(std::make_unique<WallModel>())
+VirtualWall::VirtualWall(QObject *parent) : QObject(parent), m_model(std::make_unique<WallModel>())
 {
     qRegisterMetaType<ledwall::sim::Frame>();
 }
@@ -82,8 +82,8 @@ void VirtualWall::stop()
     if (!m_thread)
         return;
     UdpServer *server = m_server;
-    QMetaObject::invokeMethod(m_server, [server] { server->close(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_server, [server] { server->close(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
     // The thread has finished: the server (and its timers) can go from here.
@@ -120,11 +120,26 @@ void VirtualWall::setReceivingCardFirmwareSize(int bytes)
     m_model->receivingCards().setFirmwareSize(bytes);
 }
 
-void VirtualWall::setDropEveryNth(int n) { m_faults.setDropEveryNth(n); }
-void VirtualWall::dropNext(int count) { m_faults.dropNext(count); }
-void VirtualWall::setReplyDelay(int milliseconds) { m_faults.setReplyDelay(milliseconds); }
-void VirtualWall::setDuplicateReplies(bool on) { m_faults.setDuplicateReplies(on); }
-void VirtualWall::setSilent(bool on) { m_faults.setSilent(on); }
+void VirtualWall::setDropEveryNth(int n)
+{
+    m_faults.setDropEveryNth(n);
+}
+void VirtualWall::dropNext(int count)
+{
+    m_faults.dropNext(count);
+}
+void VirtualWall::setReplyDelay(int milliseconds)
+{
+    m_faults.setReplyDelay(milliseconds);
+}
+void VirtualWall::setDuplicateReplies(bool on)
+{
+    m_faults.setDuplicateReplies(on);
+}
+void VirtualWall::setSilent(bool on)
+{
+    m_faults.setSilent(on);
+}
 void VirtualWall::setSilentAddresses(const QSet<quint32> &addresses)
 {
     m_faults.setSilentAddresses(addresses);
@@ -135,8 +150,8 @@ void VirtualWall::setReorderReplies(bool on)
     m_faults.setReorderReplies(on);
     if (!on && m_server) {
         UdpServer *server = m_server;
-        QMetaObject::invokeMethod(m_server, [server] { server->releaseHeld(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_server, [server] { server->releaseHeld(); }, Qt::QueuedConnection);
     }
 }
 

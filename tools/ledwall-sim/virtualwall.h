@@ -24,7 +24,8 @@
 
 class QThread;
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 class UdpServer;
 

@@ -8,9 +8,11 @@
 #include <QJsonObject>
 #include <QSet>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
-namespace {
+namespace
+{
 
 bool fail(QString *error, const QString &message)
 {
@@ -19,13 +21,15 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
-bool readInt(const QJsonObject &object, const QString &key, int minimum, int maximum,
-             int *value, QString *message)
+bool readInt(const QJsonObject &object, const QString &key, int minimum, int maximum, int *value,
+             QString *message)
 {
     const std::optional<int> number = wallInteger(object.value(key), minimum, maximum);
     if (!number) {
         *message = QStringLiteral("\"%1\" must be an integer from %2 to %3")
-                       .arg(key).arg(minimum).arg(maximum);
+                       .arg(key)
+                       .arg(minimum)
+                       .arg(maximum);
         return false;
     }
     *value = *number;
@@ -53,16 +57,17 @@ bool WallDescription::fromJson(const QByteArray &json, WallDescription *wall, QS
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return fail(error, QStringLiteral("not valid JSON at offset %1: %2")
-                               .arg(parseError.offset).arg(parseError.errorString()));
+                               .arg(parseError.offset)
+                               .arg(parseError.errorString()));
     if (!document.isObject())
         return fail(error, QStringLiteral("the wall file must hold a JSON object"));
 
     const QJsonObject root = document.object();
     WallDescription result;
     QString message;
-    if (!readText(root, QStringLiteral("name"), &result.name, &message)
-        || !readText(root, QStringLiteral("model"), &result.model, &message)
-        || !readText(root, QStringLiteral("serial"), &result.serial, &message))
+    if (!readText(root, QStringLiteral("name"), &result.name, &message) ||
+        !readText(root, QStringLiteral("model"), &result.model, &message) ||
+        !readText(root, QStringLiteral("serial"), &result.serial, &message))
         return fail(error, message);
 
     const QJsonValue portsValue = root.value(QStringLiteral("ports"));
@@ -90,8 +95,9 @@ bool WallDescription::fromJson(const QByteArray &json, WallDescription *wall, QS
             return fail(error, where + QStringLiteral(": \"cabinets\" must be an array"));
         const QJsonArray cabinets = cabinetsValue.toArray();
         if (cabinets.size() > MaxCabinetsPerPort)
-            return fail(error, where + QStringLiteral(": at most %1 cabinets per port")
-                                           .arg(MaxCabinetsPerPort));
+            return fail(
+                error,
+                where + QStringLiteral(": at most %1 cabinets per port").arg(MaxCabinetsPerPort));
         QSet<int> seenCards;
         for (int c = 0; c < cabinets.size(); ++c) {
             const QString cabinetWhere = where + QStringLiteral(".cabinets[%1]").arg(c);
@@ -100,15 +106,16 @@ bool WallDescription::fromJson(const QByteArray &json, WallDescription *wall, QS
             const QJsonObject cabinetObject = cabinets.at(c).toObject();
             WallCabinet cabinet;
             if (!readInt(cabinetObject, QStringLiteral("card"), 0, MaxCabinetsPerPort - 1,
-                         &cabinet.card, &message)
-                || !readInt(cabinetObject, QStringLiteral("width"), 1, MaxCabinetSide,
-                            &cabinet.width, &message)
-                || !readInt(cabinetObject, QStringLiteral("height"), 1, MaxCabinetSide,
-                            &cabinet.height, &message))
+                         &cabinet.card, &message) ||
+                !readInt(cabinetObject, QStringLiteral("width"), 1, MaxCabinetSide, &cabinet.width,
+                         &message) ||
+                !readInt(cabinetObject, QStringLiteral("height"), 1, MaxCabinetSide,
+                         &cabinet.height, &message))
                 return fail(error, cabinetWhere + QStringLiteral(": ") + message);
             if (seenCards.contains(cabinet.card))
-                return fail(error, cabinetWhere
-                                       + QStringLiteral(": card %1 is listed twice").arg(cabinet.card));
+                return fail(error,
+                            cabinetWhere +
+                                QStringLiteral(": card %1 is listed twice").arg(cabinet.card));
             seenCards.insert(cabinet.card);
             port.cabinets.append(cabinet);
         }
@@ -144,8 +151,8 @@ std::optional<int> wallInteger(const QJsonValue &json, int minimum, int maximum)
     const double number = json.toDouble(-1.0);
     // The range first: converting a huge or non-finite double to an integer is
     // undefined.
-    if (!json.isDouble() || !(number >= minimum && number <= maximum)
-        || number != std::floor(number))
+    if (!json.isDouble() || !(number >= minimum && number <= maximum) ||
+        number != std::floor(number))
         return std::nullopt;
     return int(number);
 }

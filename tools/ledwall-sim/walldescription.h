@@ -15,24 +15,22 @@
 
 #include <optional>
 
-namespace ledwall::sim {
-
-struct WallCabinet
+namespace ledwall::sim
 {
+
+struct WallCabinet {
     int card = 0;   // receiving-card index on its port
     int width = 0;  // pixels
     int height = 0; // pixels
 };
 
-struct WallPort
-{
+struct WallPort {
     int port = 0; // sending-card output port
     QVector<WallCabinet> cabinets;
     PortLayout layout; // its record in the hardware port table (porttable.h)
 };
 
-struct WallDescription
-{
+struct WallDescription {
     static constexpr int MaxPorts = 64;
     static constexpr int MaxCabinetsPerPort = 1024;
     static constexpr int MaxCabinetSide = 8192;

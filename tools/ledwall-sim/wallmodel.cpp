@@ -4,7 +4,8 @@
 
 #include <mutex>
 
-namespace ledwall::sim {
+namespace ledwall::sim
+{
 
 quint64 Counters::rejectedTotal() const
 {
@@ -69,8 +70,8 @@ RejectReason WallModel::accept(const QByteArray &datagram, Frame *frame)
     ++m_counters.received;
     if (reason != RejectReason::None) {
         ++m_counters.rejected[size_t(reason)];
-        qCDebug(lcSim) << "rejected a datagram of" << datagram.size() << "bytes:"
-                       << rejectReasonName(reason);
+        qCDebug(lcSim) << "rejected a datagram of" << datagram.size()
+                       << "bytes:" << rejectReasonName(reason);
     }
     return reason;
 }

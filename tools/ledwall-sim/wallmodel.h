@@ -8,25 +8,25 @@
 #include "receivingcards.h"
 #include "sendcardmodel.h"
 
-#include <mutex>
 #include <QVariantMap>
+#include <mutex>
 
 #include <array>
 #include <memory>
 #include <vector>
 
-namespace ledwall::sim {
-
-struct Counters
+namespace ledwall::sim
 {
-    quint64 received = 0;   // datagrams that reached the wall
-    quint64 answered = 0;   // reply datagrams sent (duplicates count twice)
-    quint64 dropped = 0;    // well-formed requests ignored by fault injection
-    quint64 malformed = 0;  // well-formed frames whose request made no sense (status 1)
-    quint64 outOfRange = 0; // requests beyond the memory of the card (status 2)
-    quint64 receivingCardFrames = 0;         // inner frames the receiving cards acted on
-    quint64 receivingCardFramesRejected = 0; // malformed or addressed to no card
-    quint64 receivingCardAcknowledged = 0;   // receiving-card writes acknowledged
+
+struct Counters {
+    quint64 received = 0;            // datagrams that reached the wall
+    quint64 answered = 0;            // reply datagrams sent (duplicates count twice)
+    quint64 dropped = 0;             // well-formed requests ignored by fault injection
+    quint64 malformed = 0;           // well-formed frames whose request made no sense (status 1)
+    quint64 outOfRange = 0;          // requests beyond the memory of the card (status 2)
+    quint64 receivingCardFrames = 0; // inner frames the receiving cards acted on
+    quint64 receivingCardFramesRejected = 0;    // malformed or addressed to no card
+    quint64 receivingCardAcknowledged = 0;      // receiving-card writes acknowledged
     quint64 receivingCardFramesNotModelled = 0; // inner commands other than read and write
     quint64 processorFramesNotModelled = 0;
     std::array<quint64, RejectReasonCount> rejected{}; // indexed by RejectReason
@@ -69,7 +69,7 @@ public:
 private:
     mutable std::mutex m_mutex; // counters and the role list
     Counters m_counters;
-    SendCardModel *m_sendCard; // owned by m_roles
+    SendCardModel *m_sendCard;        // owned by m_roles
     ReceivingCards *m_receivingCards; // owned by m_roles
     std::vector<std::unique_ptr<DeviceRole>> m_roles;
 };

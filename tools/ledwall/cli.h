@@ -10,8 +10,7 @@
 #include <QStringList>
 #include <QVector>
 
-struct CliCommand
-{
+struct CliCommand {
     const char *name;
     const char *summary;
     int (*run)(const QStringList &args);

@@ -9,7 +9,8 @@
 
 #include <cstdio>
 
-namespace cli {
+namespace cli
+{
 
 QJsonValue toJson(const QVariant &value)
 {
@@ -54,8 +55,8 @@ void printJson(const QVariant &value, JsonStyle style)
     else if (json.isArray())
         text = QJsonDocument(json.toArray()).toJson(format) + newline;
     else // a bare value: wrap it in an array and strip the brackets
-        text = QJsonDocument(QJsonArray{json}).toJson(QJsonDocument::Compact).mid(1).chopped(1)
-            + '\n';
+        text =
+            QJsonDocument(QJsonArray{json}).toJson(QJsonDocument::Compact).mid(1).chopped(1) + '\n';
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fflush(stdout);
 }
@@ -66,7 +67,8 @@ void printError(const QString &message)
     std::fflush(stderr);
 }
 
-namespace {
+namespace
+{
 
 // QCommandLineParser names the program in its usage line; name the subcommand.
 QString helpText(const QCommandLineParser &parser, const QString &command)
@@ -79,8 +81,7 @@ QString helpText(const QCommandLineParser &parser, const QString &command)
 
 } // namespace
 
-int parseArguments(QCommandLineParser &parser, const QStringList &args,
-                   const QString &description)
+int parseArguments(QCommandLineParser &parser, const QStringList &args, const QString &description)
 {
     const QString name = args.value(0);
     parser.setApplicationDescription(description);
@@ -111,7 +112,9 @@ bool optionNumber(const QCommandLineParser &parser, const QString &option, qint6
     const qint64 number = parser.value(option).toLongLong(&ok);
     if (!ok || number < minimum || number > maximum) {
         printError(QStringLiteral("--%1 needs a number from %2 to %3")
-                       .arg(option).arg(minimum).arg(maximum));
+                       .arg(option)
+                       .arg(minimum)
+                       .arg(maximum));
         return false;
     }
     *value = number;
@@ -133,8 +136,8 @@ bool noPositionalArguments(const QCommandLineParser &parser)
 {
     if (parser.positionalArguments().isEmpty())
         return true;
-    printError(QStringLiteral("unexpected argument '%1'")
-                   .arg(parser.positionalArguments().constFirst()));
+    printError(
+        QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     return false;
 }
 

@@ -9,7 +9,8 @@
 
 #include <initializer_list>
 
-namespace cli {
+namespace cli
+{
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
@@ -27,8 +28,7 @@ void printError(const QString &message);
 // and parses `args`. Returns -1 when the command should go on; otherwise the exit
 // code to return at once (after printing help on stdout or the error and usage
 // on stderr).
-int parseArguments(QCommandLineParser &parser, const QStringList &args,
-                   const QString &description);
+int parseArguments(QCommandLineParser &parser, const QStringList &args, const QString &description);
 // True when every option in `names` was given; otherwise prints "--<name> is
 // required" for the first missing one and returns false.
 bool requireOptions(const QCommandLineParser &parser, std::initializer_list<const char *> names);

@@ -12,8 +12,10 @@
 
 #include <cstdio>
 
-namespace demo {
-namespace {
+namespace demo
+{
+namespace
+{
 
 void printLine(const QString &line)
 {

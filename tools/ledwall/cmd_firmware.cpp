@@ -91,11 +91,11 @@ int runInfo(const QStringList &args)
 {
     QCommandLineParser parser;
     QString file;
-    const int parsed = parseAction(
-        parser, args,
-        QStringLiteral("Prints the header fields of a receiving-card upgrade file; "
-                       "\"firmIndex\" -1 when the file is not a valid one."),
-        &file);
+    const int parsed =
+        parseAction(parser, args,
+                    QStringLiteral("Prints the header fields of a receiving-card upgrade file; "
+                                   "\"firmIndex\" -1 when the file is not a valid one."),
+                    &file);
     if (parsed >= 0)
         return parsed;
     const QVariantMap info = BLL_BusinessLogic_Desktop::instance()->getReceFileInfo(file);
@@ -136,8 +136,7 @@ int runPackage(const QStringList &args)
     QString out;
     const int parsed = parseAction(
         parser, args,
-        QStringLiteral("Writes a receiving-card upgrade file OUT around a raw flash image."),
-        &out);
+        QStringLiteral("Writes a receiving-card upgrade file OUT around a raw flash image."), &out);
     if (parsed >= 0)
         return parsed;
     if (!cli::requireOptions(parser, {"image", "card-type", "drive-type", "version"}))
@@ -155,8 +154,7 @@ int runPackage(const QStringList &args)
         out, {{QStringLiteral("receCardType"), int(cardType)},
               {QStringLiteral("driveType"), parser.value(QStringLiteral("drive-type"))},
               {QStringLiteral("version"), parser.value(QStringLiteral("version"))},
-              {QStringLiteral("recCardCRC32"),
-               ledwall::checksums::crc32(image, image.size(), 0)}});
+              {QStringLiteral("recCardCRC32"), ledwall::checksums::crc32(image, image.size(), 0)}});
     facade->clearRecvUpdateData();
     return printResult(result);
 }
@@ -180,8 +178,7 @@ int runFirmwareCommand(const QStringList &args)
                    stdout);
         return cli::ExitOk;
     }
-    cli::printError(action.isEmpty()
-                        ? QStringLiteral("expected check, info, package or is-mcu")
-                        : QStringLiteral("unknown firmware action '%1'").arg(action));
+    cli::printError(action.isEmpty() ? QStringLiteral("expected check, info, package or is-mcu")
+                                     : QStringLiteral("unknown firmware action '%1'").arg(action));
     return cli::ExitUsage;
 }

@@ -88,8 +88,8 @@ int decode(const QString &path, bool complex)
 int onCard(const QString &action, const QCommandLineParser &parser, quint16 port, bool complex)
 {
     QVariantMap map;
-    if (action == QLatin1String("write")
-        && !readLayoutMap(parser.positionalArguments().value(1), &map))
+    if (action == QLatin1String("write") &&
+        !readLayoutMap(parser.positionalArguments().value(1), &map))
         return cli::ExitFailed;
     qint64 ethNum = 0;
     if (action == QLatin1String("rebuild")) {
@@ -165,13 +165,14 @@ int runLayoutCommand(const QStringList &args)
     const QStringList positional = parser.positionalArguments();
     const QString action = positional.value(0);
     const bool complex = parser.isSet(QStringLiteral("complex"));
-    const bool needsFile = action == QLatin1String("encode") || action == QLatin1String("decode")
-        || action == QLatin1String("write");
-    const bool known = needsFile || action == QLatin1String("read")
-        || action == QLatin1String("rebuild");
+    const bool needsFile = action == QLatin1String("encode") || action == QLatin1String("decode") ||
+                           action == QLatin1String("write");
+    const bool known =
+        needsFile || action == QLatin1String("read") || action == QLatin1String("rebuild");
     if (!known || positional.size() != (needsFile ? 2 : 1)) {
-        cli::printError(known ? QStringLiteral("wrong number of arguments for '%1'").arg(action)
-                              : QStringLiteral("expected an action: encode, decode, write, read or rebuild"));
+        cli::printError(
+            known ? QStringLiteral("wrong number of arguments for '%1'").arg(action)
+                  : QStringLiteral("expected an action: encode, decode, write, read or rebuild"));
         return cli::ExitUsage;
     }
     if (action == QLatin1String("encode"))

@@ -12,8 +12,8 @@
 #include "cli.h"
 #include "cliutil.h"
 
-#include "bll_businesslogic_desktop.h"
 #include "applicationdirectory.h"
+#include "bll_businesslogic_desktop.h"
 #include "spectrallocus.h"
 
 #include <QCoreApplication>

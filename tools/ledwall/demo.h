@@ -10,7 +10,8 @@
 #include <QString>
 #include <QVector>
 
-namespace demo {
+namespace demo
+{
 
 struct Context {
     ledwall::sim::VirtualWall &wall;

@@ -1,6 +1,7 @@
 #include "demo.h"
 
-namespace demo {
+namespace demo
+{
 
 const QVector<Group> &demoGroups()
 {

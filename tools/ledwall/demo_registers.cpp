@@ -2,8 +2,10 @@
 // it back, compare, and provoke one time-out.
 #include "demo.h"
 
-namespace demo {
-namespace {
+namespace demo
+{
+namespace
+{
 
 constexpr quint32 BlockAddress = 0x80000;
 constexpr int BlockSize = 64;

@@ -7,14 +7,14 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 QString usage()
 {
-    QString text = QStringLiteral(
-        "Usage: ledwall <command> [options]\n"
-        "       ledwall --help | --version\n"
-        "       ledwall <command> --help\n\nCommands:\n");
+    QString text = QStringLiteral("Usage: ledwall <command> [options]\n"
+                                  "       ledwall --help | --version\n"
+                                  "       ledwall <command> --help\n\nCommands:\n");
     int width = 0;
     for (const CliCommand &command : cliCommands())
         width = qMax(width, int(qstrlen(command.name)));
@@ -22,9 +22,9 @@ QString usage()
         text += QStringLiteral("  %1  %2\n")
                     .arg(QString::fromLatin1(command.name).leftJustified(width),
                          QString::fromUtf8(command.summary));
-    text += QStringLiteral(
-        "\nResults are JSON on stdout, messages go to stderr. Exit status: 0 ok, "
-        "1 failed, 2 bad usage.\n");
+    text +=
+        QStringLiteral("\nResults are JSON on stdout, messages go to stderr. Exit status: 0 ok, "
+                       "1 failed, 2 bad usage.\n");
     return text;
 }
 
@@ -43,8 +43,8 @@ int main(int argc, char *argv[])
         return cli::ExitUsage;
     }
     const QString first = arguments.at(1);
-    if (first == QLatin1String("--help") || first == QLatin1String("-h")
-        || first == QLatin1String("help")) {
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+        first == QLatin1String("help")) {
         std::fputs(qPrintable(usage()), stdout);
         return cli::ExitOk;
     }

@@ -26,4 +26,3 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
 {
     qCDebug(lcCalibration) << NotAvailable << params.keys();
 }
-

@@ -13,8 +13,7 @@
 namespace ledwall
 {
 
-struct FileContents
-{
+struct FileContents {
     enum class Status { Ok, OpenFailed, TooLarge, ReadFailed };
 
     Status status = Status::OpenFailed;

@@ -1,6 +1,7 @@
 #include "mapreaders.h"
 
-namespace ledwall::maps {
+namespace ledwall::maps
+{
 
 int intValue(const QVariantMap &map, const QString &key, int fallback)
 {

@@ -6,7 +6,8 @@
 #include <QVariantMap>
 #include <QtGlobal>
 
-namespace ledwall::maps {
+namespace ledwall::maps
+{
 
 int intValue(const QVariantMap &map, const QString &key, int fallback);
 // Register addresses above 0x7FFFFFFF arrive as unsigned, 64-bit or floating values,

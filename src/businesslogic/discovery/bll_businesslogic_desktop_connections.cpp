@@ -378,7 +378,8 @@ void BLL_BusinessLogic_Desktop::getComPort()
 
 QString BLL_BusinessLogic_Desktop::searchConfigFilePath()
 {
-    return ledwall::applicationFilePath(QStringLiteral("ConfigData/ConfigurationFile/searchFile.txt"));
+    return ledwall::applicationFilePath(
+        QStringLiteral("ConfigData/ConfigurationFile/searchFile.txt"));
 }
 
 QVariantMap BLL_BusinessLogic_Desktop::readSearchConfigFile()

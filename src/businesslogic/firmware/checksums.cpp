@@ -4,7 +4,8 @@
 
 #include <zlib.h>
 
-namespace ledwall::checksums {
+namespace ledwall::checksums
+{
 
 namespace
 {

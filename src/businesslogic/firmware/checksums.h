@@ -7,7 +7,8 @@
 
 #include <array>
 
-namespace ledwall::checksums {
+namespace ledwall::checksums
+{
 
 // The 256-entry table of the CRC-16 below (polynomial 0x1021, not reflected).
 extern const std::array<quint16, 256> g_CRCTAB;

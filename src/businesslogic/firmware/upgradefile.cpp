@@ -5,7 +5,8 @@
 
 #include <QStringList>
 
-namespace ledwall::upgrade {
+namespace ledwall::upgrade
+{
 
 using arm::readU32;
 using arm::writeU32;
@@ -52,15 +53,24 @@ QByteArray mcuMagic()
 QString errorName(int value)
 {
     switch (value) {
-    case ReceFileNoError: return QStringLiteral("ReceFileNoError");
-    case ReceFileHeadFlagError: return QStringLiteral("ReceFileHeadFlagError");
-    case ReceFileCardTypeError: return QStringLiteral("ReceFileCardTypeError");
-    case ReceFileDriveTypeError: return QStringLiteral("ReceFileDriveTypeError");
-    case ReceFileVersionError: return QStringLiteral("ReceFileVersionError");
-    case ReceFileLengthError: return QStringLiteral("ReceFileLengthError");
-    case ReceFileCrcError: return QStringLiteral("ReceFileCrcError");
-    case ReceFileOpenError: return QStringLiteral("ReceFileOpenError");
-    default: return {};
+    case ReceFileNoError:
+        return QStringLiteral("ReceFileNoError");
+    case ReceFileHeadFlagError:
+        return QStringLiteral("ReceFileHeadFlagError");
+    case ReceFileCardTypeError:
+        return QStringLiteral("ReceFileCardTypeError");
+    case ReceFileDriveTypeError:
+        return QStringLiteral("ReceFileDriveTypeError");
+    case ReceFileVersionError:
+        return QStringLiteral("ReceFileVersionError");
+    case ReceFileLengthError:
+        return QStringLiteral("ReceFileLengthError");
+    case ReceFileCrcError:
+        return QStringLiteral("ReceFileCrcError");
+    case ReceFileOpenError:
+        return QStringLiteral("ReceFileOpenError");
+    default:
+        return {};
     }
 }
 
@@ -77,9 +87,12 @@ QString UpgradeHeader::versionText() const
 QString cardModelName(quint8 cardCode)
 {
     switch (cardCode) {
-    case 0: return QStringLiteral("NRX-64");
-    case 1: return QStringLiteral("NRX-72");
-    default: return QStringLiteral("multi");
+    case 0:
+        return QStringLiteral("NRX-64");
+    case 1:
+        return QStringLiteral("NRX-72");
+    default:
+        return QStringLiteral("multi");
     }
 }
 

@@ -14,7 +14,8 @@
 
 Q_LOGGING_CATEGORY(lcPipeline, "ledwall.pipeline")
 
-namespace {
+namespace
+{
 
 constexpr auto IdleRound = std::chrono::milliseconds(10);
 const QString WalkPointModule = QStringLiteral("Module_PixelWalkPointMap");
@@ -23,8 +24,8 @@ const QString WalkPointModule = QStringLiteral("Module_PixelWalkPointMap");
 
 // ---- BLL_BusinessLogic_ModuleThread ---------------------------------------------------
 
-BLL_BusinessLogic_ModuleThread::BLL_BusinessLogic_ModuleThread(std::shared_ptr<ModuleThreadBackend> backend,
-                                                               QObject *parent)
+BLL_BusinessLogic_ModuleThread::BLL_BusinessLogic_ModuleThread(
+    std::shared_ptr<ModuleThreadBackend> backend, QObject *parent)
     : QObject(parent), m_backend(std::move(backend))
 {
 }
@@ -69,10 +70,11 @@ BLL_BusinessLogic_ModuleThread::startWorker(void (BLL_BusinessLogic_ModuleThread
     return worker;
 }
 
-namespace {
+namespace
+{
 
 // Clears a worker's running flag; true when the calling thread is that worker.
-template<typename WorkerPtr>
+template <typename WorkerPtr>
 bool signalStop(std::mutex &mutex, std::condition_variable &wake, WorkerPtr &slot)
 {
     bool self = false;
@@ -90,8 +92,7 @@ bool signalStop(std::mutex &mutex, std::condition_variable &wake, WorkerPtr &slo
 // Joins a stopped worker. The handle stays in place while joining, so a command
 // or frame arriving meanwhile is queued for the next thread instead of starting
 // a second one.
-template<typename WorkerPtr>
-void joinWorker(std::mutex &mutex, WorkerPtr &slot)
+template <typename WorkerPtr> void joinWorker(std::mutex &mutex, WorkerPtr &slot)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -174,9 +175,8 @@ void BLL_BusinessLogic_ModuleThread::sendThreadFun(Worker *worker)
             if (!worker->running)
                 return;
             if (m_sendQueue.isEmpty()) {
-                const bool woken = m_sendWake.wait_for(lock, IdleRound, [&] {
-                    return !worker->running || !m_sendQueue.isEmpty();
-                });
+                const bool woken = m_sendWake.wait_for(
+                    lock, IdleRound, [&] { return !worker->running || !m_sendQueue.isEmpty(); });
                 if (woken)
                     continue;
                 lock.unlock();
@@ -197,7 +197,8 @@ void BLL_BusinessLogic_ModuleThread::handleCommand(const QVariantMap &map)
     if (!cmd.hasSendCardFlag)
         m_walk.stop();
     if (map.contains(QStringLiteral("pointBright")))
-        qCDebug(lcPipeline) << "walking point brightness" << map.value(QStringLiteral("pointBright"));
+        qCDebug(lcPipeline) << "walking point brightness"
+                            << map.value(QStringLiteral("pointBright"));
 
     Module_Base *data = nullptr;
     Module_ProtocolBase *frame = nullptr;
@@ -234,7 +235,8 @@ void BLL_BusinessLogic_ModuleThread::storeAndSend(const ModuleCommand &cmd, Modu
         delete frame;
 }
 
-void BLL_BusinessLogic_ModuleThread::runLargeTransferBranch(const ModuleCommand &cmd, const QVariantMap &map)
+void BLL_BusinessLogic_ModuleThread::runLargeTransferBranch(const ModuleCommand &cmd,
+                                                            const QVariantMap &map)
 {
     if (cmd.isSave) {
         Module_Base *data = m_backend->createBigData(map);
@@ -261,7 +263,8 @@ void BLL_BusinessLogic_ModuleThread::runLargeTransferBranch(const ModuleCommand 
     delete frame;
 }
 
-void BLL_BusinessLogic_ModuleThread::runSendCardBranch(const ModuleCommand &cmd, const QVariantMap &map)
+void BLL_BusinessLogic_ModuleThread::runSendCardBranch(const ModuleCommand &cmd,
+                                                       const QVariantMap &map)
 {
     Module_Base *data = nullptr;
     Module_ProtocolBase *frame = nullptr;
@@ -284,7 +287,8 @@ void BLL_BusinessLogic_ModuleThread::runSendCardBranch(const ModuleCommand &cmd,
     }
 }
 
-bool BLL_BusinessLogic_ModuleThread::storeData(const QString &guid, Module_Base *data, const QString &key)
+bool BLL_BusinessLogic_ModuleThread::storeData(const QString &guid, Module_Base *data,
+                                               const QString &key)
 {
     bool stored = false;
     if (m_backend->device(guid).known) {
@@ -349,7 +353,8 @@ void BLL_BusinessLogic_ModuleThread::slot_reciveCmd(QString guid, Module_Protoco
         break;
     }
     if (!copy) {
-        qCDebug(lcPipeline) << "dropped a received frame of unknown type" << cmd->protocolType() << "from" << guid;
+        qCDebug(lcPipeline) << "dropped a received frame of unknown type" << cmd->protocolType()
+                            << "from" << guid;
         return;
     }
     if (copy->m_guid.isEmpty())
@@ -372,7 +377,8 @@ void BLL_BusinessLogic_ModuleThread::receiveThreadFun(Worker *worker)
         Module_ProtocolBase *frame = nullptr;
         {
             std::unique_lock<std::mutex> lock(m_recvMutex);
-            m_recvWake.wait_for(lock, IdleRound, [&] { return !worker->running || !m_recvQueue.isEmpty(); });
+            m_recvWake.wait_for(lock, IdleRound,
+                                [&] { return !worker->running || !m_recvQueue.isEmpty(); });
             if (!worker->running)
                 return;
             if (m_recvQueue.isEmpty())
@@ -409,9 +415,8 @@ void BLL_BusinessLogic_ModuleThread::handleFrame(Module_ProtocolBase *frame)
     delete data;
 
     // Only replies of the device in use reach the interface.
-    const QString netId = m_backend->deviceNetId(frame->protocolType() == Module_ProtocolBase::SendCard
-                                                     ? frame->m_guid
-                                                     : QString());
+    const QString netId = m_backend->deviceNetId(
+        frame->protocolType() == Module_ProtocolBase::SendCard ? frame->m_guid : QString());
     if (netId == frame->m_guid)
         m_backend->emitModuleData(map);
 }

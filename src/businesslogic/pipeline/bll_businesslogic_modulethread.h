@@ -42,8 +42,7 @@ class Module_Processor_Protocol;
 class ModuleThreadBackend
 {
 public:
-    struct Device
-    {
+    struct Device {
         bool known = false;
         int kind = -1;
         quint8 vpuByte1 = 0;
@@ -53,18 +52,22 @@ public:
     virtual ~ModuleThreadBackend() = default;
 
     // packet builders; out-pointers stay null when the module is unknown
-    virtual void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
-                                    const QVariantMap &map) = 0;
-    virtual void createVpuData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) = 0;
-    virtual void createProcessorData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) = 0;
+    virtual void createSendCardData(const QString &guid, Module_Base **data,
+                                    Module_ProtocolBase **frame, const QVariantMap &map) = 0;
+    virtual void createVpuData(Module_Base **data, Module_ProtocolBase **frame,
+                               const QVariantMap &map) = 0;
+    virtual void createProcessorData(Module_Base **data, Module_ProtocolBase **frame,
+                                     const QVariantMap &map) = 0;
     virtual Module_Base *createBigData(const QVariantMap &map) = 0;
     virtual Module_ProtocolBase *createBigFrame(const QVariantMap &map) = 0;
     virtual void fillWalkPointer(const WalkPointDraw &draw) = 0;
 
     // packet parsers
-    virtual void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data, QVariantMap *map) = 0;
+    virtual void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data,
+                                   QVariantMap *map) = 0;
     virtual void parseVpuData(Module_VPU_Protocol *frame, Module_Base **data, QVariantMap *map) = 0;
-    virtual void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data, QVariantMap *map) = 0;
+    virtual void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data,
+                                    QVariantMap *map) = 0;
 
     // link manager; the link keeps its own copy of the frame
     virtual void pushCmdToClient(const QString &guid, Module_ProtocolBase *frame, bool flag) = 0;
@@ -131,8 +134,7 @@ private slots:
 private:
     // A thread with its own stop flag, so a thread being joined by closeThread never
     // sees the flag of the thread that replaces it.
-    struct Worker
-    {
+    struct Worker {
         std::thread thread;
         std::atomic<bool> running{true};
     };

@@ -41,4 +41,3 @@ ModuleCommand::Branch ModuleCommand::branch() const
         return Branch::SendCard;
     return Branch::VideoProcessingUnit;
 }
-

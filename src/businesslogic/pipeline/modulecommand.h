@@ -10,8 +10,7 @@
 
 // The keys of a module data map that the pipeline itself reads, with their defaults.
 // Every other key is left to the packet builders.
-struct ModuleCommand
-{
+struct ModuleCommand {
     enum class Branch { Processor, LargeTransfer, SendCard, VideoProcessingUnit };
 
     QString moduleName;

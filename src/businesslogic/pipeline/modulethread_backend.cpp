@@ -10,7 +10,8 @@
 #include "dal_vpu.h"
 #include "dal_vpu_big.h"
 
-namespace {
+namespace
+{
 
 class ComponentBackend final : public ModuleThreadBackend
 {
@@ -20,11 +21,13 @@ public:
     {
         DAL_SendCard::getInstance()->createData(guid, data, frame, map);
     }
-    void createVpuData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
+    void createVpuData(Module_Base **data, Module_ProtocolBase **frame,
+                       const QVariantMap &map) override
     {
         DAL_VPU().createData(data, frame, map);
     }
-    void createProcessorData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
+    void createProcessorData(Module_Base **data, Module_ProtocolBase **frame,
+                             const QVariantMap &map) override
     {
         DAL_Processor().createData(data, frame, map);
     }
@@ -44,11 +47,12 @@ public:
     }
     void fillWalkPointer(const WalkPointDraw &d) override
     {
-        DAL_SendCard::getInstance()->fillWalkPointer(d.guid, d.pointIndex, d.address, d.virtualPointCount,
-                                                     d.scanLineLen, d.advance, d.on);
+        DAL_SendCard::getInstance()->fillWalkPointer(
+            d.guid, d.pointIndex, d.address, d.virtualPointCount, d.scanLineLen, d.advance, d.on);
     }
 
-    void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data, QVariantMap *map) override
+    void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data,
+                           QVariantMap *map) override
     {
         DAL_SendCard::getInstance()->parseData(frame, data, map);
     }
@@ -56,7 +60,8 @@ public:
     {
         DAL_VPU().parseData(frame, data, map);
     }
-    void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data, QVariantMap *map) override
+    void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data,
+                            QVariantMap *map) override
     {
         DAL_Processor().parseData(frame, data, map);
     }
@@ -82,7 +87,8 @@ public:
     }
     void setDeviceVpuBytes(const QString &guid, quint8 byte1, quint8 byte2) override
     {
-        if (Bll_DataCenter_DeviceBase *record = BLL_DataCenter_Desktop::instance()->getDevice(guid)) {
+        if (Bll_DataCenter_DeviceBase *record =
+                BLL_DataCenter_Desktop::instance()->getDevice(guid)) {
             record->setFirstVpuByte(byte1);
             record->setSecondVpuByte(byte2);
         }
@@ -102,9 +108,15 @@ public:
     }
 
     void resetInit() override { DAL_SendCard::getInstance()->resetInit(); }
-    void saveUsbFlashFile(const QVariantMap &map) override { DAL_SendCard::getInstance()->saveUsbFlashFile(map); }
+    void saveUsbFlashFile(const QVariantMap &map) override
+    {
+        DAL_SendCard::getInstance()->saveUsbFlashFile(map);
+    }
     void setPlanSendPack(int pack) override { DAL_SendCard::getInstance()->setPlanSendPack(pack); }
-    void setReveUpdateStop(bool stop) override { DAL_SendCard::getInstance()->setReveUpdateStop(stop); }
+    void setReveUpdateStop(bool stop) override
+    {
+        DAL_SendCard::getInstance()->setReveUpdateStop(stop);
+    }
     QVariantMap getactivePack() override { return DAL_SendCard::getInstance()->getactivePack(); }
 };
 

@@ -1,8 +1,8 @@
 #include "bll_businesslogic_sendcardpackage.h"
 
+#include "applicationdirectory.h"
 #include "checksums.h"
 #include "displayreadback.h"
-#include "applicationdirectory.h"
 #include "filepaths.h"
 #include "filereader.h"
 #include "flashimage.h"
@@ -61,7 +61,8 @@ void BLL_BusinessLogic_SendCardPackage::saveRecvAllBox()
 {
     if (vBoxXYWHList.isEmpty())
         return;
-    const QString dir = ledwall::applicationFilePath(QStringLiteral("ConfigData/ConfigurationFile/"));
+    const QString dir =
+        ledwall::applicationFilePath(QStringLiteral("ConfigData/ConfigurationFile/"));
     QDir().mkpath(dir);
     QFile file(dir + QStringLiteral("boxXYWH.txt"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -478,10 +479,10 @@ void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, 
     const QString result = QStringLiteral("result");
     if (reply.contains(result) && !reply.value(result).toBool()) {
         qCDebug(lcSendCard) << "port table read refused by the card; topology kept";
-        emit sig_readDevData({{QStringLiteral("addr"), regAddr},
-                              {result, false},
-                              {QStringLiteral("error"),
-                               QStringLiteral("the card refused the port table read")}});
+        emit sig_readDevData(
+            {{QStringLiteral("addr"), regAddr},
+             {result, false},
+             {QStringLiteral("error"), QStringLiteral("the card refused the port table read")}});
         return;
     }
     parseConnectDisplayDataFromDeviceModify(
@@ -520,8 +521,8 @@ void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply,
     // Only a reply that holds its whole block counts, the last one included: the
     // read-back is never reported done with a block missing from the image.
     if (!ledwall::flashimage::placeBlock(recvUpdateData, address, data)) {
-        qCDebug(lcSendCard) << "flash read-back reply dropped at" << Qt::hex << address
-                            << Qt::dec << data.size() << "bytes";
+        qCDebug(lcSendCard) << "flash read-back reply dropped at" << Qt::hex << address << Qt::dec
+                            << data.size() << "bytes";
         return;
     }
     if (ledwall::flashimage::isLastBlock(address))

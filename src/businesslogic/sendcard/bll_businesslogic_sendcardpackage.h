@@ -218,7 +218,7 @@ private:
     FlashAccessDescriptor m_flashAccess;
     bool m_uDiskMode = false;
     bool m_getWidthHeightFlag = false; // one-shot screen size request
-    quint32 lastRegAddr = 0; // last block address of a display record read
+    quint32 lastRegAddr = 0;           // last block address of a display record read
     int m_filePos = 0;
     QVariantMap vLastAddrMap;
 

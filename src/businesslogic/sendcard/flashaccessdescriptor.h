@@ -18,14 +18,19 @@ struct FlashAccessDescriptor {
 
     // Receiving-card write descriptor: the inner frame's fields.
     quint8 recvCommand = 0;
-    quint16 recvWord1 = 0; // first card (0xFFFF: every card)
-    quint16 recvWord2 = 0; // last card
+    quint16 recvWord1 = 0;   // first card (0xFFFF: every card)
+    quint16 recvWord2 = 0;   // last card
     quint32 recvAddress = 0; // in 4-byte units; top byte 0xAF flash, 0xA0 16-byte space
 
     // c0 .. c6 as the frame header wants them.
     std::array<quint8, 7> commandBytes() const
     {
-        return {quint8(commandWord), quint8(commandWord >> 8), quint8(commandWord >> 16),
-                quint8(commandWord >> 24), c4, slot, port};
+        return {quint8(commandWord),
+                quint8(commandWord >> 8),
+                quint8(commandWord >> 16),
+                quint8(commandWord >> 24),
+                c4,
+                slot,
+                port};
     }
 };

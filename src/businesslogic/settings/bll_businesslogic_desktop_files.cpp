@@ -2,10 +2,10 @@
 // the data center's file objects, JSON settings, directories, gamma tables and the
 // wiring picture export.
 
+#include "applicationdirectory.h"
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "filedispatch.h"
-#include "applicationdirectory.h"
 #include "filepaths.h"
 #include "filereader.h"
 #include "gammacurve.h"

@@ -28,7 +28,8 @@ template <typename KeyOf> QVariantMap readCardTable(const QString &sql, KeyOf ke
         db = QSqlDatabase::database(connection, false);
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-        db.setDatabaseName(QDir(ledwall::applicationDirectory()).filePath(QStringLiteral("rcFun.db")));
+        db.setDatabaseName(
+            QDir(ledwall::applicationDirectory()).filePath(QStringLiteral("rcFun.db")));
     }
     const bool wasOpen = db.isOpen();
     if (!wasOpen) {
@@ -41,7 +42,7 @@ template <typename KeyOf> QVariantMap readCardTable(const QString &sql, KeyOf ke
         }
         if (!db.open()) {
             qCDebug(lcCardTables) << "cannot open the card function database" << db.databaseName()
-                            << db.lastError().text();
+                                  << db.lastError().text();
             return {};
         }
     }

@@ -4,9 +4,11 @@
 
 #include <QVariantList>
 
-namespace ledwall::displaytext {
+namespace ledwall::displaytext
+{
 
-namespace {
+namespace
+{
 
 const QString DisplayMarker = QStringLiteral("display_info:");
 const QString ItemMarker = QStringLiteral("item:");
@@ -17,10 +19,9 @@ struct ItemField {
     FieldType type;
 };
 const ItemField ItemFields[13] = {
-    {"id", Integer},          {"x", Integer},           {"y", Integer},
-    {"z", Integer},           {"boxName", Text},        {"sNetPort", Integer},
-    {"strInfoText", Text},    {"boxId", Text},          {"width", Integer},
-    {"height", Integer},      {"connectFlag", Boolean}, {"lockFlag", Boolean},
+    {"id", Integer},         {"x", Integer},        {"y", Integer},           {"z", Integer},
+    {"boxName", Text},       {"sNetPort", Integer}, {"strInfoText", Text},    {"boxId", Text},
+    {"width", Integer},      {"height", Integer},   {"connectFlag", Boolean}, {"lockFlag", Boolean},
     {"bGConnectColor", Text}};
 
 int toInt(QStringView field)
@@ -119,8 +120,8 @@ bool complexTextToMap(const QString &text, QVariantMap *map)
                         break;
                     case Boolean:
                         // A connection flag may also come as "1"; the lock only as "true".
-                        item.insert(key, field == QLatin1String("true")
-                                             || (k == 10 && field == QLatin1String("1")));
+                        item.insert(key, field == QLatin1String("true") ||
+                                             (k == 10 && field == QLatin1String("1")));
                         break;
                     }
                 }

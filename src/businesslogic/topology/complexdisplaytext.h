@@ -12,7 +12,8 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace ledwall::displaytext {
+namespace ledwall::displaytext
+{
 
 QString complexMapToText(const QVariantMap &map);
 

@@ -4,7 +4,8 @@
 
 #include <QMap>
 
-namespace ledwall::readback {
+namespace ledwall::readback
+{
 
 using arm::readU16;
 
@@ -37,8 +38,8 @@ bool addPagePiece(QVariantList &pages, quint32 regAddr, quint32 base, const QByt
     return true;
 }
 
-QStringList cabinetRectangles(const QVariantList &imageWindowPages,
-                              const QVariantList &boxPosPages, const QStringList &boxWH)
+QStringList cabinetRectangles(const QVariantList &imageWindowPages, const QVariantList &boxPosPages,
+                              const QStringList &boxWH)
 {
     QMap<int, int> cardsPerPort;
     QMap<QPair<int, int>, CardSize> sizes;

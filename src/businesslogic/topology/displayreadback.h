@@ -9,7 +9,8 @@
 #include <QVariantList>
 #include <QtGlobal>
 
-namespace ledwall::readback {
+namespace ledwall::readback
+{
 
 constexpr quint32 PageShift = 12; // 4 KiB pages
 
@@ -25,7 +26,7 @@ bool addPagePiece(QVariantList &pages, quint32 regAddr, quint32 base, const QByt
 // per card c its row (bytes 4c, 4c+1) and column (4c+2, 4c+3) in that window;
 // boxWH has "port:card:width:height" per card. Pages too short for a field are
 // skipped, never read past their end.
-QStringList cabinetRectangles(const QVariantList &imageWindowPages,
-                              const QVariantList &boxPosPages, const QStringList &boxWH);
+QStringList cabinetRectangles(const QVariantList &imageWindowPages, const QVariantList &boxPosPages,
+                              const QStringList &boxWH);
 
 } // namespace ledwall::readback

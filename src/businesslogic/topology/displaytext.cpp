@@ -2,14 +2,16 @@
 
 #include <QVariantList>
 
-namespace ledwall::displaytext {
+namespace ledwall::displaytext
+{
 
 const char *const ConnectItemKeys[13] = {
-    "index",   "init",       "sender_addr", "sender_port",     "vcs_addr",
-    "vcs_width", "vcs_height", "is_as_null", "is_use_hub", "hub_serial_addr",
-    "hub_port", "col",        "row"};
+    "index",     "init",       "sender_addr", "sender_port", "vcs_addr",
+    "vcs_width", "vcs_height", "is_as_null",  "is_use_hub",  "hub_serial_addr",
+    "hub_port",  "col",        "row"};
 
-namespace {
+namespace
+{
 
 const QString BasicMarker = QStringLiteral("basic_info:");
 const QString DisplayMarker = QStringLiteral("display:");
@@ -61,7 +63,8 @@ int toInt(QStringView field)
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 int fieldToInt(QStringView field)
 {

@@ -14,7 +14,8 @@
 #include <QStringView>
 #include <QVariantMap>
 
-namespace ledwall::displaytext {
+namespace ledwall::displaytext
+{
 
 // The thirteen item keys in the order of the device text.
 extern const char *const ConnectItemKeys[13];
@@ -36,7 +37,8 @@ QVariantMap connectItemForRect(uint height, uint y, uint width, uint x, uint add
                                int rowOffset, int colOffset);
 
 // Pieces that both layout codecs share.
-namespace detail {
+namespace detail
+{
 // The groups behind the single "basic_info:" marker, split at `displayMarker`
 // (group 0 is the basic group); false without exactly one "basic_info:".
 bool splitGroups(const QString &text, const QString &displayMarker, QList<QStringView> *groups);

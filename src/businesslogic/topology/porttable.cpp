@@ -6,9 +6,11 @@
 
 #include <algorithm>
 
-namespace ledwall::porttable {
+namespace ledwall::porttable
+{
 
-namespace {
+namespace
+{
 Q_LOGGING_CATEGORY(lcPortTable, "ledwall.sendcard.porttable")
 
 quint16 little16(const uchar *p)
@@ -19,8 +21,8 @@ quint16 little16(const uchar *p)
 
 bool PortRecord::inUse() const
 {
-    return enable == 1 && ledCabinetHNum != 0 && ledCabinetVNum != 0 && ledCabinetHPixel != 0
-        && ledCabinetVPixel != 0 && pxCardTraceMethod <= 7;
+    return enable == 1 && ledCabinetHNum != 0 && ledCabinetVNum != 0 && ledCabinetHPixel != 0 &&
+           ledCabinetVPixel != 0 && pxCardTraceMethod <= 7;
 }
 
 QVector<PortRecord> parseRecords(const QByteArray &bytes)
@@ -58,14 +60,30 @@ QVector<Cell> chainingOrder(int method, int hNum, int vNum)
         int line = l;
         bool increasing = !odd; // along the line: left to right, or top to bottom
         switch (method) {
-        case 0: line = vNum - 1 - l; break;
-        case 1: line = vNum - 1 - l; increasing = odd; break;
-        case 2: break;
-        case 3: increasing = odd; break;
-        case 4: increasing = odd; break;
-        case 5: line = hNum - 1 - l; increasing = odd; break;
-        case 6: break;
-        case 7: line = hNum - 1 - l; break;
+        case 0:
+            line = vNum - 1 - l;
+            break;
+        case 1:
+            line = vNum - 1 - l;
+            increasing = odd;
+            break;
+        case 2:
+            break;
+        case 3:
+            increasing = odd;
+            break;
+        case 4:
+            increasing = odd;
+            break;
+        case 5:
+            line = hNum - 1 - l;
+            increasing = odd;
+            break;
+        case 6:
+            break;
+        case 7:
+            line = hNum - 1 - l;
+            break;
         }
         for (int s = 0; s < length; ++s) {
             const int position = increasing ? s : length - 1 - s;
@@ -96,7 +114,8 @@ Rebuild rebuildTopology(const QByteArray &bytes)
     }
     if (cabinetCount > MaxCells) {
         out.error = QStringLiteral("the port table places %1 cabinets, more than %2")
-                        .arg(cabinetCount).arg(MaxCells);
+                        .arg(cabinetCount)
+                        .arg(MaxCells);
         qCDebug(lcPortTable) << out.error;
         return out;
     }
@@ -118,21 +137,19 @@ Rebuild rebuildTopology(const QByteArray &bytes)
     QVector<Placed> placed;
     placed.reserve(int(cabinetCount));
     for (const PortRecord &p : ports) {
-        qCDebug(lcPortTable).noquote()
-            << QString::asprintf(
-                   "ethId:%d,maxLedCabinetHPixel:%d,maxLedCabinetVPixel:%d,maxEthImageCropSizeH:%d,"
-                   "maxEthImageCropSizeV:%d,displayLedCabinetHNum:%d,displayLedCabinetVNum:%d,"
-                   "pxCardTraceMethod:%d,ledCabinetHNum:%d,ledCabinetVNum:%d,ethImageCropPosiH:%d,"
-                   "ethImageCropPosiV:%d,ledCabinetHPixel:%d, ledCabinetVPixel:%d,"
-                   "ethImageCropSizeH:%d,ethImageCropSizeV:%d,ledCabinetNum:%d",
-                   p.ethId, maxW, maxH, 0, 0, cols, rows, p.pxCardTraceMethod, p.ledCabinetHNum,
-                   p.ledCabinetVNum, p.ethImageCropPosiH, p.ethImageCropPosiV, p.ledCabinetHPixel,
-                   p.ledCabinetVPixel, p.ethImageCropSizeH(), p.ethImageCropSizeV(),
-                   p.ledCabinetNum());
+        qCDebug(lcPortTable).noquote() << QString::asprintf(
+            "ethId:%d,maxLedCabinetHPixel:%d,maxLedCabinetVPixel:%d,maxEthImageCropSizeH:%d,"
+            "maxEthImageCropSizeV:%d,displayLedCabinetHNum:%d,displayLedCabinetVNum:%d,"
+            "pxCardTraceMethod:%d,ledCabinetHNum:%d,ledCabinetVNum:%d,ethImageCropPosiH:%d,"
+            "ethImageCropPosiV:%d,ledCabinetHPixel:%d, ledCabinetVPixel:%d,"
+            "ethImageCropSizeH:%d,ethImageCropSizeV:%d,ledCabinetNum:%d",
+            p.ethId, maxW, maxH, 0, 0, cols, rows, p.pxCardTraceMethod, p.ledCabinetHNum,
+            p.ledCabinetVNum, p.ethImageCropPosiH, p.ethImageCropPosiV, p.ledCabinetHPixel,
+            p.ledCabinetVPixel, p.ethImageCropSizeH(), p.ethImageCropSizeV(), p.ledCabinetNum());
         const int colBase = p.ethImageCropPosiH / maxW;
         const int rowBase = p.ethImageCropPosiV / maxH;
-        const QVector<Cell> order = chainingOrder(p.pxCardTraceMethod, p.ledCabinetHNum,
-                                                  p.ledCabinetVNum);
+        const QVector<Cell> order =
+            chainingOrder(p.pxCardTraceMethod, p.ledCabinetHNum, p.ledCabinetVNum);
         for (int k = 0; k < order.size(); ++k) {
             const int col = colBase + order.at(k).col;
             const int row = rowBase + order.at(k).row;
@@ -153,7 +170,9 @@ Rebuild rebuildTopology(const QByteArray &bytes)
         cols = rows = 1;
     if (qint64(cols) * rows > MaxCells) {
         out.error = QStringLiteral("the port table spans %1 x %2 cells, more than %3")
-                        .arg(cols).arg(rows).arg(MaxCells);
+                        .arg(cols)
+                        .arg(rows)
+                        .arg(MaxCells);
         qCDebug(lcPortTable) << out.error;
         out.result = false;
         return out;

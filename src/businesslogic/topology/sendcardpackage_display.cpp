@@ -219,7 +219,7 @@ void BLL_BusinessLogic_SendCardPackage::onDisplayRecordBlock(quint32 regAddr,
     if (m_displayLastBlockSeen && m_displayBlocksMissing.isEmpty()) {
         m_displayLastBlockSeen = false;
         m_displayReadActive = false;
-            qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
+        qCDebug(lcDisplay).noquote() << QString::asprintf("lastRegAddr:%x", lastRegAddr);
         emit sig_readDevData({{QStringLiteral("addr"), lastRegAddr}});
     }
 }

@@ -17,7 +17,8 @@ QString BLL_DataBase_Desktop::m_strDatabase;
 std::mutex BLL_DataBase_Desktop::s_pathMutex;
 bool BLL_DataBase_Desktop::s_readOnly = false;
 
-namespace {
+namespace
+{
 
 const char *const kCreateStatements[] = {
     "CREATE TABLE IF NOT EXISTS timetable (id INTEGER PRIMARY KEY AUTOINCREMENT, "
@@ -77,8 +78,8 @@ BLL_DataBase_Desktop *BLL_DataBase_Desktop::getInstance()
 
 QString BLL_DataBase_Desktop::defaultDatabasePath()
 {
-    const QString base = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QDir::currentPath();
+    const QString base =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return base + QStringLiteral("/ConfigData/ledwall.db");
 }
 
@@ -199,9 +200,8 @@ bool BLL_DataBase_Desktop::writeScenes(const QVariantList &scenes)
             int itemPosition = 0;
             const QVariantList items = it.value().toList();
             for (const QVariant &item : items) {
-                const QByteArray json =
-                    QJsonDocument(QJsonObject::fromVariantMap(item.toMap()))
-                        .toJson(QJsonDocument::Compact);
+                const QByteArray json = QJsonDocument(QJsonObject::fromVariantMap(item.toMap()))
+                                            .toJson(QJsonDocument::Compact);
                 itemInsert.addBindValue(sceneId);
                 itemInsert.addBindValue(dataType);
                 itemInsert.addBindValue(itemPosition++);

@@ -8,9 +8,8 @@
 
 QStringList Bll_Shared_Timetable_Desktop::fieldNames()
 {
-    return {QStringLiteral("timetableID"), QStringLiteral("period"),
-            QStringLiteral("repetition"),  QStringLiteral("runTime"),
-            QStringLiteral("scene"),       QStringLiteral("strDeviceID"),
+    return {QStringLiteral("timetableID"), QStringLiteral("period"), QStringLiteral("repetition"),
+            QStringLiteral("runTime"),     QStringLiteral("scene"),  QStringLiteral("strDeviceID"),
             QStringLiteral("num")};
 }
 

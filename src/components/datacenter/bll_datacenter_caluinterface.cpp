@@ -3,7 +3,8 @@
 #include "datacenterlog.h"
 #include "registerfield.h"
 
-namespace {
+namespace
+{
 
 // The mask and lowest bit of a bit field inside a register of `width` bits;
 // false (logged) when the field, the width or the register value is unusable.
@@ -12,8 +13,8 @@ bool resolveField(const QString &field, qint64 regValue, qint64 width, quint64 *
 {
     int high = 0;
     *bits = registerfield::registerWidth(width);
-    if (!registerfield::parseField(field, &high, low) || *bits < 0 || high >= *bits
-        || regValue < 0) {
+    if (!registerfield::parseField(field, &high, low) || *bits < 0 || high >= *bits ||
+        regValue < 0) {
         qCDebug(lcDataCenter) << "register field unusable:" << field << regValue << width;
         return false;
     }
@@ -37,8 +38,8 @@ qint64 BLL_DataCenter_CaluInterface::CaluCHECK_SUM(QString bytes, qint64 length)
     return sum & 0xFFFF;
 }
 
-qint64 BLL_DataCenter_CaluInterface::CaluREGValue(QString field, qint64 regValue,
-                                                  qint64 fieldValue, qint64 width)
+qint64 BLL_DataCenter_CaluInterface::CaluREGValue(QString field, qint64 regValue, qint64 fieldValue,
+                                                  qint64 width)
 {
     quint64 mask = 0;
     int low = 0;
@@ -46,8 +47,8 @@ qint64 BLL_DataCenter_CaluInterface::CaluREGValue(QString field, qint64 regValue
     if (!resolveField(field, regValue, width, &mask, &low, &bits))
         return -1;
     const quint64 registerMask = (quint64(1) << bits) - 1;
-    const quint64 value = (quint64(regValue) & registerMask & ~mask) |
-                          ((quint64(fieldValue) << low) & mask);
+    const quint64 value =
+        (quint64(regValue) & registerMask & ~mask) | ((quint64(fieldValue) << low) & mask);
     return static_cast<qint64>(value);
 }
 

@@ -154,7 +154,7 @@ QVariantMap BLL_DataCenter_Desktop::getSavedDataMap(QString guid, QString module
 }
 
 QList<std::shared_ptr<const Module_Base>> BLL_DataCenter_Desktop::getSavedDataList(QString guid,
-                                                                                    QString key)
+                                                                                   QString key)
 {
     const auto device = findDevice(guid);
     return device ? device->storedDataList(key) : QList<std::shared_ptr<const Module_Base>>();

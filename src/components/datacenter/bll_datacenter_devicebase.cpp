@@ -4,8 +4,8 @@
 #include "module_base.h"
 #include "scenestore.h"
 
-
-namespace {
+namespace
+{
 
 std::mutex s_typeMutex;
 

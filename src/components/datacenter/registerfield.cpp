@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-namespace registerfield {
+namespace registerfield
+{
 
 bool parseHexBytes(const QString &text, QByteArray *bytes)
 {

@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace registerfield {
+namespace registerfield
+{
 
 // Bytes of a hexadecimal text; false for anything that is not hex bytes.
 bool parseHexBytes(const QString &text, QByteArray *bytes);

@@ -1,6 +1,7 @@
 #include "scenestore.h"
 
-namespace {
+namespace
+{
 const char *const kIdentityKeys[] = {"layerID", "cardSlotNum", "portNum", "itemIndex"};
 } // namespace
 

@@ -25,7 +25,8 @@ using ledwall::link::LinkTransport;
 using ledwall::link::RequestQueue;
 namespace message = ledwall::link::message;
 
-namespace {
+namespace
+{
 
 qint64 monotonicNs()
 {
@@ -37,9 +38,12 @@ qint64 monotonicNs()
 QString linkTypeName(int type)
 {
     switch (type) {
-    case NetworkLink: return QStringLiteral("network");
-    case SerialLink: return QStringLiteral("serial");
-    case UsbLink: return QStringLiteral("usb");
+    case NetworkLink:
+        return QStringLiteral("network");
+    case SerialLink:
+        return QStringLiteral("serial");
+    case UsbLink:
+        return QStringLiteral("usb");
     }
     return QStringLiteral("unknown");
 }
@@ -109,7 +113,8 @@ public:
     }
 
     // Runs `change` on the link under its lock; false for an unknown guid.
-    bool withLink(const QString &guid, const char *operation, const std::function<void(Link &)> &change)
+    bool withLink(const QString &guid, const char *operation,
+                  const std::function<void(Link &)> &change)
     {
         LinkPtr link = findOrLog(guid, operation);
         if (!link)
@@ -119,7 +124,8 @@ public:
         return true;
     }
     // The same for a change that may let queued frames go out.
-    void changeQueue(const QString &guid, const char *operation, const std::function<void(RequestQueue &)> &change)
+    void changeQueue(const QString &guid, const char *operation,
+                     const std::function<void(RequestQueue &)> &change)
     {
         LinkPtr link = find(guid);
         if (withLink(guid, operation, [&](Link &l) { change(l.queue); }) && link)
@@ -133,8 +139,9 @@ public:
     void shutdown();
 
     // --- opening and closing (any thread) ---
-    bool openLink(const QString &guid, CommunicationType wanted,
-                  const std::function<LinkTransport *(LinkTransport::Handlers, QString *error)> &open);
+    bool
+    openLink(const QString &guid, CommunicationType wanted,
+             const std::function<LinkTransport *(LinkTransport::Handlers, QString *error)> &open);
     void closeLink(const LinkPtr &link, const QString &reason);
 
     // --- I/O thread ---
@@ -142,7 +149,8 @@ public:
     void pump(const LinkPtr &link);
     void armTimer(const LinkPtr &link);
     void expire(const LinkPtr &link);
-    void receive(const LinkPtr &link, const QByteArray &datagram, const QString &address, quint16 port);
+    void receive(const LinkPtr &link, const QByteArray &datagram, const QString &address,
+                 quint16 port);
     void sendDiscovery(const LinkPtr &link);
     enum class Deletion { Deferred, Now };
     bool closeTransport(const LinkPtr &link, Deletion deletion = Deletion::Deferred);
@@ -170,7 +178,8 @@ public:
     std::atomic<bool> drainPending{false};
 };
 
-namespace {
+namespace
+{
 
 LinkManagerPrivate *g_manager = nullptr;
 std::atomic<bool> g_hookRegistered{false};
@@ -221,10 +230,13 @@ bool LinkManagerPrivate::runInIo(const std::function<void()> &work)
     // visible to thread checkers, which do not see inside Qt's own locks.
     std::promise<void> done;
     std::future<void> finished = done.get_future();
-    if (!QMetaObject::invokeMethod(ioContext, [&work, &done] {
-            work();
-            done.set_value();
-        }, Qt::QueuedConnection))
+    if (!QMetaObject::invokeMethod(
+            ioContext,
+            [&work, &done] {
+                work();
+                done.set_value();
+            },
+            Qt::QueuedConnection))
         return false;
     finished.wait();
     return true;
@@ -239,7 +251,8 @@ void LinkManagerPrivate::schedulePump(const LinkPtr &link)
         link->pumpPending = false;
         return;
     }
-    QMetaObject::invokeMethod(ioContext, [this, link] { pump(link); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        ioContext, [this, link] { pump(link); }, Qt::QueuedConnection);
 }
 
 void LinkManagerPrivate::shutdown()
@@ -283,8 +296,9 @@ void LinkManagerPrivate::shutdown()
 // ---------------------------------------------------------------------------
 // Opening and closing
 
-bool LinkManagerPrivate::openLink(const QString &guid, CommunicationType wanted,
-                                  const std::function<LinkTransport *(LinkTransport::Handlers, QString *)> &open)
+bool LinkManagerPrivate::openLink(
+    const QString &guid, CommunicationType wanted,
+    const std::function<LinkTransport *(LinkTransport::Handlers, QString *)> &open)
 {
     LinkPtr link = find(guid);
     if (!link) {
@@ -382,9 +396,8 @@ bool LinkManagerPrivate::closeTransport(const LinkPtr &link, Deletion deletion)
 LinkTransport::Handlers LinkManagerPrivate::handlersFor(const LinkPtr &link)
 {
     LinkTransport::Handlers handlers;
-    handlers.datagram = [this, link](const QByteArray &datagram, const QString &address, quint16 port) {
-        receive(link, datagram, address, port);
-    };
+    handlers.datagram = [this, link](const QByteArray &datagram, const QString &address,
+                                     quint16 port) { receive(link, datagram, address, port); };
     handlers.garbled = [link](int count) {
         std::unique_lock<std::mutex> locker(link->mutex);
         link->counters.dropped += count;
@@ -425,7 +438,8 @@ void LinkManagerPrivate::pump(const LinkPtr &link)
         } else {
             // A request that could not be written gets no reply and times out.
             ++link->counters.sendErrors;
-            qCDebug(lcLink) << "send failed, guid:" << link->guid << "sequence" << dispatch.sequence;
+            qCDebug(lcLink) << "send failed, guid:" << link->guid << "sequence"
+                            << dispatch.sequence;
         }
     }
     armTimer(link);
@@ -477,8 +491,8 @@ void LinkManagerPrivate::expire(const LinkPtr &link)
     pump(link); // frees window slots and re-arms the timer
 }
 
-void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram, const QString &address,
-                                 quint16 port)
+void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram,
+                                 const QString &address, quint16 port)
 {
     bool debug;
     {
@@ -492,8 +506,8 @@ void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram
     if (!decoded.frame) {
         std::unique_lock<std::mutex> locker(link->mutex);
         ++link->counters.dropped;
-        qCDebug(lcLink) << "dropped datagram, guid:" << link->guid << "from" << address << port << "size"
-                        << datagram.size() << ledwall::wire::errorText(decoded.error);
+        qCDebug(lcLink) << "dropped datagram, guid:" << link->guid << "from" << address << port
+                        << "size" << datagram.size() << ledwall::wire::errorText(decoded.error);
         return;
     }
     std::unique_ptr<Module_ProtocolBase> frame = std::move(decoded.frame);
@@ -505,7 +519,8 @@ void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram
         std::unique_lock<std::mutex> locker(link->mutex);
         if (found.isEmpty()) {
             ++link->counters.dropped;
-            qCDebug(lcLink) << "dropped discovery answer without a JSON object, guid:" << link->guid;
+            qCDebug(lcLink) << "dropped discovery answer without a JSON object, guid:"
+                            << link->guid;
             return;
         }
         ++link->counters.received;
@@ -516,7 +531,8 @@ void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram
     if (!(frame->m_wireFlags & Module_ProtocolBase::IsReply)) {
         std::unique_lock<std::mutex> locker(link->mutex);
         ++link->counters.dropped;
-        qCDebug(lcLink) << "dropped frame not sent by a device, guid:" << link->guid << "from" << address << port;
+        qCDebug(lcLink) << "dropped frame not sent by a device, guid:" << link->guid << "from"
+                        << address << port;
         return;
     }
 
@@ -570,7 +586,8 @@ void LinkManagerPrivate::post(Event event)
         outbox.push_back(std::move(event));
     }
     if (!drainPending.exchange(true))
-        QMetaObject::invokeMethod(q, [this] { drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            q, [this] { drain(); }, Qt::QueuedConnection);
 }
 
 void LinkManagerPrivate::postStatus(const LinkPtr &link, QVariantMap status)
@@ -619,7 +636,8 @@ BLL_CommunicationMain_Desktop *BLL_CommunicationMain_Desktop::getInstance()
     return instance;
 }
 
-BLL_CommunicationMain_Desktop::BLL_CommunicationMain_Desktop() : d(std::make_unique<LinkManagerPrivate>(this))
+BLL_CommunicationMain_Desktop::BLL_CommunicationMain_Desktop()
+    : d(std::make_unique<LinkManagerPrivate>(this))
 {
     g_manager = d.get();
 }
@@ -630,14 +648,16 @@ BLL_CommunicationMain_Desktop::~BLL_CommunicationMain_Desktop()
     d->shutdown();
 }
 
-QString BLL_CommunicationMain_Desktop::createCommunicateObject(CommunicationType type, ProtocolType protocol)
+QString BLL_CommunicationMain_Desktop::createCommunicateObject(CommunicationType type,
+                                                               ProtocolType protocol)
 {
     if (type != NetworkLink && type != SerialLink && type != UsbLink) {
         qCDebug(lcLink) << "createCommunicateObject: unsupported link type" << int(type);
         return QString();
     }
     if (protocol != DefaultProtocol)
-        qCDebug(lcLink) << "createCommunicateObject: protocol" << int(protocol) << "treated as the default";
+        qCDebug(lcLink) << "createCommunicateObject: protocol" << int(protocol)
+                        << "treated as the default";
     const QString guid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     auto link = std::make_shared<Link>(guid, type);
     // Byte streams carry one request at a time; networks keep a window open.
@@ -649,52 +669,59 @@ QString BLL_CommunicationMain_Desktop::createCommunicateObject(CommunicationType
 
 void BLL_CommunicationMain_Desktop::setQueueType(QString guid, int queueType)
 {
-    d->changeQueue(guid, "setQueueType", [queueType](RequestQueue &queue) { queue.setQueueType(queueType); });
+    d->changeQueue(guid, "setQueueType",
+                   [queueType](RequestQueue &queue) { queue.setQueueType(queueType); });
 }
 
-bool BLL_CommunicationMain_Desktop::connectServer(QString guid, QString address, unsigned short port)
+bool BLL_CommunicationMain_Desktop::connectServer(QString guid, QString address,
+                                                  unsigned short port)
 {
     const QHostAddress host(address);
-    return d->openLink(guid, NetworkLink, [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
-        if (host.isNull() || host.protocol() != QAbstractSocket::IPv4Protocol || port == 0) {
-            *error = QStringLiteral("invalid address \"%1\" port %2").arg(address).arg(port);
-            return nullptr;
-        }
-        auto *transport = new ledwall::link::UdpTransport(std::move(handlers));
-        if (!transport->open(host, port)) {
-            *error = transport->errorString();
-            delete transport;
-            return nullptr;
-        }
-        return transport;
-    });
+    return d->openLink(
+        guid, NetworkLink,
+        [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
+            if (host.isNull() || host.protocol() != QAbstractSocket::IPv4Protocol || port == 0) {
+                *error = QStringLiteral("invalid address \"%1\" port %2").arg(address).arg(port);
+                return nullptr;
+            }
+            auto *transport = new ledwall::link::UdpTransport(std::move(handlers));
+            if (!transport->open(host, port)) {
+                *error = transport->errorString();
+                delete transport;
+                return nullptr;
+            }
+            return transport;
+        });
 }
 
 bool BLL_CommunicationMain_Desktop::openSerialport(QString guid, QString portName, int baudRate)
 {
-    return d->openLink(guid, SerialLink, [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
-        auto *transport = new ledwall::link::SerialTransport(std::move(handlers));
-        if (!transport->open(portName, baudRate)) {
-            *error = QStringLiteral("cannot open serial port \"%1\": %2").arg(portName, transport->errorString());
-            delete transport;
-            return nullptr;
-        }
-        return transport;
-    });
+    return d->openLink(
+        guid, SerialLink, [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
+            auto *transport = new ledwall::link::SerialTransport(std::move(handlers));
+            if (!transport->open(portName, baudRate)) {
+                *error = QStringLiteral("cannot open serial port \"%1\": %2")
+                             .arg(portName, transport->errorString());
+                delete transport;
+                return nullptr;
+            }
+            return transport;
+        });
 }
 
-bool BLL_CommunicationMain_Desktop::openUsb(QString guid, unsigned short vendorId, unsigned short productId,
-                                            QString serialNumber)
+bool BLL_CommunicationMain_Desktop::openUsb(QString guid, unsigned short vendorId,
+                                            unsigned short productId, QString serialNumber)
 {
-    return d->openLink(guid, UsbLink, [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
-        auto *transport = new ledwall::link::UsbTransport(std::move(handlers));
-        if (!transport->open(vendorId, productId, serialNumber)) {
-            *error = transport->errorString();
-            delete transport;
-            return nullptr;
-        }
-        return transport;
-    });
+    return d->openLink(guid, UsbLink,
+                       [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
+                           auto *transport = new ledwall::link::UsbTransport(std::move(handlers));
+                           if (!transport->open(vendorId, productId, serialNumber)) {
+                               *error = transport->errorString();
+                               delete transport;
+                               return nullptr;
+                           }
+                           return transport;
+                       });
 }
 
 void BLL_CommunicationMain_Desktop::setTimeoutFlag(QString guid, bool enabled)
@@ -702,7 +729,8 @@ void BLL_CommunicationMain_Desktop::setTimeoutFlag(QString guid, bool enabled)
     d->withLink(guid, "setTimeoutFlag", [enabled](Link &link) { link.timeoutFlag = enabled; });
 }
 
-bool BLL_CommunicationMain_Desktop::pushCmdToClient(QString guid, Module_ProtocolBase *cmd, bool flag)
+bool BLL_CommunicationMain_Desktop::pushCmdToClient(QString guid, Module_ProtocolBase *cmd,
+                                                    bool flag)
 {
     if (!cmd) {
         qCDebug(lcLink) << "pushCmdToClient: no frame, guid:" << guid;
@@ -728,7 +756,8 @@ bool BLL_CommunicationMain_Desktop::pushCmdToClient(QString guid, Module_Protoco
 
 void BLL_CommunicationMain_Desktop::clearCmdQueue(QString guid)
 {
-    d->withLink(guid, "clearCmdQueue", [](Link &link) { link.counters.cleared += link.queue.clearQueued(); });
+    d->withLink(guid, "clearCmdQueue",
+                [](Link &link) { link.counters.cleared += link.queue.clearQueued(); });
 }
 
 int BLL_CommunicationMain_Desktop::getCmdQueueCount(QString guid)
@@ -768,7 +797,8 @@ void BLL_CommunicationMain_Desktop::releaseCommunicateObject(QString guid)
     d->groups.remove(guid);
 }
 
-QStringList BLL_CommunicationMain_Desktop::getUSBSerialNumber(unsigned short vendorId, unsigned short productId)
+QStringList BLL_CommunicationMain_Desktop::getUSBSerialNumber(unsigned short vendorId,
+                                                              unsigned short productId)
 {
     return ledwall::link::UsbTransport::serialNumbers(vendorId, productId);
 }
@@ -787,7 +817,8 @@ void BLL_CommunicationMain_Desktop::saveGroupInfo(QVariantList groups, QString g
         d->groups.insert(guid, groups);
 }
 
-namespace {
+namespace
+{
 
 // The guids of one group: a list of guid strings, or a map with a "guids" list.
 QStringList membersOf(const QVariant &group)

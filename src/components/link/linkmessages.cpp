@@ -3,9 +3,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace ledwall::link::message {
+namespace ledwall::link::message
+{
 
-namespace {
+namespace
+{
 
 QVariantMap base(const QString &event, const QString &guid, int linkType, bool result)
 {
@@ -36,8 +38,8 @@ QVariantMap linkError(const QString &guid, int linkType, const QString &error)
     return map;
 }
 
-QVariantMap deviceFound(const QString &guid, const QByteArray &answerPayload, const QString &address,
-                        quint16 port)
+QVariantMap deviceFound(const QString &guid, const QByteArray &answerPayload,
+                        const QString &address, quint16 port)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(answerPayload, &parseError);
@@ -46,7 +48,8 @@ QVariantMap deviceFound(const QString &guid, const QByteArray &answerPayload, co
     const QJsonObject answer = document.object();
     QVariantMap map = base(DeviceFound, guid, 3, true);
     for (const char *key : {"name", "model", "serial"})
-        map.insert(QString::fromLatin1(key), answer.value(QLatin1String(key)).toVariant().toString());
+        map.insert(QString::fromLatin1(key),
+                   answer.value(QLatin1String(key)).toVariant().toString());
     map.insert(QStringLiteral("address"), address);
     map.insert(QStringLiteral("port"), port);
     return map;

@@ -5,7 +5,8 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace ledwall::link::message {
+namespace ledwall::link::message
+{
 
 // Keys common to every status map.
 inline const QString Event = QStringLiteral("event");
@@ -27,7 +28,7 @@ QVariantMap linkError(const QString &guid, int linkType, const QString &error);
 
 // The answer to a discovery request: a compact JSON object with "name", "model"
 // and "serial". Returns an empty map when the payload is not a JSON object.
-QVariantMap deviceFound(const QString &guid, const QByteArray &answerPayload, const QString &address,
-                        quint16 port);
+QVariantMap deviceFound(const QString &guid, const QByteArray &answerPayload,
+                        const QString &address, quint16 port);
 
 } // namespace ledwall::link::message

@@ -11,7 +11,8 @@
 #include <libusb.h>
 #endif
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
 // --- common -------------------------------------------------------------------
 
@@ -103,7 +104,8 @@ void UdpTransport::close()
 
 QVariantMap UdpTransport::endpoint() const
 {
-    return QVariantMap{{QStringLiteral("address"), m_address.toString()}, {QStringLiteral("port"), m_port}};
+    return QVariantMap{{QStringLiteral("address"), m_address.toString()},
+                       {QStringLiteral("port"), m_port}};
 }
 
 // --- serial -------------------------------------------------------------------
@@ -132,9 +134,9 @@ bool SerialTransport::open(const QString &portName, int baudRate)
         m_port = nullptr;
         return false;
     }
-    if (!m_port->setBaudRate(baudRate) || !m_port->setDataBits(QSerialPort::Data8)
-        || !m_port->setParity(QSerialPort::NoParity) || !m_port->setStopBits(QSerialPort::OneStop)
-        || !m_port->setFlowControl(QSerialPort::NoFlowControl)) {
+    if (!m_port->setBaudRate(baudRate) || !m_port->setDataBits(QSerialPort::Data8) ||
+        !m_port->setParity(QSerialPort::NoParity) || !m_port->setStopBits(QSerialPort::OneStop) ||
+        !m_port->setFlowControl(QSerialPort::NoFlowControl)) {
         m_error = m_port->errorString();
         m_port->close();
         delete m_port;
@@ -170,7 +172,8 @@ void SerialTransport::close()
 
 QVariantMap SerialTransport::endpoint() const
 {
-    return QVariantMap{{QStringLiteral("portName"), m_portName}, {QStringLiteral("baudRate"), m_baudRate}};
+    return QVariantMap{{QStringLiteral("portName"), m_portName},
+                       {QStringLiteral("baudRate"), m_baudRate}};
 }
 
 QStringList SerialTransport::portNames()
@@ -186,7 +189,8 @@ QStringList SerialTransport::portNames()
 
 #ifdef LEDWALL_HAVE_LIBUSB
 
-namespace {
+namespace
+{
 
 constexpr int UsbReadChunk = 16384;
 constexpr unsigned int UsbReadTimeoutMs = 50; // how quickly the reader notices close()
@@ -197,7 +201,8 @@ QString serialOf(libusb_device_handle *handle, const libusb_device_descriptor &d
     if (descriptor.iSerialNumber == 0)
         return QString();
     unsigned char text[256] = {};
-    const int length = libusb_get_string_descriptor_ascii(handle, descriptor.iSerialNumber, text, sizeof text - 1);
+    const int length =
+        libusb_get_string_descriptor_ascii(handle, descriptor.iSerialNumber, text, sizeof text - 1);
     if (length <= 0)
         return QString();
     return QString::fromLatin1(reinterpret_cast<const char *>(text), length);
@@ -221,7 +226,8 @@ libusb_device_handle *findDevice(libusb_context *context, quint16 vendorId, quin
             continue;
         libusb_device_handle *handle = nullptr;
         if (libusb_open(devices[i], &handle) != 0) {
-            qCDebug(lcLink) << "usb device" << Qt::hex << vendorId << productId << "cannot be opened";
+            qCDebug(lcLink) << "usb device" << Qt::hex << vendorId << productId
+                            << "cannot be opened";
             continue;
         }
         if (visit(serialOf(handle, descriptor)))
@@ -264,9 +270,10 @@ bool UsbTransport::open(quint16 vendorId, quint16 productId, const QString &seri
         m_error = QStringLiteral("libusb could not be initialised");
         return false;
     }
-    libusb_device_handle *handle = findDevice(context, vendorId, productId, [&](const QString &serial) {
-        return serialNumber.isEmpty() || serial == serialNumber;
-    });
+    libusb_device_handle *handle =
+        findDevice(context, vendorId, productId, [&](const QString &serial) {
+            return serialNumber.isEmpty() || serial == serialNumber;
+        });
     if (!handle) {
         m_error = QStringLiteral("no USB device %1:%2 with serial number \"%3\"")
                       .arg(vendorId, 4, 16, QLatin1Char('0'))
@@ -278,8 +285,8 @@ bool UsbTransport::open(quint16 vendorId, quint16 productId, const QString &seri
 
     // The first bulk IN and OUT endpoints of interface 0 carry the byte stream.
     libusb_config_descriptor *config = nullptr;
-    if (libusb_get_active_config_descriptor(libusb_get_device(handle), &config) == 0 && config->bNumInterfaces > 0
-        && config->interface[0].num_altsetting > 0) {
+    if (libusb_get_active_config_descriptor(libusb_get_device(handle), &config) == 0 &&
+        config->bNumInterfaces > 0 && config->interface[0].num_altsetting > 0) {
         const libusb_interface_descriptor &alt = config->interface[0].altsetting[0];
         m_interface = alt.bInterfaceNumber;
         for (int i = 0; i < alt.bNumEndpoints; ++i) {
@@ -305,7 +312,8 @@ bool UsbTransport::open(quint16 vendorId, quint16 productId, const QString &seri
     libusb_set_auto_detach_kernel_driver(handle, 1);
     const int claimed = libusb_claim_interface(handle, m_interface);
     if (claimed != 0) {
-        m_error = QStringLiteral("USB interface busy: %1").arg(QString::fromLatin1(libusb_error_name(claimed)));
+        m_error = QStringLiteral("USB interface busy: %1")
+                      .arg(QString::fromLatin1(libusb_error_name(claimed)));
         libusb_close(handle);
         libusb_exit(context);
         return false;
@@ -324,15 +332,19 @@ void UsbTransport::readLoop()
     QByteArray buffer(UsbReadChunk, Qt::Uninitialized);
     while (m_reading) {
         int transferred = 0;
-        const int rc = libusb_bulk_transfer(handle, m_endpointIn, reinterpret_cast<unsigned char *>(buffer.data()),
+        const int rc = libusb_bulk_transfer(handle, m_endpointIn,
+                                            reinterpret_cast<unsigned char *>(buffer.data()),
                                             buffer.size(), &transferred, UsbReadTimeoutMs);
         if (transferred > 0) {
             const QByteArray bytes = buffer.left(transferred);
-            QMetaObject::invokeMethod(this, [this, bytes] { deliverStream(bytes); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, bytes] { deliverStream(bytes); }, Qt::QueuedConnection);
         }
         if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT && rc != LIBUSB_ERROR_INTERRUPTED) {
-            const QString error = QStringLiteral("USB read failed: %1").arg(QString::fromLatin1(libusb_error_name(rc)));
-            QMetaObject::invokeMethod(this, [this, error] { fail(error); }, Qt::QueuedConnection);
+            const QString error = QStringLiteral("USB read failed: %1")
+                                      .arg(QString::fromLatin1(libusb_error_name(rc)));
+            QMetaObject::invokeMethod(
+                this, [this, error] { fail(error); }, Qt::QueuedConnection);
             return;
         }
     }
@@ -347,9 +359,10 @@ bool UsbTransport::write(const QByteArray &datagram)
     int offset = 0;
     while (offset < record.size()) {
         int transferred = 0;
-        const int rc = libusb_bulk_transfer(handle, m_endpointOut,
-                                            reinterpret_cast<unsigned char *>(const_cast<char *>(record.constData() + offset)),
-                                            record.size() - offset, &transferred, UsbWriteTimeoutMs);
+        const int rc = libusb_bulk_transfer(
+            handle, m_endpointOut,
+            reinterpret_cast<unsigned char *>(const_cast<char *>(record.constData() + offset)),
+            record.size() - offset, &transferred, UsbWriteTimeoutMs);
         offset += transferred;
         if (rc != 0 && transferred == 0) {
             qCDebug(lcLink) << "usb write failed:" << libusb_error_name(rc);

@@ -18,7 +18,8 @@
 class QSerialPort;
 class QUdpSocket;
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
 class LinkTransport : public QObject
 {
@@ -26,7 +27,8 @@ class LinkTransport : public QObject
 public:
     struct Handlers {
         // One received datagram and where it came from (address empty on byte streams).
-        std::function<void(const QByteArray &datagram, const QString &address, quint16 port)> datagram;
+        std::function<void(const QByteArray &datagram, const QString &address, quint16 port)>
+            datagram;
         // Records of a byte stream that failed their checks.
         std::function<void(int count)> garbled;
         // The transport broke down (device unplugged, port lost); it is closed.

@@ -1,6 +1,7 @@
 #include "requestqueue.h"
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
 void RequestQueue::setQueueType(int queueType)
 {

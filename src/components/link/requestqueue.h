@@ -13,11 +13,12 @@
 #include <bitset>
 #include <deque>
 #include <map>
-#include <unordered_map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
 class RequestQueue
 {

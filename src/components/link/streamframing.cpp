@@ -2,9 +2,11 @@
 
 #include <zlib.h>
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
-namespace {
+namespace
+{
 
 constexpr quint8 Magic0 = 0x7E;
 constexpr quint8 Magic1 = 0xE7;
@@ -50,8 +52,8 @@ QList<QByteArray> StreamDeframer::feed(const QByteArray &bytes)
     const int size = m_buffer.size();
     const char *data = m_buffer.constData();
     while (size - pos >= HeaderSize) {
-        if (quint8(data[pos]) != Magic0 || quint8(data[pos + 1]) != Magic1
-            || headerCheck(data + pos) != quint8(data[pos + 4])) {
+        if (quint8(data[pos]) != Magic0 || quint8(data[pos + 1]) != Magic1 ||
+            headerCheck(data + pos) != quint8(data[pos + 4])) {
             ++pos;
             ++m_skippedBytes;
             continue;
@@ -68,8 +70,9 @@ QList<QByteArray> StreamDeframer::feed(const QByteArray &bytes)
             break; // wait for the rest of the record
         const char *payload = data + pos + HeaderSize;
         const char *trailer = payload + length;
-        const quint32 expected = (quint32(quint8(trailer[0])) << 24) | (quint32(quint8(trailer[1])) << 16)
-                                 | (quint32(quint8(trailer[2])) << 8) | quint32(quint8(trailer[3]));
+        const quint32 expected = (quint32(quint8(trailer[0])) << 24) |
+                                 (quint32(quint8(trailer[1])) << 16) |
+                                 (quint32(quint8(trailer[2])) << 8) | quint32(quint8(trailer[3]));
         if (crcOf(payload, length) != expected) {
             ++m_badRecords;
             ++pos;

@@ -15,7 +15,8 @@
 #include <QByteArray>
 #include <QList>
 
-namespace ledwall::link {
+namespace ledwall::link
+{
 
 class StreamDeframer
 {

@@ -2,7 +2,8 @@
 
 #include <zlib.h>
 
-namespace ledwall::arm {
+namespace ledwall::arm
+{
 
 quint16 readU16(const QByteArray &bytes, int offset)
 {
@@ -61,9 +62,15 @@ void setCommandBytes(QByteArray &head, const std::array<quint8, 7> &c)
     setCommandBytes(head, bytes);
 }
 
-void setAddress(QByteArray &head, quint32 address) { writeU32(head, 11, address); }
+void setAddress(QByteArray &head, quint32 address)
+{
+    writeU32(head, 11, address);
+}
 
-void setLength(QByteArray &head, quint16 length) { writeU16(head, 15, length); }
+void setLength(QByteArray &head, quint16 length)
+{
+    writeU16(head, 15, length);
+}
 
 quint16 headerSum(const QByteArray &head)
 {
@@ -110,8 +117,8 @@ QByteArray buildInnerFrame(const InnerFrame &frame)
 
 bool looksLikeInnerFrame(const QByteArray &bytes)
 {
-    return bytes.size() >= 3 && quint8(bytes.at(0)) == 0x55 && quint8(bytes.at(1)) == 0x55
-        && quint8(bytes.at(2)) == 0xD5;
+    return bytes.size() >= 3 && quint8(bytes.at(0)) == 0x55 && quint8(bytes.at(1)) == 0x55 &&
+           quint8(bytes.at(2)) == 0xD5;
 }
 
 std::optional<InnerFrame> parseInnerFrame(const QByteArray &bytes)

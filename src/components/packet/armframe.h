@@ -13,7 +13,8 @@
 #include <array>
 #include <optional>
 
-namespace ledwall::arm {
+namespace ledwall::arm
+{
 
 constexpr int HeaderSize = 28;
 constexpr quint8 Sync0 = 0xA5;

@@ -280,7 +280,8 @@ bool decodeFields(Module_Base *object, const QStringList &names, const QByteArra
             }
             const QByteArray bytes = payload.mid(offset, length);
             if (type == FieldType::Text)
-                *static_cast<QString *>(address) = QString::fromUtf8(bytes.constData(), bytes.size());
+                *static_cast<QString *>(address) =
+                    QString::fromUtf8(bytes.constData(), bytes.size());
             else
                 *static_cast<QByteArray *>(address) = bytes;
             offset += length;

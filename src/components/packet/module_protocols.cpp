@@ -7,7 +7,8 @@
 
 using namespace ledwall;
 
-namespace {
+namespace
+{
 
 quint8 wireFlagsOf(const Module_ProtocolBase &frame)
 {
@@ -44,7 +45,10 @@ Module_SendCard_Protocol::Module_SendCard_Protocol()
 {
 }
 
-quint32 Module_SendCard_Protocol::registerAddress() const { return arm::readU32(m_head, 11); }
+quint32 Module_SendCard_Protocol::registerAddress() const
+{
+    return arm::readU32(m_head, 11);
+}
 
 QByteArray Module_SendCard_Protocol::encode(quint16 sequence) const
 {

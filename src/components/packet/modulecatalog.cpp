@@ -124,7 +124,8 @@ QVector<FieldInfo> moduleFields(const ModuleDefinition &definition, bool reply)
     return fields;
 }
 
-std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition, const QVariantMap &map)
+std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition,
+                                                const QVariantMap &map)
 {
     std::unique_ptr<Module_Base> object(definition.create());
     QString error;

@@ -73,7 +73,8 @@ QVector<FieldInfo> moduleFields(const ModuleDefinition &definition, bool reply);
 
 // A fresh data object of the module, filled from `map` (nothing when a value
 // cannot be converted; the reason is logged).
-std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition, const QVariantMap &map);
+std::unique_ptr<Module_Base> createFilledObject(const ModuleDefinition &definition,
+                                                const QVariantMap &map);
 
 // The data object of map["moduleName"], which must be a module of the protocol
 // type, filled from the map (and its definition in *found); null (and a log line) for

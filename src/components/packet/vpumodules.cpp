@@ -82,7 +82,8 @@ ParsedModule parseVpuFrame(const Module_VPU_Protocol &frame)
 {
     if (!isDeviceFrame(frame))
         return {};
-    const ModuleDefinition *definition = findModule(Module_ProtocolBase::VideoProcessingUnit, frame.m_command);
+    const ModuleDefinition *definition =
+        findModule(Module_ProtocolBase::VideoProcessingUnit, frame.m_command);
     if (!definition) {
         qCDebug(lcPacket) << "video-processing-unit frame with unknown module code" << Qt::hex
                           << frame.m_command << "dropped";
@@ -123,9 +124,9 @@ bool fillTableFrame(Module_VPU_Protocol *frame, int recordLength, int startIndex
     if (!frame)
         return false;
     const ModuleDefinition *definition = tableKind >= 0 && tableKind < TableKindCount
-                                 ? findModule(Module_ProtocolBase::VideoProcessingUnit,
-                                              quint16(SynTableCodeBase + tableKind))
-                                 : nullptr;
+                                             ? findModule(Module_ProtocolBase::VideoProcessingUnit,
+                                                          quint16(SynTableCodeBase + tableKind))
+                                             : nullptr;
     if (!definition) {
         qCDebug(lcPacket) << "table frame refused: no table of kind" << tableKind;
         return false;
@@ -160,7 +161,8 @@ bool fillTableFrame(Module_VPU_Protocol *frame, int recordLength, int startIndex
 BuiltModule buildProcessorModule(const QVariantMap &map)
 {
     const ModuleDefinition *definition = nullptr;
-    std::unique_ptr<Module_Base> data = filledModule(map, Module_ProtocolBase::Processor, &definition);
+    std::unique_ptr<Module_Base> data =
+        filledModule(map, Module_ProtocolBase::Processor, &definition);
     if (!data)
         return {};
     const auto *command = static_cast<const Module_ProcessorCommand *>(data.get());

@@ -7,7 +7,8 @@
 
 using namespace ledwall;
 
-namespace {
+namespace
+{
 
 wire::Decoded failure(wire::DecodeError error)
 {
@@ -82,7 +83,8 @@ wire::Decoded decodeEnvelope(const QByteArray &datagram)
 
 } // namespace
 
-namespace ledwall::wire {
+namespace ledwall::wire
+{
 
 Decoded decodeFrame(const QByteArray &datagram)
 {
@@ -100,14 +102,22 @@ Decoded decodeFrame(const QByteArray &datagram)
 QString errorText(DecodeError error)
 {
     switch (error) {
-    case DecodeError::None: return QStringLiteral("ok");
-    case DecodeError::TooShort: return QStringLiteral("too short");
-    case DecodeError::TooLong: return QStringLiteral("too long");
-    case DecodeError::BadSync: return QStringLiteral("bad sync");
-    case DecodeError::BadLength: return QStringLiteral("bad length");
-    case DecodeError::BadHeaderSum: return QStringLiteral("bad header sum");
-    case DecodeError::BadCrc: return QStringLiteral("bad CRC");
-    case DecodeError::UnknownType: return QStringLiteral("unknown type");
+    case DecodeError::None:
+        return QStringLiteral("ok");
+    case DecodeError::TooShort:
+        return QStringLiteral("too short");
+    case DecodeError::TooLong:
+        return QStringLiteral("too long");
+    case DecodeError::BadSync:
+        return QStringLiteral("bad sync");
+    case DecodeError::BadLength:
+        return QStringLiteral("bad length");
+    case DecodeError::BadHeaderSum:
+        return QStringLiteral("bad header sum");
+    case DecodeError::BadCrc:
+        return QStringLiteral("bad CRC");
+    case DecodeError::UnknownType:
+        return QStringLiteral("unknown type");
     }
     return QStringLiteral("unknown error");
 }
@@ -122,7 +132,8 @@ std::unique_ptr<Module_SendCard_Protocol> discoveryRequest()
 bool isDiscoveryAnswer(const Module_ProtocolBase &frame)
 {
     const quint8 wanted = Module_ProtocolBase::Discovery | Module_ProtocolBase::IsReply;
-    return frame.protocolType() == Module_ProtocolBase::SendCard && (frame.m_wireFlags & wanted) == wanted;
+    return frame.protocolType() == Module_ProtocolBase::SendCard &&
+           (frame.m_wireFlags & wanted) == wanted;
 }
 
 } // namespace ledwall::wire

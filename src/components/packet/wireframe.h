@@ -9,7 +9,8 @@
 
 class Module_SendCard_Protocol;
 
-namespace ledwall::wire {
+namespace ledwall::wire
+{
 
 // Envelope of video-processing-unit and processor frames.
 constexpr int EnvelopeSize = 20;
@@ -17,7 +18,16 @@ constexpr quint8 EnvelopeMagic0 = 0x4C; // 'L'
 constexpr quint8 EnvelopeMagic1 = 0x57; // 'W'
 constexpr int MaxEnvelopePayload = 65000;
 
-enum class DecodeError { None, TooShort, TooLong, BadSync, BadLength, BadHeaderSum, BadCrc, UnknownType };
+enum class DecodeError {
+    None,
+    TooShort,
+    TooLong,
+    BadSync,
+    BadLength,
+    BadHeaderSum,
+    BadCrc,
+    UnknownType
+};
 
 struct Decoded {
     std::unique_ptr<Module_ProtocolBase> frame;

@@ -38,13 +38,14 @@ void TestFileReader::readWholeFile_data()
 
     const QString tenBytes = write("ten", QByteArray(10, 'x'));
     QTest::newRow("at the cap") << tenBytes << qint64(10) << int(FileContents::Status::Ok) << 10;
-    QTest::newRow("one past the cap") << tenBytes << qint64(9) << int(FileContents::Status::TooLarge) << 0;
+    QTest::newRow("one past the cap")
+        << tenBytes << qint64(9) << int(FileContents::Status::TooLarge) << 0;
     QTest::newRow("empty") << write("empty", {}) << qint64(0) << int(FileContents::Status::Ok) << 0;
     QTest::newRow("missing") << m_dir.filePath("missing") << qint64(10)
                              << int(FileContents::Status::OpenFailed) << 0;
     // A device without an end is read only up to the cap.
-    QTest::newRow("endless device") << QStringLiteral("/dev/zero") << qint64(4096)
-                                    << int(FileContents::Status::TooLarge) << 0;
+    QTest::newRow("endless device")
+        << QStringLiteral("/dev/zero") << qint64(4096) << int(FileContents::Status::TooLarge) << 0;
 }
 
 void TestFileReader::readWholeFile()

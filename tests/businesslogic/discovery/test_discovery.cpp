@@ -87,8 +87,8 @@ private slots:
 
         // Down, not running, no broadcast, no multicast: each disqualifies.
         for (QNetworkInterface::InterfaceFlag missing :
-             {QNetworkInterface::IsUp, QNetworkInterface::IsRunning, QNetworkInterface::CanBroadcast,
-              QNetworkInterface::CanMulticast}) {
+             {QNetworkInterface::IsUp, QNetworkInterface::IsRunning,
+              QNetworkInterface::CanBroadcast, QNetworkInterface::CanMulticast}) {
             ledwall::NetworkInterfaceInfo lacking = ledwall::loopbackSearchInterfaces().first();
             lacking.flags &= ~QNetworkInterface::InterfaceFlags(missing);
             QCOMPARE(localBroadcastAddress({lacking}), QString());
@@ -153,8 +153,9 @@ private slots:
     {
         const QVariantMap parsed = ledwall::parseSearchSettings(
             "usbUdpFlag=1\r\nlanType=2\nisGLVer=x\n  isResetAPP = 7 \nother=5\nlanType\n");
-        QCOMPARE(parsed, QVariantMap({{"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0},
-                                      {"isResetAPP", 7}}));
+        QCOMPARE(
+            parsed,
+            QVariantMap({{"usbUdpFlag", 1}, {"lanType", 2}, {"isGLVer", 0}, {"isResetAPP", 7}}));
         QVERIFY(ledwall::parseSearchSettings(QByteArray()).isEmpty());
 
         // Only the keys held, in file order; a text value cannot add lines.

@@ -1,9 +1,9 @@
 // The facade's file and settings operations.
 
+#include "applicationdirectory.h"
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "filedispatch.h"
-#include "applicationdirectory.h"
 #include "filepaths.h"
 #include "gammacurve.h"
 
@@ -82,7 +82,7 @@ private slots:
         const QList<QPair<QString, QString>> cases = {
             {"file:///C:/a%25b.drc", "C:/a%b.drc"}, // Windows URL, escaped percent
             {"file:///tmp/x.drc", "/tmp/x.drc"},    // a POSIX URL keeps its root
-            {"a%2525.ini", "a%25.ini"}, // only after the first percent
+            {"a%2525.ini", "a%25.ini"},             // only after the first percent
             {"a%b%25.ini", "a%b%25.ini"}};
         for (const auto &c : cases)
             QCOMPARE(normalizeFilePath(c.first), c.second);
@@ -253,11 +253,12 @@ private slots:
     {
         QTest::addColumn<QVariantList>("depths"); // inGray, outGray, maxValue, gam, mode
         QTest::addColumn<QVector<int>>("levels");
-        QTest::newRow("linear") << QVariantList{2, 16, 255, 1.0, 0} << QVector<int>{0, 85, 170, 255};
+        QTest::newRow("linear") << QVariantList{2, 16, 255, 1.0, 0}
+                                << QVector<int>{0, 85, 170, 255};
         // One input level: a single point, not a division by zero.
         QTest::newRow("one level") << QVariantList{0, 8, 255, 2.2, 0} << QVector<int>{0};
-        QTest::newRow("mode 1, 16 bits") << QVariantList{2, 16, 255, 2.2, 1}
-                                         << QVector<int>{0, 23, 105, 255};
+        QTest::newRow("mode 1, 16 bits")
+            << QVariantList{2, 16, 255, 2.2, 1} << QVector<int>{0, 23, 105, 255};
         QVector<int> levels;
         for (int x = 0; x < 256; ++x)
             levels << std::max(16 * x, int(std::lround(std::pow(x / 255.0, 2.8) * 65535)));
@@ -269,8 +270,10 @@ private slots:
     void gammaCurves()
     {
         QFETCH(QVariantList, depths);
-        const QVariantMap request{{"inGray", depths.at(0)}, {"outGray", depths.at(1)},
-                                  {"maxValue", depths.at(2)}, {"gam", depths.at(3)},
+        const QVariantMap request{{"inGray", depths.at(0)},
+                                  {"outGray", depths.at(1)},
+                                  {"maxValue", depths.at(2)},
+                                  {"gam", depths.at(3)},
                                   {"mode", depths.at(4)}};
         QVector<int> levels;
         const QVariantList curve = facade().setGamma(request);

@@ -37,8 +37,8 @@ public:
     {
         QList<QVariantMap> out;
         for (const QVariantMap &m : moduleData)
-            if (m.value(QStringLiteral("moduleName")).toString() == moduleName
-                && m.value(QStringLiteral("m_regAddr")).toUInt() == address)
+            if (m.value(QStringLiteral("moduleName")).toString() == moduleName &&
+                m.value(QStringLiteral("m_regAddr")).toUInt() == address)
                 out << m;
         return out;
     }
@@ -53,8 +53,12 @@ private slots:
 
 QVariantMap readRegisters(const QString &guid, quint32 address, int length, int timeout = 1000)
 {
-    return {{"moduleName", "Module_ReadSendCardRegister"}, {"sendCardFlag", 1}, {"guid", guid},
-            {"m_regAddr", address}, {"readLength", length}, {"timeout", timeout}};
+    return {{"moduleName", "Module_ReadSendCardRegister"},
+            {"sendCardFlag", 1},
+            {"guid", guid},
+            {"m_regAddr", address},
+            {"readLength", length},
+            {"timeout", timeout}};
 }
 
 // A stored data object for the relay check.
@@ -94,7 +98,8 @@ private slots:
     void directLinkWritesAndReadsBack()
     {
         QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("wall"));
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
+                                  QStringLiteral("wall"));
         QCOMPARE(newDevices.count(), 1);
         m_guid = newDevices.at(0).at(0).toString();
         QVERIFY(!m_guid.isEmpty());
@@ -117,7 +122,8 @@ private slots:
     {
         QVERIFY(!m_guid.isEmpty());
         QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("second"));
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
+                                  QStringLiteral("second"));
         QCOMPARE(newDevices.count(), 1);
         const QString second = newDevices.at(0).at(0).toString();
         QVERIFY(second != m_guid);

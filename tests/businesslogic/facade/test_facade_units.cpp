@@ -150,7 +150,8 @@ private slots:
         QCOMPARE(ledwall::variantToInt64(QStringLiteral("18446744073709551615")), qint64(-1));
         QCOMPARE(ledwall::variantToInt64(QStringLiteral("x")), qint64(0));
         QCOMPARE(ledwall::variantToInt64(QVariant()), qint64(0));
-        QVERIFY(!ledwall::writeMember(nullptr, QStringLiteral("int"), 1, ledwall::FillTypes::Basic));
+        QVERIFY(
+            !ledwall::writeMember(nullptr, QStringLiteral("int"), 1, ledwall::FillTypes::Basic));
         QVERIFY(!BLL_BusinessLogic_Desktop::instance()->fillModule(nullptr, {}));
         QVERIFY(!BLL_BusinessLogic_Desktop::instance()->fillModuleNew(nullptr, {}));
     }
@@ -160,8 +161,8 @@ private slots:
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
         QSignalSpy spy(facade, &BLL_BusinessLogic_Desktop::sig_timeoutCmd);
         // The frame stays ours: the slot must read it and leave it alone.
-        auto frame =
-            std::make_unique<Module_SendCard_Protocol>(sendCardFrame(QByteArray::fromHex("12345678")));
+        auto frame = std::make_unique<Module_SendCard_Protocol>(
+            sendCardFrame(QByteArray::fromHex("12345678")));
         facade->slot_timeoutCmd(QStringLiteral("guid-1"), frame.get());
         QCOMPARE(spy.count(), 1);
         const QVariantMap map = spy.at(0).at(0).toMap();

@@ -45,14 +45,16 @@ private:
     QVariantMap waitForReply(const QString &moduleName)
     {
         QVariantMap found;
-        const bool arrived = QTest::qWaitFor([&] {
-            for (const QVariantMap &map : qAsConst(replies))
-                if (map.value("moduleName").toString() == moduleName) {
-                    found = map;
-                    return true;
-                }
-            return false;
-        }, 3000);
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                for (const QVariantMap &map : qAsConst(replies))
+                    if (map.value("moduleName").toString() == moduleName) {
+                        found = map;
+                        return true;
+                    }
+                return false;
+            },
+            3000);
         return arrived ? found : QVariantMap();
     }
 

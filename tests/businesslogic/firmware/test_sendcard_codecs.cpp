@@ -28,7 +28,9 @@ QByteArray imageOf(int size)
 
 QVariantMap packageOptions(const QByteArray &image)
 {
-    return {{"receCardType", 1}, {"driveType", "A"}, {"version", "1.a"},
+    return {{"receCardType", 1},
+            {"driveType", "A"},
+            {"version", "1.a"},
             {"recCardCRC32", checksums::crc32(image, image.size(), 0)}};
 }
 
@@ -170,11 +172,14 @@ private slots:
         QTest::addColumn<QByteArray>("versionBytes");
         QTest::newRow("no card type") << "receCardType" << QVariant() << 2 << QByteArray();
         QTest::newRow("no drive type") << "driveType" << QVariant() << 3 << QByteArray();
-        QTest::newRow("drive type too long") << "driveType" << QVariant("ABCDEFGHI") << 3 << QByteArray();
+        QTest::newRow("drive type too long")
+            << "driveType" << QVariant("ABCDEFGHI") << 3 << QByteArray();
         QTest::newRow("version without dot") << "version" << QVariant("3") << 5 << QByteArray();
         QTest::newRow("wrong crc") << "recCardCRC32" << QVariant(1234u) << 7 << QByteArray();
-        QTest::newRow("version 10.2") << "version" << QVariant("10.2") << 0 << QByteArray("\x10\x02", 2);
-        QTest::newRow("version not hex") << "version" << QVariant("zz.") << 0 << QByteArray(2, '\0');
+        QTest::newRow("version 10.2")
+            << "version" << QVariant("10.2") << 0 << QByteArray("\x10\x02", 2);
+        QTest::newRow("version not hex")
+            << "version" << QVariant("zz.") << 0 << QByteArray(2, '\0');
     }
 
     void packagingFailures()
@@ -208,7 +213,7 @@ private slots:
     {
         QTest::addColumn<QVector<quint32>>("addresses");
         QTest::addColumn<QByteArray>("fills"); // the data byte of each reply
-        QTest::addColumn<int>("replySize"); // header 15, block 1024, CRC 4
+        QTest::addColumn<int>("replySize");    // header 15, block 1024, CRC 4
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<bool>("placed"); // the last reply was placed
         const QByteArray a(1024, 'a'), b(1024, 'b'), z(1024, 'z'), erased(1024, char(0xFF));

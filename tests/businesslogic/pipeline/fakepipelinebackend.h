@@ -47,7 +47,8 @@ public:
     }
     QStringList eventsStartingWith(const QString &prefix) const
     {
-        return events().filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
+        return events().filter(
+            QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
     }
     QList<QVariantMap> emitted() const
     {
@@ -66,11 +67,19 @@ public:
 
     void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
                             const QVariantMap &map) override
-    { create<Module_SendCard_Protocol>("sendcard:" + guid, data, frame, map); }
-    void createVpuData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
-    { create<Module_VPU_Protocol>("vpu", data, frame, map); }
-    void createProcessorData(Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map) override
-    { create<Module_Processor_Protocol>("processor", data, frame, map); }
+    {
+        create<Module_SendCard_Protocol>("sendcard:" + guid, data, frame, map);
+    }
+    void createVpuData(Module_Base **data, Module_ProtocolBase **frame,
+                       const QVariantMap &map) override
+    {
+        create<Module_VPU_Protocol>("vpu", data, frame, map);
+    }
+    void createProcessorData(Module_Base **data, Module_ProtocolBase **frame,
+                             const QVariantMap &map) override
+    {
+        create<Module_Processor_Protocol>("processor", data, frame, map);
+    }
     Module_Base *createBigData(const QVariantMap &map) override
     {
         const QString name = nameOf(map);
@@ -97,16 +106,24 @@ public:
     }
 
     // The parsed map carries the payload as "moduleName".
-    void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data, QVariantMap *map) override
-    { parse("sendcard", frame, data, map); }
+    void parseSendCardData(Module_SendCard_Protocol *frame, Module_Base **data,
+                           QVariantMap *map) override
+    {
+        parse("sendcard", frame, data, map);
+    }
     void parseVpuData(Module_VPU_Protocol *frame, Module_Base **data, QVariantMap *map) override
     {
         const Device device = this->device(frame->m_guid);
-        record(QStringLiteral("device-bytes-at-parse:%1:%2").arg(device.vpuByte1).arg(device.vpuByte2));
+        record(QStringLiteral("device-bytes-at-parse:%1:%2")
+                   .arg(device.vpuByte1)
+                   .arg(device.vpuByte2));
         parse("vpu", frame, data, map);
     }
-    void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data, QVariantMap *map) override
-    { parse("processor", frame, data, map); }
+    void parseProcessorData(Module_Processor_Protocol *frame, Module_Base **data,
+                            QVariantMap *map) override
+    {
+        parse("processor", frame, data, map);
+    }
 
     void pushCmdToClient(const QString &guid, Module_ProtocolBase *frame, bool flag) override
     {
@@ -138,7 +155,9 @@ public:
         m_devices[guid].vpuByte2 = byte2;
     }
     void saveData(const QString &guid, const Module_Base *data, const QString &key) override
-    { record(QStringLiteral("save:%1:%2:%3").arg(guid, key, data->moduleName())); }
+    {
+        record(QStringLiteral("save:%1:%2:%3").arg(guid, key, data->moduleName()));
+    }
     QString deviceNetId(const QString &guid) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -161,14 +180,17 @@ public:
     QVariantMap getactivePack() override { return {}; }
 
 private:
-    static QString nameOf(const QVariantMap &map) { return map.value(QStringLiteral("moduleName")).toString(); }
+    static QString nameOf(const QVariantMap &map)
+    {
+        return map.value(QStringLiteral("moduleName")).toString();
+    }
     static QByteArray &payload(Module_SendCard_Protocol *frame) { return frame->cmdData; }
-    template<typename Frame>
-    static QByteArray &payload(Frame *frame) { return frame->m_data; }
+    template <typename Frame> static QByteArray &payload(Frame *frame) { return frame->m_data; }
 
     // The frame's payload names the module; the map's "grouping" becomes its flag.
-    template<typename Frame>
-    void create(const QString &label, Module_Base **data, Module_ProtocolBase **frame, const QVariantMap &map)
+    template <typename Frame>
+    void create(const QString &label, Module_Base **data, Module_ProtocolBase **frame,
+                const QVariantMap &map)
     {
         const QString name = nameOf(map);
         record(QStringLiteral("create:%1:%2").arg(label, name));
@@ -185,7 +207,7 @@ private:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_events.push_back(event);
     }
-    template<typename Frame>
+    template <typename Frame>
     void parse(const QString &kind, Frame *frame, Module_Base **data, QVariantMap *map)
     {
         const QString name = QString::fromUtf8(payload(frame));

@@ -16,13 +16,17 @@ private slots:
         QTest::addColumn<int>("branch");
         using B = ModuleCommand::Branch;
         QTest::newRow("processor beats isBig")
-            << QVariantMap{{"processorFlag", 1}, {"isBig", true}, {"sendCardFlag", 1}} << int(B::Processor);
-        QTest::newRow("processor flag as text") << QVariantMap{{"processorFlag", "1"}} << int(B::Processor);
-        QTest::newRow("processor flag 0") << QVariantMap{{"processorFlag", 0}} << int(B::VideoProcessingUnit);
+            << QVariantMap{{"processorFlag", 1}, {"isBig", true}, {"sendCardFlag", 1}}
+            << int(B::Processor);
+        QTest::newRow("processor flag as text")
+            << QVariantMap{{"processorFlag", "1"}} << int(B::Processor);
+        QTest::newRow("processor flag 0")
+            << QVariantMap{{"processorFlag", 0}} << int(B::VideoProcessingUnit);
         QTest::newRow("isBig beats sending card")
             << QVariantMap{{"isBig", true}, {"sendCardFlag", 1}} << int(B::LargeTransfer);
         QTest::newRow("sending card") << QVariantMap{{"sendCardFlag", 2}} << int(B::SendCard);
-        QTest::newRow("sendCardFlag 0") << QVariantMap{{"sendCardFlag", 0}} << int(B::VideoProcessingUnit);
+        QTest::newRow("sendCardFlag 0")
+            << QVariantMap{{"sendCardFlag", 0}} << int(B::VideoProcessingUnit);
     }
     void branchOrder()
     {

@@ -75,8 +75,8 @@ private slots:
         backend->addDevice("proc", 1, 120, 56);
         backend->setCurrentDevice("dev1");
         pipeline = std::make_unique<BLL_BusinessLogic_ModuleThread>(backend);
-        QVERIFY(connect(&link, SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), pipeline.get(),
-                        SLOT(slot_reciveCmd(QString, Module_ProtocolBase *))));
+        QVERIFY(connect(&link, SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)),
+                        pipeline.get(), SLOT(slot_reciveCmd(QString, Module_ProtocolBase *))));
     }
     void cleanup()
     {
@@ -93,13 +93,17 @@ private slots:
 
     void onlyValidCommandsForKnownDevicesAreStoredAndSent()
     {
-        pipeline->appendModuleData({{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"},
+        pipeline->appendModuleData(
+            {{"moduleName", "Module_Scene"}, {"guid", "dev1"}, {"sceneId", "3"}, {"isSave", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_Quiet"},
+                                    {"guid", "dev1"},
+                                    {"sendDataToDevice", "no"},
                                     {"isSave", true}});
-        pipeline->appendModuleData({{"moduleName", "Module_Quiet"}, {"guid", "dev1"},
-                                    {"sendDataToDevice", "no"}, {"isSave", true}});
-        pipeline->appendModuleData({{"moduleName", "Module_Lost"}, {"guid", "nobody"}, {"isSave", true}});
+        pipeline->appendModuleData(
+            {{"moduleName", "Module_Lost"}, {"guid", "nobody"}, {"isSave", true}});
         pipeline->appendModuleData({});
-        pipeline->appendModuleData({{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"isSave", true}});
+        pipeline->appendModuleData(
+            {{"moduleName", "Module_Unknown"}, {"guid", "dev1"}, {"isSave", true}});
         pipeline->appendModuleData({{"moduleName", 12},
                                     {"guid", QVariantList{"dev1"}},
                                     {"sendCardFlag", QVariantMap{}},
@@ -118,8 +122,12 @@ private slots:
 
     void processorBranchAndVpuBytes()
     {
-        pipeline->appendModuleData({{"moduleName", "Module_Proc"}, {"guid", "dev1"}, {"processorFlag", 1},
-                                    {"isBig", true}, {"isSave", true}, {"grouping", true}});
+        pipeline->appendModuleData({{"moduleName", "Module_Proc"},
+                                    {"guid", "dev1"},
+                                    {"processorFlag", 1},
+                                    {"isBig", true},
+                                    {"isSave", true},
+                                    {"grouping", true}});
         pipeline->appendModuleData(vpu("Module_A", "proc"));
         pipeline->appendModuleData(vpu("Module_B", "dev1"));
         // Only devices of kind one put their VPU bytes into frames.
@@ -136,8 +144,12 @@ private slots:
                 &BigPackageRelay::slot_dealBigData);
         QSignalSpy spy(&relay, &BigPackageRelay::relayed);
         auto big = [](const QString &scene, const QString &guid = QStringLiteral("dev1")) {
-            return QVariantMap{{"moduleName", "Module_Table"}, {"guid", guid}, {"isBig", true},
-                               {"isSave", true}, {"bigType", 2}, {"sceneId", scene}};
+            return QVariantMap{{"moduleName", "Module_Table"},
+                               {"guid", guid},
+                               {"isBig", true},
+                               {"isSave", true},
+                               {"bigType", 2},
+                               {"sceneId", scene}};
         };
         pipeline->appendModuleData(big("4"));                 // stored under a scene: no signal
         pipeline->appendModuleData(big(QString(), "nobody")); // not stored: no signal
@@ -150,16 +162,22 @@ private slots:
 
     void walkingPointBlinksUntilAnotherModule()
     {
-        pipeline->appendModuleData({{"moduleName", "Module_PixelWalkPointMap"}, {"guid", "dev1"},
-                                    {"sendCardFlag", 1}, {"pointIndex", 2}, {"ltcpAddr_data", 0xA0100000u},
+        pipeline->appendModuleData({{"moduleName", "Module_PixelWalkPointMap"},
+                                    {"guid", "dev1"},
+                                    {"sendCardFlag", 1},
+                                    {"pointIndex", 2},
+                                    {"ltcpAddr_data", 0xA0100000u},
                                     {"pointBright", 200}});
         QTRY_COMPARE_WITH_TIMEOUT(backend->eventsStartingWith("walk:").size(), 3, 3000);
         QCOMPARE(backend->eventsStartingWith("walk:"),
-                 QStringList({"walk:dev1:2:a0100000:off", "walk:dev1:2:a0100000:on", "walk:dev1:2:a0100000:off"}));
+                 QStringList({"walk:dev1:2:a0100000:off", "walk:dev1:2:a0100000:on",
+                              "walk:dev1:2:a0100000:off"}));
 
-        pipeline->appendModuleData({{"moduleName", "Module_WriteSendCardRegister"}, {"guid", "dev1"},
+        pipeline->appendModuleData({{"moduleName", "Module_WriteSendCardRegister"},
+                                    {"guid", "dev1"},
                                     {"sendCardFlag", 1}});
-        QTRY_VERIFY(backend->events().contains("create:sendcard:dev1:Module_WriteSendCardRegister"));
+        QTRY_VERIFY(
+            backend->events().contains("create:sendcard:dev1:Module_WriteSendCardRegister"));
         const int draws = backend->eventsStartingWith("walk:").size();
         QTest::qWait(600); // more than two blink periods
         QCOMPARE(backend->eventsStartingWith("walk:").size(), draws);
@@ -185,14 +203,18 @@ private slots:
     {
         std::atomic<bool> closed{false};
         // A direct receiver runs on the send thread, which cannot join itself.
-        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, pipeline.get(),
-                [&](int) {
-                    pipeline->closeThread();
-                    closed = true;
-                },
-                Qt::DirectConnection);
-        pipeline->appendModuleData({{"moduleName", "Module_Table"}, {"guid", "dev1"}, {"isBig", true},
-                                    {"isSave", true}, {"bigType", 0}});
+        connect(
+            pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, pipeline.get(),
+            [&](int) {
+                pipeline->closeThread();
+                closed = true;
+            },
+            Qt::DirectConnection);
+        pipeline->appendModuleData({{"moduleName", "Module_Table"},
+                                    {"guid", "dev1"},
+                                    {"isBig", true},
+                                    {"isSave", true},
+                                    {"bigType", 0}});
         QTRY_VERIFY(closed);
         pipeline->closeThread(); // joins the stopped thread
         pipeline->appendModuleData(vpu("Module_After"));
@@ -226,9 +248,10 @@ private slots:
         deliverProcessor("Module_ProcessorCommand");
         QTRY_COMPARE(backend->emitted().size(), 2);
         QCOMPARE(backend->emitted().at(0).value("guid").toString(), QStringLiteral("dev1"));
-        QCOMPARE(backend->eventsStartingWith("save:"),
-                 QStringList({"save:dev1:dev1:Module_SendCardFlashInfo", "save:other::Module_FromOther",
-                              "save:dev1::Module_ProcessorCommand"}));
+        QCOMPARE(
+            backend->eventsStartingWith("save:"),
+            QStringList({"save:dev1:dev1:Module_SendCardFlashInfo", "save:other::Module_FromOther",
+                         "save:dev1::Module_ProcessorCommand"}));
         QVERIFY(backend->events().contains("parse:processor:dev1:Module_Unknown"));
     }
 

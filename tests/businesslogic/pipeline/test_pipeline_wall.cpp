@@ -33,7 +33,10 @@ private:
 
     QVariantMap command(const QString &module, quint32 address) const
     {
-        return {{"moduleName", module}, {"guid", guid}, {"sendCardFlag", 1}, {"m_regAddr", address},
+        return {{"moduleName", module},
+                {"guid", guid},
+                {"sendCardFlag", 1},
+                {"m_regAddr", address},
                 {"timeout", 300}};
     }
 
@@ -50,8 +53,9 @@ private slots:
         QVERIFY(center->createDevice(guid, 2));
         center->setCurrentGuid(guid);
         center->setDeviceNetId(guid, guid);
-        connect(BLL_BusinessLogic_Desktop::instance(), &BLL_BusinessLogic_Desktop::sig_devicesModuleData,
-                &relay, &ModuleDataRelay::relay, Qt::QueuedConnection);
+        connect(BLL_BusinessLogic_Desktop::instance(),
+                &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &relay, &ModuleDataRelay::relay,
+                Qt::QueuedConnection);
     }
     void cleanupTestCase()
     {
@@ -78,7 +82,8 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, 5000);
         const QVariantMap ack = spy.at(0).at(0).toMap();
-        QCOMPARE(ack.value("moduleName").toString(), QStringLiteral("Module_WriteSendCardRegister"));
+        QCOMPARE(ack.value("moduleName").toString(),
+                 QStringLiteral("Module_WriteSendCardRegister"));
         QVERIFY(ack.value("result").toBool());
         const QVariantMap reply = spy.at(1).at(0).toMap();
         QCOMPARE(reply.value("moduleName").toString(), QStringLiteral("Module_SendCardFlashInfo"));

@@ -1,10 +1,10 @@
 // The sending-card object: reply dispatch (display read-back, size reports,
 // receiving-card flash read-back), cabinet list, upgrade files on disk, workers.
 
+#include "applicationdirectory.h"
 #include "bll_businesslogic_desktop.h"
 #include "bll_businesslogic_sendcardpackage.h"
 #include "checksums.h"
-#include "applicationdirectory.h"
 
 #include "sendcardtestdata.h"
 
@@ -22,7 +22,8 @@ QVariantMap flashInfo(quint32 address, const QString &key, const QByteArray &byt
 
 QVariantMap sizeReport(const QString &boxWH)
 {
-    return {{"moduleName", "Module_ReceivingSDRAMInfo"}, {"ltcpAddr_data", 0xA0000000u},
+    return {{"moduleName", "Module_ReceivingSDRAMInfo"},
+            {"ltcpAddr_data", 0xA0000000u},
             {"boxWHStr", boxWH}};
 }
 
@@ -30,7 +31,8 @@ QVariantMap flashBlock(quint32 address, char fill, int size = 15 + 1024 + 4)
 {
     QByteArray inner(15, 'h');
     inner.append(QByteArray(1024, fill)).append("crc!");
-    return {{"moduleName", "Module_ReceivingFlashInfo"}, {"ltcpAddr", address},
+    return {{"moduleName", "Module_ReceivingFlashInfo"},
+            {"ltcpAddr", address},
             {"recvUpdateData", inner.left(size)}};
 }
 
@@ -95,7 +97,8 @@ private slots:
         const QVariantMap layout{{"basic_info", QVariantMap{{"display_count", 1}}}};
         QVERIFY(card.saveConnectDisplayData(layout));
         QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
-        deliver(card, {{"moduleName", "Module_SendCardFlashInfo"}, {"m_regAddr", 0x10E000u},
+        deliver(card, {{"moduleName", "Module_SendCardFlashInfo"},
+                       {"m_regAddr", 0x10E000u},
                        {"result", false}});
         QCOMPARE(read.count(), 1);
         QCOMPARE(read.at(0).at(0).toMap().value("result").toBool(), false);
@@ -161,8 +164,11 @@ private slots:
         for (int block = 0; block < 512; ++block)
             image.append(QByteArray(1024, char('a' + block % 26)));
         const QString path = m_dir.filePath(QStringLiteral("fw.bin"));
-        const QVariantMap options{{"receCardType", 1}, {"driveType", "A"}, {"version", "1.a"},
-                                  {"recCardCRC32", ledwall::checksums::crc32(image, image.size(), 0)}};
+        const QVariantMap options{
+            {"receCardType", 1},
+            {"driveType", "A"},
+            {"version", "1.a"},
+            {"recCardCRC32", ledwall::checksums::crc32(image, image.size(), 0)}};
         QCOMPARE(card.packageReceFileHead(QStringLiteral("file:///") + path.mid(1), options),
                  ReceFileNoError);
         QCOMPARE(QFileInfo(path).size(), qint64(1024 + image.size()));
@@ -176,12 +182,15 @@ private slots:
 
         // The comparisons are logged only for the keys the map has, the CRC with both
         // values.
-        const QString log = logOf([&] { card.checkReceFileHead(path, {{"firmIndex", 1}}); }).join('\n');
+        const QString log = logOf([&] {
+                                card.checkReceFileHead(path, {{"firmIndex", 1}});
+                            }).join('\n');
         QVERIFY(log.contains("firmIndex= 1 1"));
         QVERIFY(!log.contains("cardName="));
         const QString crc = QString::number(options.value("recCardCRC32").toUInt());
         QVERIFY(log.contains("flashCRC= " + crc + " " + crc));
-        QVERIFY(!logOf([&] { card.checkReceFileHead(path, {}); }).join('\n').contains("firmIndex="));
+        QVERIFY(
+            !logOf([&] { card.checkReceFileHead(path, {}); }).join('\n').contains("firmIndex="));
 
         card.clearRecvUpdateData();
         QCOMPARE(card.packageReceFileHead(path, options), ReceFileLengthError);
@@ -210,7 +219,8 @@ private slots:
         file.write(header);
         file.close();
         QCOMPARE(BLL_BusinessLogic_Desktop::instance()->updataFileFLS_MSB(
-                     QStringLiteral("file:///") + shortFile.mid(1)), 7);
+                     QStringLiteral("file:///") + shortFile.mid(1)),
+                 7);
     }
 
     void hugeFilesAreRecognisedByTheirHead()

@@ -15,12 +15,9 @@ constexpr int WaitMs = 3000;
 
 QVariantMap command(const QString &guid, const QString &module, quint32 address, int length)
 {
-    return {{QStringLiteral("moduleName"), module},
-            {QStringLiteral("sendCardFlag"), 1},
-            {QStringLiteral("guid"), guid},
-            {QStringLiteral("m_regAddr"), address},
-            {QStringLiteral("readLength"), length},
-            {QStringLiteral("timeout"), 1000}};
+    return {{QStringLiteral("moduleName"), module}, {QStringLiteral("sendCardFlag"), 1},
+            {QStringLiteral("guid"), guid},         {QStringLiteral("m_regAddr"), address},
+            {QStringLiteral("readLength"), length}, {QStringLiteral("timeout"), 1000}};
 }
 } // namespace
 
@@ -34,7 +31,8 @@ private slots:
         ledwall::sim::WallDescription description = wall.wall();
         ledwall::sim::WallPort port;
         port.port = 0;
-        port.cabinets = {ledwall::sim::WallCabinet{0, 128, 64}, ledwall::sim::WallCabinet{1, 96, 64}};
+        port.cabinets = {ledwall::sim::WallCabinet{0, 128, 64},
+                         ledwall::sim::WallCabinet{1, 96, 64}};
         description.ports = {port};
         wall.setWall(description);
         QVERIFY(wall.start());
@@ -59,8 +57,8 @@ private slots:
         facade->moduleThread().appendModuleData(command(guid, read, 0x40000, 8));
         facade->moduleThread().appendModuleData(command(guid, read, 0x0000, 8));
         for (int cabinet = 0; cabinet < 2; ++cabinet) {
-            QVariantMap size = command(guid, QStringLiteral("Module_ReceivingSDRAMInfo"), 0x100000,
-                                       16);
+            QVariantMap size =
+                command(guid, QStringLiteral("Module_ReceivingSDRAMInfo"), 0x100000, 16);
             size.insert(QStringLiteral("ltcpFirstCard"), cabinet);
             size.insert(QStringLiteral("ltcpLastCard"), cabinet);
             size.insert(QStringLiteral("ltcpAddr_data"), 0xA0000000u);
@@ -72,9 +70,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, WaitMs);
         QCOMPARE(done.at(0).at(0).toMap().value(QStringLiteral("addr")).toUInt(), 0xFC00u);
         QCOMPARE(boxes.count(), 1);
-        QCOMPARE(boxes.at(0).at(0).toList(),
-                 (QVariantList{QStringLiteral("0:0:100:8:128:64"),
-                               QStringLiteral("0:1:228:8:96:64")}));
+        QCOMPARE(boxes.at(0).at(0).toList(), (QVariantList{QStringLiteral("0:0:100:8:128:64"),
+                                                           QStringLiteral("0:1:228:8:96:64")}));
         card.clearBoxXYWHList();
         facade->clearData();
         wall.stop();

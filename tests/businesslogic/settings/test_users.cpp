@@ -65,30 +65,37 @@ private slots:
         QCOMPARE(added.value("userList").toList().size(), 1);
         QVERIFY(!exposes(added, secret));
 
-        QVariantMap login = m_facade->userOperation(
-            {{"type", "login"}, {"userName", "admin"}, {"passWord", "wrong"}, {"saveAccount", true}});
+        QVariantMap login = m_facade->userOperation({{"type", "login"},
+                                                     {"userName", "admin"},
+                                                     {"passWord", "wrong"},
+                                                     {"saveAccount", true}});
         QVERIFY(!login.value("result").toBool());
         // A failed login remembers nothing.
-        QCOMPARE(
-            m_facade->userOperation({{"type", "account"}, {"flag", true}}).value("userName").toString(),
-            QString());
+        QCOMPARE(m_facade->userOperation({{"type", "account"}, {"flag", true}})
+                     .value("userName")
+                     .toString(),
+                 QString());
 
-        login = m_facade->userOperation(
-            {{"type", "login"}, {"userName", "admin"}, {"passWord", secret}, {"saveAccount", true}});
+        login = m_facade->userOperation({{"type", "login"},
+                                         {"userName", "admin"},
+                                         {"passWord", secret},
+                                         {"saveAccount", true}});
         QVERIFY(login.value("result").toBool());
         QVERIFY(!exposes(login, secret));
 
         const QVariantMap account = m_facade->userOperation({{"type", "account"}, {"flag", true}});
         QCOMPARE(account.value("userName").toString(), QStringLiteral("admin"));
         QVERIFY(!exposes(account, secret));
-        QVERIFY(!exposes(BLL_DataBase_Desktop::getInstance()->setting(QStringLiteral("rememberedUser")),
-                         secret));
+        QVERIFY(
+            !exposes(BLL_DataBase_Desktop::getInstance()->setting(QStringLiteral("rememberedUser")),
+                     secret));
 
         // Forgetting it.
         m_facade->userOperation({{"type", "account"}, {"flag", false}});
-        QCOMPARE(
-            m_facade->userOperation({{"type", "account"}, {"flag", true}}).value("userName").toString(),
-            QString());
+        QCOMPARE(m_facade->userOperation({{"type", "account"}, {"flag", true}})
+                     .value("userName")
+                     .toString(),
+                 QString());
     }
 
     void userListsAndUnknownRequests()
@@ -106,7 +113,8 @@ private slots:
                 .value("userList")
                 .toList();
         QCOMPARE(ops.size(), 1);
-        QCOMPARE(ops.first().toMap().value("permission").toString(), QStringLiteral("screen,files"));
+        QCOMPARE(ops.first().toMap().value("permission").toString(),
+                 QStringLiteral("screen,files"));
         QVERIFY(!exposes(ops, QStringLiteral("pw-op")));
         QVERIFY(m_facade->userOperation({{"type", "drop"}, {"userName", "admin"}}).isEmpty());
     }
@@ -176,7 +184,8 @@ private slots:
         QCOMPARE(desktop(m_facade, 1919.5, 1079.5).value("x").toInt(), 0);
 
         for (const auto &p : {QPointF(3200, 10), QPointF(-1, 10), QPointF(2000, 1024)})
-            QCOMPARE(m_facade->getCurrentDesktopInfo(p.x(), p.y()), QStringLiteral("{\"ret\":false}"));
+            QCOMPARE(m_facade->getCurrentDesktopInfo(p.x(), p.y()),
+                     QStringLiteral("{\"ret\":false}"));
     }
 };
 

@@ -1,8 +1,8 @@
 // The receiving-card tables of "rcFun.db": the database the build ships, and the
 // rules for the default database connection.
 
-#include "bll_businesslogic_sendcardpackage.h"
 #include "applicationdirectory.h"
+#include "bll_businesslogic_sendcardpackage.h"
 
 #include <QDir>
 #include <QSqlDatabase>
@@ -60,7 +60,8 @@ private slots:
         BLL_BusinessLogic_SendCardPackage card;
         const QVariantMap models = card.selectRecvCardTab();
         QVERIFY(models.size() >= 5);
-        QCOMPARE(models.value("0x2001").toList().at(1).toString(), QStringLiteral("LW-M2 \"Mini\""));
+        QCOMPARE(models.value("0x2001").toList().at(1).toString(),
+                 QStringLiteral("LW-M2 \"Mini\""));
 
         QCOMPARE(card.selectRecvCardFun({}).value("1").toList().value(1).toString(),
                  QStringLiteral("Brightness"));
@@ -101,7 +102,8 @@ private slots:
         QCOMPARE(models.value("0x012b").toList().value(2).toString(), QStringLiteral("R299"));
         QCOMPARE(models.value("0x0007").toList().at(2).toString(),
                  QStringLiteral("R7 \"Max\" 12' cabinet; drop table x"));
-        QCOMPARE(card.selectRecvCardFun({}).value("3").toList(), QVariantList({3, QStringLiteral("Gamma")}));
+        QCOMPARE(card.selectRecvCardFun({}).value("3").toList(),
+                 QVariantList({3, QStringLiteral("Gamma")}));
 
         QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
         QCOMPARE(db.databaseName(), path);

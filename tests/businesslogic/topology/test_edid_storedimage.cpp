@@ -92,7 +92,8 @@ private slots:
 
         // Nothing to draw on, or far too much.
         QVERIFY(!canvasSize({{"screenEffects", 1}}, cabinets).isValid());
-        QVERIFY(!canvasSize({{"screenEffects", 1}, {"width", 16384}, {"height", 16384}}, {}).isValid());
+        QVERIFY(
+            !canvasSize({{"screenEffects", 1}, {"width", 16384}, {"height", 16384}}, {}).isValid());
         QVERIFY(!canvasSize({}, {"0:0:0:0:70000:10"}).isValid());
     }
 
@@ -110,7 +111,8 @@ private slots:
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 7; ++x) {
                 const bool inside = x >= 2 && x < 5 && y >= 2 && y < 4;
-                QCOMPARE(centred.pixel(x, y), inside ? picture.pixel(x - 2, y - 2) : qRgba(0, 0, 0, 0));
+                QCOMPARE(centred.pixel(x, y),
+                         inside ? picture.pixel(x - 2, y - 2) : qRgba(0, 0, 0, 0));
             }
     }
 
@@ -174,7 +176,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             const QByteArray head = log.frames.at(i).m_head;
             // Command word 0x008000A1 (c0 and c2), slot 1, port 2; every port.
-            QCOMPARE(head.mid(2, 1) + head.mid(4, 1) + head.mid(7, 2), QByteArray::fromHex("a1800102"));
+            QCOMPARE(head.mid(2, 1) + head.mid(4, 1) + head.mid(7, 2),
+                     QByteArray::fromHex("a1800102"));
             QCOMPARE(log.frames.at(i).registerAddress(), 0xFF0000u);
             const Inner inner(log.frames.at(i).cmdData);
             QCOMPARE(inner.firstCard & inner.lastCard, 0xFFFF);
@@ -253,8 +256,8 @@ private slots:
         // Writes the link refuses count for nothing.
         QVERIFY(QImage(8, 8, QImage::Format_ARGB32).save(broken, "PNG"));
         log.accept = false;
-        card.sendStoredImagesData(
-            broken, {{"screenEffects", 1}, {"width", 8}, {"height", 8}}, false);
+        card.sendStoredImagesData(broken, {{"screenEffects", 1}, {"width", 8}, {"height", 8}},
+                                  false);
         QVERIFY(done.wait());
         QCOMPARE(done.maps.first().value("result").toBool(), false);
         QCOMPARE(done.maps.takeFirst().value("storedImaDataSize").toInt(), 0);

@@ -34,14 +34,17 @@ private slots:
         QTest::newRow("2160p60") << request(3840, 2160, 60000) << 97 << 560 << 90 << 594000;
         QTest::newRow("custom 1024x768") << request(1024, 768, 60000) << 970 << 320 << 38 << 64995;
         QTest::newRow("numbers as text")
-            << request(QStringLiteral("1920"), QStringLiteral("1080"), QStringLiteral("60000")) << 16
-            << 280 << 45 << 148500;
+            << request(QStringLiteral("1920"), QStringLiteral("1080"), QStringLiteral("60000"))
+            << 16 << 280 << 45 << 148500;
         // A VIC of -1: nothing found.
         QTest::newRow("refresh in Hz") << request(1920, 1080, 60) << -1 << 0 << 0 << 0;
         QTest::newRow("all zero (the unknown row)") << request(0, 0, 0) << -1 << 0 << 0 << 0;
-        QTest::newRow("width beyond 16 bits") << request(1920 + 65536, 1080, 60000) << -1 << 0 << 0 << 0;
-        QTest::newRow("not a number") << request(QStringLiteral("wide"), 1080, 60000) << -1 << 0 << 0 << 0;
-        QTest::newRow("refresh missing") << QVariantMap{{"width", 1920}, {"height", 1080}} << -1 << 0 << 0 << 0;
+        QTest::newRow("width beyond 16 bits")
+            << request(1920 + 65536, 1080, 60000) << -1 << 0 << 0 << 0;
+        QTest::newRow("not a number")
+            << request(QStringLiteral("wide"), 1080, 60000) << -1 << 0 << 0 << 0;
+        QTest::newRow("refresh missing")
+            << QVariantMap{{"width", 1920}, {"height", 1080}} << -1 << 0 << 0 << 0;
     }
 
     void findsFormats()
@@ -49,7 +52,8 @@ private slots:
         QFETCH(QVariantMap, params);
         QFETCH(int, vic);
         if (vic < 0) {
-            QCOMPARE(edid::selectEdidData(params), QVariantMap({{QStringLiteral("isExist"), false}}));
+            QCOMPARE(edid::selectEdidData(params),
+                     QVariantMap({{QStringLiteral("isExist"), false}}));
             return;
         }
         const QVariantMap result = edid::selectEdidData(params);

@@ -53,12 +53,15 @@ QVariantMap connectMap()
         QVariantList items;
         for (int i = 0; i < 3; ++i)
             items << connectItem(i, d * 10 + i);
-        displays << QVariantMap{{"display_idx", d},    {"row_count", 1 + d}, {"col_count", 3},
-                                {"x_offset", 100 * d}, {"y_offset", -7},     {"display_name", "Main hall"},
+        displays << QVariantMap{{"display_idx", d}, {"row_count", 1 + d},
+                                {"col_count", 3},   {"x_offset", 100 * d},
+                                {"y_offset", -7},   {"display_name", "Main hall"},
                                 {"itemArr", items}};
     }
-    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 1}, {"display_count", 2},
-                                      {"enable_port_auto_bakup", 0}, {"FreeLine", 3}}},
+    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 1},
+                                      {"display_count", 2},
+                                      {"enable_port_auto_bakup", 0},
+                                      {"FreeLine", 3}}},
             {"displayArr", displays}};
 }
 
@@ -66,15 +69,27 @@ QVariantMap complexMap()
 {
     QVariantList items;
     for (int i = 0; i < 2; ++i)
-        items << QVariantMap{{"id", i},          {"x", 128 * i},        {"y", 64},
-                             {"z", i + 1},       {"boxName", "Box Ä"},  {"sNetPort", 3},
-                             {"strInfoText", "P3"}, {"boxId", "A-1"},   {"width", 128},
-                             {"height", 64},     {"connectFlag", i == 0}, {"lockFlag", i == 1},
+        items << QVariantMap{{"id", i},
+                             {"x", 128 * i},
+                             {"y", 64},
+                             {"z", i + 1},
+                             {"boxName", "Box Ä"},
+                             {"sNetPort", 3},
+                             {"strInfoText", "P3"},
+                             {"boxId", "A-1"},
+                             {"width", 128},
+                             {"height", 64},
+                             {"connectFlag", i == 0},
+                             {"lockFlag", i == 1},
                              {"bGConnectColor", "#ff8800"}};
-    return {{"basicInfo", QVariantMap{{"display_count", 1}, {"netPortIndex", 2},
-                                      {"connectMode", 1}, {"paramShow", "yes"}, {"FreeLine", 4}}},
-            {"displayArr", QVariantList{QVariantMap{
-                               {"display_idx", 0}, {"display_name", "Stage"}, {"itemArr", items}}}}};
+    return {{"basicInfo", QVariantMap{{"display_count", 1},
+                                      {"netPortIndex", 2},
+                                      {"connectMode", 1},
+                                      {"paramShow", "yes"},
+                                      {"FreeLine", 4}}},
+            {"displayArr",
+             QVariantList{
+                 QVariantMap{{"display_idx", 0}, {"display_name", "Stage"}, {"itemArr", items}}}}};
 }
 
 QVariantMap display(const QVariantMap &map, int index = 0)
@@ -104,26 +119,44 @@ QVariantMap layout(int ports, int cabinetsPerPort)
     for (int p = 0; p < ports; ++p)
         for (int c = 0; c < cabinetsPerPort; ++c)
             items << ledwall::displaytext::connectItemForCell(p, c, p, 128, 128, c);
-    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 0}, {"display_count", 1},
-                                      {"enable_port_auto_bakup", 1}, {"FreeLine", 0}}},
-            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0}, {"row_count", ports},
+    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 0},
+                                      {"display_count", 1},
+                                      {"enable_port_auto_bakup", 1},
+                                      {"FreeLine", 0}}},
+            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0},
+                                                    {"row_count", ports},
                                                     {"col_count", cabinetsPerPort},
-                                                    {"x_offset", 0}, {"y_offset", 0},
-                                                    {"display_name", "Hall"}, {"itemArr", items}}}}};
+                                                    {"x_offset", 0},
+                                                    {"y_offset", 0},
+                                                    {"display_name", "Hall"},
+                                                    {"itemArr", items}}}}};
 }
 
 QVariantMap complexLayout()
 {
-    return {{"basicInfo", QVariantMap{{"display_count", 1}, {"netPortIndex", 0},
-                                      {"connectMode", 2}, {"paramShow", "ü"}, {"FreeLine", "0"}}},
+    return {{"basicInfo", QVariantMap{{"display_count", 1},
+                                      {"netPortIndex", 0},
+                                      {"connectMode", 2},
+                                      {"paramShow", "ü"},
+                                      {"FreeLine", "0"}}},
             {"displayArr",
-             QVariantList{QVariantMap{
-                 {"display_idx", 0}, {"display_name", "Bühne"}, {"display_flag", "readBack"},
-                 {"itemArr", QVariantList{QVariantMap{
-                                 {"id", 7}, {"x", 10}, {"y", 20}, {"z", 1}, {"boxName", "B1"},
-                                 {"sNetPort", 2}, {"strInfoText", "t"}, {"boxId", "id"},
-                                 {"width", 64}, {"height", 64}, {"connectFlag", true},
-                                 {"lockFlag", false}, {"bGConnectColor", "blue"}}}}}}}};
+             QVariantList{
+                 QVariantMap{{"display_idx", 0},
+                             {"display_name", "Bühne"},
+                             {"display_flag", "readBack"},
+                             {"itemArr", QVariantList{QVariantMap{{"id", 7},
+                                                                  {"x", 10},
+                                                                  {"y", 20},
+                                                                  {"z", 1},
+                                                                  {"boxName", "B1"},
+                                                                  {"sNetPort", 2},
+                                                                  {"strInfoText", "t"},
+                                                                  {"boxId", "id"},
+                                                                  {"width", 64},
+                                                                  {"height", 64},
+                                                                  {"connectFlag", true},
+                                                                  {"lockFlag", false},
+                                                                  {"bGConnectColor", "blue"}}}}}}}};
 }
 
 QVariantMap flashReply(quint32 address, const QString &key, const QByteArray &bytes)
@@ -147,8 +180,8 @@ private:
         const bool started = complex ? m_card->complexDisplayDataFormatConv(mode)
                                      : m_card->connectDisplayDataFormatConv(mode);
         // The signal comes from the worker thread, possibly before we start waiting.
-        return started && QTest::qWaitFor([&] { return !done.isEmpty(); }, 5000)
-            && done.first().first().toInt() == mode;
+        return started && QTest::qWaitFor([&] { return !done.isEmpty(); }, 5000) &&
+               done.first().first().toInt() == mode;
     }
 
     void feed(const QVariantMap &reply)
@@ -162,10 +195,11 @@ private:
         BLL_DataCenter_Desktop::instance()->setCurrentGuid(QStringLiteral("test-guid"));
         m_frames.clear();
         m_card = std::make_unique<BLL_BusinessLogic_SendCardPackage>();
-        m_card->setBlockFrameSink([this](const QString &, const Module_SendCard_Protocol &, quint8) {
-            m_frames.append(m_card->flashAccessDescriptor());
-            return true;
-        });
+        m_card->setBlockFrameSink(
+            [this](const QString &, const Module_SendCard_Protocol &, quint8) {
+                m_frames.append(m_card->flashAccessDescriptor());
+                return true;
+            });
     }
 
 private slots:
@@ -210,18 +244,18 @@ private slots:
 
         // No display marker: the basic group only.
         QVERIFY(displaytext::connectTextToMap("basic_info:1,2,1", &map));
-        QCOMPARE(map.value("basicInfo").toMap(),
-                 (QVariantMap{{"enable_as_master_card", 1}, {"display_count", 2},
-                              {"enable_port_auto_bakup", 1}}));
+        QCOMPARE(map.value("basicInfo").toMap(), (QVariantMap{{"enable_as_master_card", 1},
+                                                              {"display_count", 2},
+                                                              {"enable_port_auto_bakup", 1}}));
         QVERIFY(map.value("displayArr").toList().isEmpty());
 
         // Five header fields name the display after its index; a short item stays an
         // empty map in its place; a wrong header count gives no header keys; text
         // in a number field reads 0; a short basic group leaves basicInfo empty.
-        QVERIFY(displaytext::connectTextToMap(
-            "basic_info:1display:2,1,2,0,0item:0,1,2,3,4,5,6,7,8,9,10,11item:1,1,x,3,4,5,6,7,8,9,10,"
-            "1,0display:0,1,1,0,0,Big,hall",
-            &map));
+        QVERIFY(displaytext::connectTextToMap("basic_info:1display:2,1,2,0,0item:0,1,2,3,4,5,6,7,8,"
+                                              "9,10,11item:1,1,x,3,4,5,6,7,8,9,10,"
+                                              "1,0display:0,1,1,0,0,Big,hall",
+                                              &map));
         QVERIFY(map.value("basicInfo").toMap().isEmpty());
         const QVariantMap first = display(map, 0);
         QCOMPARE(first.value("display_name").toString(), QStringLiteral("display3"));
@@ -236,8 +270,9 @@ private slots:
     {
         const QVariantMap original = complexMap();
         const QString text = displaytext::complexMapToText(original);
-        QVERIFY(text.startsWith("basic_info:1,2,1,yes,4display_info:0,Stageitem:0,0,64,1,Box Ä,3,P3,A-1,"
-                                "128,64,true,false,#ff8800item:"));
+        QVERIFY(text.startsWith(
+            "basic_info:1,2,1,yes,4display_info:0,Stageitem:0,0,64,1,Box Ä,3,P3,A-1,"
+            "128,64,true,false,#ff8800item:"));
         QVariantMap back;
         // "1" connects, but only "true" locks.
         QVERIFY(displaytext::complexTextToMap(
@@ -254,7 +289,8 @@ private slots:
         QVERIFY(!displaytext::complexTextToMap("display_info:0,A", &map));
         QVERIFY(map.isEmpty());
         QVERIFY(displaytext::complexTextToMap(
-            "basic_info:1,0,0display_info:0,A,Bitem:1,2item:1,0,0,0,a,0,b,c,8,8,true,true,red", &map));
+            "basic_info:1,0,0display_info:0,A,Bitem:1,2item:1,0,0,0,a,0,b,c,8,8,true,true,red",
+            &map));
         QVERIFY(map.value("basicInfo").toMap().isEmpty()); // three fields are too few
         const QVariantMap shown = display(map);
         QVERIFY(!shown.contains("display_flag")); // a header of three fields is dropped
@@ -274,7 +310,8 @@ private slots:
         QCOMPARE(displayrecord::pack(text, displayrecord::ComplexMaxCompressed, &record),
                  displayrecord::PackResult::Ok);
         const int size = record.size() - 4; // a big-endian length, then the stream
-        QCOMPARE(record.left(4), QByteArray::fromHex(QByteArray::number(size, 16).rightJustified(8, '0')));
+        QCOMPARE(record.left(4),
+                 QByteArray::fromHex(QByteArray::number(size, 16).rightJustified(8, '0')));
         QByteArray back;
         QCOMPARE(displayrecord::unpack(record + QByteArray(500, '\xff'), &back),
                  displayrecord::UnpackResult::Ok);
@@ -295,8 +332,8 @@ private slots:
     void recordRefusesBadFlash()
     {
         QByteArray record;
-        QVERIFY(displayrecord::pack(QByteArray(5000, 'a'), 65531, &record)
-                == displayrecord::PackResult::Ok);
+        QVERIFY(displayrecord::pack(QByteArray(5000, 'a'), 65531, &record) ==
+                displayrecord::PackResult::Ok);
         QByteArray text = "unchanged";
         const struct {
             const char *what;
@@ -317,8 +354,8 @@ private slots:
         }
 
         // A small record that expands beyond the cap is refused, not allocated.
-        QVERIFY(displayrecord::pack(QByteArray(displayrecord::MaxTextSize + 1, '\0'), 65531, &record)
-                == displayrecord::PackResult::Ok);
+        QVERIFY(displayrecord::pack(QByteArray(displayrecord::MaxTextSize + 1, '\0'), 65531,
+                                    &record) == displayrecord::PackResult::Ok);
         QVERIFY(record.size() < 20000);
         QCOMPARE(displayrecord::unpack(record, &text), displayrecord::UnpackResult::TooLarge);
         QCOMPARE(text, QByteArray("unchanged"));
@@ -356,8 +393,8 @@ private slots:
         Port left{0, 0, 2, 2, 0, 0, 128, 128, 1};
         Port right{1, 2, 1, 2, 256, 0, 128, 128, 1};
         Port off{2, 0, 4, 4, 0, 0, 128, 128, 0};
-        porttable::Rebuild rebuild =
-            porttable::rebuildTopology(record(left) + record(right) + record(off) + record(left).left(7));
+        porttable::Rebuild rebuild = porttable::rebuildTopology(record(left) + record(right) +
+                                                                record(off) + record(left).left(7));
         QVERIFY(rebuild.ok);
         QVERIFY(!rebuild.result);
         QVERIFY(!rebuild.overLape);
@@ -369,7 +406,8 @@ private slots:
         rebuild = porttable::rebuildTopology(record(left) + record(right) + record(cover));
         QVERIFY(rebuild.overLape);
         QCOMPARE(rebuild.overlappingEthPort, (QVariantList{1, 4}));
-        QCOMPARE(cells(rebuild).at(4).toMap().value("sender_port").toInt(), 3); // the last filed wins
+        QCOMPARE(cells(rebuild).at(4).toMap().value("sender_port").toInt(),
+                 3); // the last filed wins
 
         // No port in use: a 1 x 1 display with one empty cell.
         rebuild = porttable::rebuildTopology(record(off));
@@ -471,7 +509,8 @@ private slots:
         QVERIFY(convert(false, 1));
 
         for (const QByteArray &flash :
-             {QByteArray(60 * 1024, '\xff'), QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z')}) {
+             {QByteArray(60 * 1024, '\xff'),
+              QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z')}) {
             m_card->readConnectDisplayDataToDevice({});
             QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
             for (int b = 0; b < 60; ++b)

@@ -28,11 +28,16 @@ QVariantMap layout()
     QVariantList items;
     for (int i = 0; i < 40; ++i)
         items << ledwall::displaytext::connectItemForCell(i % 4, i % 8, i / 8, 128, 128, i / 4);
-    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 1}, {"display_count", 1},
-                                      {"enable_port_auto_bakup", 0}, {"FreeLine", 2}}},
-            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0}, {"row_count", 5},
-                                                    {"col_count", 8}, {"x_offset", 0},
-                                                    {"y_offset", 0}, {"display_name", "Foyer"},
+    return {{"basicInfo", QVariantMap{{"enable_as_master_card", 1},
+                                      {"display_count", 1},
+                                      {"enable_port_auto_bakup", 0},
+                                      {"FreeLine", 2}}},
+            {"displayArr", QVariantList{QVariantMap{{"display_idx", 0},
+                                                    {"row_count", 5},
+                                                    {"col_count", 8},
+                                                    {"x_offset", 0},
+                                                    {"y_offset", 0},
+                                                    {"display_name", "Foyer"},
                                                     {"itemArr", items}}}}};
 }
 
@@ -43,7 +48,6 @@ class TestTopologyWall : public QObject
     Q_OBJECT
 
 private:
-
     BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
     BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
     ledwall::sim::VirtualWall m_wall;
@@ -52,8 +56,8 @@ private:
     bool convert(int mode)
     {
         QSignalSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
-        return m_card.connectDisplayDataFormatConv(mode)
-            && QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
+        return m_card.connectDisplayDataFormatConv(mode) &&
+               QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
     }
 
 private slots:
@@ -61,11 +65,13 @@ private slots:
     {
         ledwall::sim::WallDescription wall;
         QString error;
-        QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error), qPrintable(error));
+        QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error),
+                 qPrintable(error));
         m_wall.setWall(wall);
         QVERIFY(m_wall.start());
         QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("topology"));
+        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
+                                  QStringLiteral("topology"));
         QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
         m_guid = announced.first().first().toString();
         // The user interface's first search wires the replies to the sending-card
@@ -122,14 +128,21 @@ private slots:
         QCOMPARE(result.value("overLape").toBool(), false);
 
         // Port 0: 2 x 2 from the bottom left; port 1: one column top down at x 256.
-        const QVariantMap display =
-            m_card.openConnectDisplayData(false).value(0).toMap().value("displayArr").toList().value(0).toMap();
+        const QVariantMap display = m_card.openConnectDisplayData(false)
+                                        .value(0)
+                                        .toMap()
+                                        .value("displayArr")
+                                        .toList()
+                                        .value(0)
+                                        .toMap();
         QCOMPARE(display.value("col_count").toInt(), 3);
         QCOMPARE(display.value("row_count").toInt(), 2);
         QStringList cells;
         for (const QVariant &cell : display.value("itemArr").toList()) {
             const QVariantMap item = cell.toMap();
-            cells << QStringLiteral("%1.%2").arg(item.value("sender_port").toInt()).arg(item.value("sender_addr").toInt());
+            cells << QStringLiteral("%1.%2")
+                         .arg(item.value("sender_port").toInt())
+                         .arg(item.value("sender_addr").toInt());
         }
         QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
     }

@@ -113,7 +113,8 @@ private slots:
         int l0, l1, l2, l3;
         GetGenParamBufLen6619(&l0, &l1, &l2, &l3);
         std::vector<unsigned char> blocks(size_t(l0 + l1 + l2 + l3) - 1);
-        QCOMPARE(GetGenParamToBuf6619(blocks.data(), int(blocks.size())), CONFIGERR_BUFFER_SIZE_6619);
+        QCOMPARE(GetGenParamToBuf6619(blocks.data(), int(blocks.size())),
+                 CONFIGERR_BUFFER_SIZE_6619);
     }
 
     void listsFollowTheFieldFrequency()

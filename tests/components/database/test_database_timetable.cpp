@@ -8,7 +8,8 @@
 #include <QtTest>
 #include <thread>
 
-namespace {
+namespace
+{
 
 Module_Shared_TimetableInfo record(const QString &id, int num, const QString &scene = "s")
 {

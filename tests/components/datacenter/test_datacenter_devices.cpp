@@ -1,8 +1,8 @@
 // Device records, stored data objects, scenes and presets of the data center, its
 // database operations, display-file data and the register calculator.
 
-#include "bll_datacenter_desktop.h"
 #include "bll_database_desktop.h"
+#include "bll_datacenter_desktop.h"
 #include "module_base.h"
 
 #include <QSignalSpy>
@@ -54,7 +54,6 @@ private:
         registerMember(QStringLiteral("portNum"), &portNum, QStringLiteral("int"));
     }
 };
-
 
 class TestDataCenterDevices : public QObject
 {
@@ -164,7 +163,6 @@ private slots:
         TestModule layer("Module_TestLayer", 4);
         center.saveData("g", &layer, QString());
         QCOMPARE(device->getDataListFromScene(0, QString()).size(), 1);
-
     }
 
     void presetsAreLimitedAndCopied()
@@ -209,12 +207,13 @@ private slots:
         center.createDevice("shared", 1);
         std::atomic<int> signalled{0};
         // QSignalSpy is not thread-safe: count in a direct connection instead.
-        connect(&center, &BLL_DataCenter_Desktop::sig_saveState, &center,
-                [&signalled](bool isSave, int, int) {
-                    if (isSave)
-                        ++signalled;
-                },
-                Qt::DirectConnection);
+        connect(
+            &center, &BLL_DataCenter_Desktop::sig_saveState, &center,
+            [&signalled](bool isSave, int, int) {
+                if (isSave)
+                    ++signalled;
+            },
+            Qt::DirectConnection);
 
         std::atomic<int> stored{0};
         auto worker = [&center, &stored](const QString &prefix) {
@@ -227,8 +226,8 @@ private slots:
                 TestModule data(QStringLiteral("Module_M%1").arg(i % 7), i, 2);
                 data.portNum = i % 5;
                 const QString target = i % 3 ? guid : QStringLiteral("shared");
-                if (center.saveData(target, &data, i % 2 ? QString() : QStringLiteral("7"))
-                    == OperateSuccess)
+                if (center.saveData(target, &data, i % 2 ? QString() : QStringLiteral("7")) ==
+                    OperateSuccess)
                     ++stored;
                 center.getDevicesList();
                 center.getSavedDataMap(target, data.moduleName(), QString());
@@ -281,7 +280,8 @@ private slots:
         QVERIFY(center.operateDatabase(1, path));
         QCOMPARE(loaded.first().first().toInt(), 0);
         QCOMPARE(device->getSceneList(), QVariantList({QString(), QString("2")}));
-        QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
+        QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(),
+                 1);
         QCOMPARE(device->getDataListFromScene(0, "2").first().toMap().value("value").toInt(), 5);
 
         // Live scene only: presets made since stay, the live scene comes from the file.
@@ -290,7 +290,8 @@ private slots:
         QSignalSpy newData(&center, &BLL_DataCenter_Desktop::sig_setNewDatacenterEnd);
         QVERIFY(center.operateDatabase(3, QString()));
         QCOMPARE(device->getSceneList().size(), 3);
-        QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(), 1);
+        QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(),
+                 1);
     }
 
     void databaseFailuresAreReported()
@@ -346,7 +347,8 @@ private slots:
         BLL_DataCenter_CaluInterface calc;
         QCOMPARE(calc.CaluCHECK_SUM("01 02 ff", 0), qint64(0x102));
         QCOMPARE(calc.CaluCHECK_SUM("0x10,0x20", 99), qint64(0x30));
-        QCOMPARE(calc.CaluCHECK_SUM(QString(600, QLatin1Char('f')), 0), qint64((300 * 255) & 0xFFFF));
+        QCOMPARE(calc.CaluCHECK_SUM(QString(600, QLatin1Char('f')), 0),
+                 qint64((300 * 255) & 0xFFFF));
         QCOMPARE(calc.CaluCHECK_SUM("0g", 0), qint64(-1));
         QCOMPARE(calc.CaluREGValue("7:4", 0x1234, 0xA, 16), qint64(0x12A4));
         QCOMPARE(calc.CaluREGValue("[3]", 0x0, 1, 0), qint64(0x8));

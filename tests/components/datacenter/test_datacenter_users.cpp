@@ -104,21 +104,24 @@ private slots:
         m_users->setHashIterations(kTestIterations * 2);
         QVERIFY(m_users->userLogin("root", "pw", false).value("result").toBool());
         const StoredRow after = storedRow("root");
-        QVERIFY(after.digest.startsWith(QStringLiteral("pbkdf2-sha256$%1$").arg(kTestIterations * 2)));
+        QVERIFY(
+            after.digest.startsWith(QStringLiteral("pbkdf2-sha256$%1$").arg(kTestIterations * 2)));
         QVERIFY(after.salt != before.salt);
 
         // A row of the older plain salted SHA-256 form still logs in and is upgraded.
         const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
         const QByteArray sha =
             QCryptographicHash::hash(salt + QByteArray("old pw"), QCryptographicHash::Sha256);
-        QVERIFY(setDigest("root", QString::fromLatin1(salt.toHex()), QString::fromLatin1(sha.toHex())));
+        QVERIFY(
+            setDigest("root", QString::fromLatin1(salt.toHex()), QString::fromLatin1(sha.toHex())));
         QCOMPARE(reason(m_users->userLogin("root", "pw", false)), QString("wrongPassword"));
         QCOMPARE(storedRow("root").digest, QString::fromLatin1(sha.toHex())); // untouched
         QVERIFY(m_users->userLogin("root", "old pw", false).value("result").toBool());
         QVERIFY(storedRow("root").digest.startsWith("pbkdf2-sha256$"));
 
         // Damaged rows are refused with their own reason, whatever the password.
-        for (const QString &damaged : {QString("pbkdf2-sha256$0$") + QString(64, 'a'), QString("zz")}) {
+        for (const QString &damaged :
+             {QString("pbkdf2-sha256$0$") + QString(64, 'a'), QString("zz")}) {
             QVERIFY(setDigest("root", before.salt, damaged));
             const QVariantMap login = m_users->userLogin("root", "old pw", false);
             QVERIFY(!login.value("result").toBool());
@@ -176,7 +179,8 @@ private slots:
         m_now += 1;
         QVERIFY(m_users->userLogin("root", "right", false).value("result").toBool());
         // After the lock a wrong password starts a fresh count.
-        QCOMPARE(m_users->userLogin("root", "wrong", false).value("attemptsLeft").toInt(), limit - 1);
+        QCOMPARE(m_users->userLogin("root", "wrong", false).value("attemptsLeft").toInt(),
+                 limit - 1);
     }
 
     void onlyAdministratorsChangeUsers()
@@ -249,8 +253,10 @@ private slots:
             QVERIFY(m_users->userLogin(name, name, false).value("result").toBool());
         }
         // A name shaped like a condition matches no one else, nor does such a password.
-        QCOMPARE(reason(m_users->userLogin("' OR '1'='1", "root-pw", false)), QString("wrongPassword"));
-        QCOMPARE(reason(m_users->userLogin("root", "' OR '1'='1", false)), QString("wrongPassword"));
+        QCOMPARE(reason(m_users->userLogin("' OR '1'='1", "root-pw", false)),
+                 QString("wrongPassword"));
+        QCOMPARE(reason(m_users->userLogin("root", "' OR '1'='1", false)),
+                 QString("wrongPassword"));
         QVERIFY(m_users->userLogin("root", "root-pw", false).value("result").toBool());
         QCOMPARE(m_users->removeUser("' OR '1'='1", 1).size(), names.size());
     }

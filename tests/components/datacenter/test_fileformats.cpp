@@ -23,10 +23,8 @@ private slots:
     void encryptedSettings()
     {
         BLL_DataCenter_EncryptFile file;
-        const QVariantMap settings = {{"isSave", true},
-                                      {"filePath", "x.ini"},
-                                      {"server", "127.0.0.2"},
-                                      {"port", 5200}};
+        const QVariantMap settings = {
+            {"isSave", true}, {"filePath", "x.ini"}, {"server", "127.0.0.2"}, {"port", 5200}};
         QVERIFY(file.saveAsEncryptFile("file://" + path("set.ini"), settings));
         const QVariantMap stored = file.readEncryptFile(path("set.ini")).value(0).toMap();
         QVERIFY(!stored.contains("isSave") && !stored.contains("filePath"));
@@ -45,8 +43,8 @@ private slots:
         const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}}};
         QVERIFY(file.saveDisplayBoxData(path("sub/wall.drc"), display)); // folder made on the way
 
-        QVERIFY(file.saveComplexBoxData(path("wall.rcxs"),
-                                        {{"isSave", true}, {"DoNotrespond", true}, {"boxCount", 3}}));
+        QVERIFY(file.saveComplexBoxData(
+            path("wall.rcxs"), {{"isSave", true}, {"DoNotrespond", true}, {"boxCount", 3}}));
         file.openComplexBoxData(path("wall.rcxs"), true, false);
         const QVariantMap report = opened.first().first().toMap();
         QCOMPARE(report.value("data").toMap(), QVariantMap({{"boxCount", 3.0}}));
@@ -66,7 +64,8 @@ private slots:
     {
         BLL_DataCenter_DisplayBoxFile file;
         QString bcj = "file://" + path("boxParam.BCJ");
-        file.saveBoxConfigureFile(bcj, {{"isSave", true}, {"filePath", "x"}, {"registerAddr", "1234,abcd,"}});
+        file.saveBoxConfigureFile(
+            bcj, {{"isSave", true}, {"filePath", "x"}, {"registerAddr", "1234,abcd,"}});
         QCOMPARE(bcj, path("boxParam.BCJ"));
         // Other programs read and patch it as a plain object.
         const QJsonObject object = QJsonDocument::fromJson(read("boxParam.BCJ")).object();
@@ -74,15 +73,19 @@ private slots:
         QVERIFY(!object.contains("isSave"));
 
         QString mcj = path("module.MCJ");
-        QVERIFY(
-            file.saveModuleConfigureFile(mcj, {{"rows", 32}}).first().toMap().value("result").toBool());
+        QVERIFY(file.saveModuleConfigureFile(mcj, {{"rows", 32}})
+                    .first()
+                    .toMap()
+                    .value("result")
+                    .toBool());
         QCOMPARE(file.openBoxConfigureData(mcj, {}).first().toMap().value("rows").toInt(), 32);
     }
 
     void connectionXmlFillsTheDisplayData()
     {
         BLL_DataCenter_DisplayBoxFile file;
-        const QVariantMap item = {{"index", 0}, {"init", 1}, {"sender_port", 2}, {"vcs_width", 128}};
+        const QVariantMap item = {
+            {"index", 0}, {"init", 1}, {"sender_port", 2}, {"vcs_width", 128}};
         const QVariantMap display = {
             {"display_idx", 4}, {"display_name", "front"}, {"itemArr", QVariantList{item}}};
         QVERIFY(file.saveDisplayConnectXMLFile(
@@ -122,7 +125,8 @@ private slots:
         BLL_DataCenter_DisplayBoxFile file;
         QVERIFY(file.saveDisplayBoxData(path("w.drc"), {{"a", 1}}));
         QVERIFY(file.saveGammaData(path("g.gam"), {{"gammaTable", QVariantList{1, 2, 3}}}));
-        QVERIFY(file.saveDisplayConnectXMLFile(path("c.xml"), {{"basicInfo", QVariantMap{{"a", 1}}}}));
+        QVERIFY(
+            file.saveDisplayConnectXMLFile(path("c.xml"), {{"basicInfo", QVariantMap{{"a", 1}}}}));
         for (const char *name : {"w.drc", "g.gam", "c.xml"}) {
             const QByteArray good = read(QString::fromLatin1(name));
             write(QString::fromLatin1(name), good.left(good.size() * 2 / 3));
@@ -156,7 +160,6 @@ private slots:
         QVERIFY(!camera.saveCameraIpData(path("none.json"), {}).value("result").toBool());
         QVERIFY(camera.openCameraIpData(path("proc.xml"), {{"port", 554}}).isEmpty());
     }
-
 
     void encryptedRoundTripAndFreshSalt()
     {
@@ -213,7 +216,8 @@ private slots:
         QTest::newRow("word wider than WIDTH") << head + "CONTENT BEGIN\n 0 : 100;\nEND;\n";
         QTest::newRow("bad digit") << head + "CONTENT BEGIN\n 0 : 0G;\nEND;\n";
         QTest::newRow("reversed range") << head + "CONTENT BEGIN\n [3..1] : 01;\nEND;\n";
-        QTest::newRow("huge DEPTH") << QByteArray("DEPTH = 2000000000; WIDTH = 8; CONTENT BEGIN END;");
+        QTest::newRow("huge DEPTH")
+            << QByteArray("DEPTH = 2000000000; WIDTH = 8; CONTENT BEGIN END;");
         QTest::newRow("WIDTH 64") << QByteArray("DEPTH = 4; WIDTH = 64; CONTENT BEGIN END;");
         QTest::newRow("unknown radix") << head + "DATA_RADIX = XYZ;\nCONTENT BEGIN\nEND;\n";
     }
@@ -233,7 +237,8 @@ private slots:
         QVERIFY(gammafile::decodeHexEntries(text + "FFFF", &back)); // text after the last separator
         QCOMPARE(back.size(), 4);
         QCOMPARE(back.at(3).toInt(), 0x10000);
-        for (const QByteArray &bad : {QByteArray("00,\r\n0x,\r\n"), QByteArray("1234"), QByteArray()}) {
+        for (const QByteArray &bad :
+             {QByteArray("00,\r\n0x,\r\n"), QByteArray("1234"), QByteArray()}) {
             back = {1};
             QVERIFY2(!gammafile::decodeHexEntries(bad, &back), bad.constData());
             QVERIFY(back.isEmpty());
@@ -265,11 +270,14 @@ private slots:
     void variantXmlRejectsDamage_data()
     {
         QTest::addColumn<QByteArray>("text");
-        const QByteArray good = variantxml::encode("root", {{"a", 1}, {"m", QVariantMap{{"b", 2}}}});
+        const QByteArray good =
+            variantxml::encode("root", {{"a", 1}, {"m", QVariantMap{{"b", 2}}}});
         QTest::newRow("wrong root") << QByteArray("<other version=\"1\"/>");
         QTest::newRow("newer version") << QByteArray("<root version=\"2\"/>");
-        QTest::newRow("bad int") << QByteArray("<root version=\"1\"><int key=\"a\">1x</int></root>");
-        QTest::newRow("unknown element") << QByteArray("<root version=\"1\"><blob key=\"a\"/></root>");
+        QTest::newRow("bad int") << QByteArray(
+            "<root version=\"1\"><int key=\"a\">1x</int></root>");
+        QTest::newRow("unknown element")
+            << QByteArray("<root version=\"1\"><blob key=\"a\"/></root>");
         QTest::newRow("element inside a value")
             << QByteArray("<root version=\"1\"><int key=\"a\"><int>1</int></int></root>");
         QTest::newRow("second root") << QByteArray("<root version=\"1\"/><root version=\"1\"/>");
@@ -294,7 +302,8 @@ private slots:
             "root", {{"a", 1}, {"l", QVariantList{QVariantMap{{"s", "text"}}, 2.5}}});
         // Both files end in a line end; anything shorter than the text before it is cut.
         for (int size = 0; size < mif.size() - 1; ++size)
-            QVERIFY2(mifformat::decode(mif.left(size)).isEmpty(), qPrintable(QString::number(size)));
+            QVERIFY2(mifformat::decode(mif.left(size)).isEmpty(),
+                     qPrintable(QString::number(size)));
         QVariantMap data;
         for (int size = 0; size < xml.size() - 1; ++size)
             QVERIFY2(!variantxml::decode("root", xml.left(size), &data),
@@ -320,18 +329,19 @@ private slots:
         QCOMPARE(icn.size(), 256);
         QCOMPARE(icn.last().toMap().value("y").toInt(), 65535);
         for (int i = 1; i < icn.size(); ++i)
-            QVERIFY(icn.at(i).toMap().value("y").toInt() >= icn.at(i - 1).toMap().value("y").toInt());
+            QVERIFY(icn.at(i).toMap().value("y").toInt() >=
+                    icn.at(i - 1).toMap().value("y").toInt());
         QVariantList linear;
-        for (const QVariant &point :
-             gammafile::chipGammaCurve(ChipFamily::CNS7263, {{"gamma", 1}, {"bits", 8}, {"points", 5}}))
+        for (const QVariant &point : gammafile::chipGammaCurve(
+                 ChipFamily::CNS7263, {{"gamma", 1}, {"bits", 8}, {"points", 5}}))
             linear.append(point.toMap().value("y").toInt());
         QCOMPARE(linear, QVariantList({0, 64, 128, 191, 255}));
         const QVariantList capped = gammafile::chipGammaCurve(
             ChipFamily::ICN2053, {{"bits", 8}, {"maxGray", 100000}, {"points", 2}});
         QCOMPARE(capped.last().toMap().value("y").toInt(), 255);
 
-        for (const QVariantMap &bad : {QVariantMap{{"gamma", "x"}}, QVariantMap{{"bits", 17}},
-                                       QVariantMap{{"points", 1e9}}})
+        for (const QVariantMap &bad :
+             {QVariantMap{{"gamma", "x"}}, QVariantMap{{"bits", 17}}, QVariantMap{{"points", 1e9}}})
             QVERIFY(gammafile::chipGammaCurve(ChipFamily::ICN2053, bad).isEmpty());
     }
 

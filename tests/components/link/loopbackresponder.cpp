@@ -22,7 +22,8 @@ QByteArray LoopbackResponder::replyTo(const Module_ProtocolBase &request)
     if (request.m_wireFlags & Module_ProtocolBase::Discovery) {
         Module_SendCard_Protocol answer;
         answer.m_wireFlags = Module_ProtocolBase::Discovery | Module_ProtocolBase::IsReply;
-        answer.cmdData = QByteArrayLiteral(R"({"name":"wall-1","model":"LW-S1","serial":"SN0001"})");
+        answer.cmdData =
+            QByteArrayLiteral(R"({"name":"wall-1","model":"LW-S1","serial":"SN0001"})");
         return answer.encode(request.m_sequence);
     }
     std::unique_ptr<Module_ProtocolBase> reply(request.clone());
@@ -59,6 +60,8 @@ void LoopbackResponder::onReadyRead()
         const QByteArray reply = replyTo(*decoded.frame);
         const QHostAddress to = m_lastSender;
         const quint16 toPort = m_lastSenderPort;
-        QTimer::singleShot(replyDelayMs, &m_socket, [this, reply, to, toPort] { m_socket.writeDatagram(reply, to, toPort); });
+        QTimer::singleShot(replyDelayMs, &m_socket, [this, reply, to, toPort] {
+            m_socket.writeDatagram(reply, to, toPort);
+        });
     }
 }

@@ -14,7 +14,10 @@ class LoopbackResponder
 public:
     bool start(); // binds an ephemeral port on 127.0.0.1
     quint16 port() const { return m_socket.localPort(); }
-    void sendToLastSender(const QByteArray &bytes) { m_socket.writeDatagram(bytes, m_lastSender, m_lastSenderPort); }
+    void sendToLastSender(const QByteArray &bytes)
+    {
+        m_socket.writeDatagram(bytes, m_lastSender, m_lastSenderPort);
+    }
 
     // The reply to `request` (a decoded request frame), encoded with its sequence.
     static QByteArray replyTo(const Module_ProtocolBase &request);

@@ -25,7 +25,8 @@
 using ledwall::link::RequestQueue;
 using ledwall::link::StreamDeframer;
 
-namespace {
+namespace
+{
 
 constexpr qint64 Ms = 1000000;
 
@@ -48,7 +49,6 @@ int drain(RequestQueue &queue, qint64 now, QList<quint16> *sequences = nullptr)
     }
     return sent;
 }
-
 
 BLL_CommunicationMain_Desktop *links()
 {
@@ -74,9 +74,12 @@ template <class T> std::unique_ptr<Module_ProtocolBase> envelope(const QByteArra
 QByteArray payloadOf(const Module_ProtocolBase *frame)
 {
     switch (frame->protocolType()) {
-    case Module_ProtocolBase::SendCard: return static_cast<const Module_SendCard_Protocol *>(frame)->cmdData;
-    case Module_ProtocolBase::VideoProcessingUnit: return static_cast<const Module_VPU_Protocol *>(frame)->m_data;
-    case Module_ProtocolBase::Processor: return static_cast<const Module_Processor_Protocol *>(frame)->m_data;
+    case Module_ProtocolBase::SendCard:
+        return static_cast<const Module_SendCard_Protocol *>(frame)->cmdData;
+    case Module_ProtocolBase::VideoProcessingUnit:
+        return static_cast<const Module_VPU_Protocol *>(frame)->m_data;
+    case Module_ProtocolBase::Processor:
+        return static_cast<const Module_Processor_Protocol *>(frame)->m_data;
     }
     return QByteArray();
 }
@@ -173,7 +176,10 @@ public:
             ::close(m_slave);
     }
     QString slaveName() const { return m_slaveName; }
-    void writeRaw(const QByteArray &bytes) { QVERIFY(::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size()); }
+    void writeRaw(const QByteArray &bytes)
+    {
+        QVERIFY(::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size());
+    }
 
 private:
     void readRequests()
@@ -187,7 +193,8 @@ private:
             if (!decoded.frame)
                 continue;
             QByteArray out;
-            out += QByteArray("\x7e\xe7\x00\x05\x00garbage", 12) + StreamDeframer::wrap("not a frame");
+            out +=
+                QByteArray("\x7e\xe7\x00\x05\x00garbage", 12) + StreamDeframer::wrap("not a frame");
             out += StreamDeframer::wrap(LoopbackResponder::replyTo(*decoded.frame));
             writeRaw(out);
         }
@@ -218,16 +225,18 @@ private slots:
         PtyDevice device;
         QString error;
         if (!device.open(&error))
-            QSKIP(qPrintable("no pseudo terminal can be opened here (" + error
-                             + "); the serial round trip needs one"));
+            QSKIP(qPrintable("no pseudo terminal can be opened here (" + error +
+                             "); the serial round trip needs one"));
         const QString guid = links()->createCommunicateObject(SerialLink, DefaultProtocol);
-        QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200), qPrintable(device.slaveName()));
+        QVERIFY2(links()->openSerialport(guid, device.slaveName(), 115200),
+                 qPrintable(device.slaveName()));
         QStringList payloads;
         QObject receiver;
         connect(links(), &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
                 [&](const QString &g, Module_ProtocolBase *f) {
                     if (g == guid)
-                        payloads.append(QString::fromLatin1(static_cast<Module_SendCard_Protocol *>(f)->cmdData));
+                        payloads.append(QString::fromLatin1(
+                            static_cast<Module_SendCard_Protocol *>(f)->cmdData));
                 });
         for (int i = 0; i < 5; ++i) {
             Module_SendCard_Protocol f = readFrame(QByteArray::number(i), 500);
@@ -319,7 +328,8 @@ private slots:
     {
         const QByteArray a = QByteArray("first datagram");
         const QByteArray b = QByteArray(3000, '\x7e'); // full of magic bytes
-        QByteArray stream = QByteArray("\x00\xff noise", 8) + StreamDeframer::wrap(a) + "junk" + StreamDeframer::wrap(b);
+        QByteArray stream = QByteArray("\x00\xff noise", 8) + StreamDeframer::wrap(a) + "junk" +
+                            StreamDeframer::wrap(b);
         StreamDeframer deframer;
         QList<QByteArray> out;
         for (int i = 0; i < stream.size(); ++i)
@@ -357,7 +367,8 @@ private slots:
         namespace message = ledwall::link::message;
         QVERIFY(message::deviceFound("g", "not json", "127.0.0.1", 5).isEmpty());
         QVERIFY(message::deviceFound("g", "[1,2]", "127.0.0.1", 5).isEmpty());
-        const QVariantMap found = message::deviceFound("g", R"({"name":"n","model":"m","serial":7})", "127.0.0.2", 9);
+        const QVariantMap found =
+            message::deviceFound("g", R"({"name":"n","model":"m","serial":7})", "127.0.0.2", 9);
         QCOMPARE(found.value("event").toString(), message::DeviceFound);
         QCOMPARE(found.value("serial").toString(), QString("7"));
     }
@@ -375,7 +386,6 @@ private slots:
         m_guids.clear();
         m_responder.reset();
     }
-
 
     void replyComesBackWithGuidAndContents_data()
     {
@@ -477,7 +487,8 @@ private slots:
         foreign.m_data = "echo";
         QByteArray badCrc = news.encode(0);
         badCrc[badCrc.size() - 1] = char(badCrc.at(badCrc.size() - 1) ^ 0x55);
-        for (const QByteArray &bytes : {news.encode(0), foreign.encode(0), QByteArray("x"), badCrc.left(12), badCrc})
+        for (const QByteArray &bytes :
+             {news.encode(0), foreign.encode(0), QByteArray("x"), badCrc.left(12), badCrc})
             m_responder->sendToLastSender(bytes);
         QTRY_COMPARE_WITH_TIMEOUT(statistic(guid, "dropped"), qint64(4), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(replies.of(guid).size(), 1, 1000);
@@ -517,7 +528,8 @@ private slots:
         for (int t = 0; t < threads; ++t) {
             pushers.emplace_back([guid, t] {
                 for (int i = 0; i < perThread; ++i) {
-                    Module_SendCard_Protocol frame = readFrame(QByteArray::number(t * 1000 + i), 2000);
+                    Module_SendCard_Protocol frame =
+                        readFrame(QByteArray::number(t * 1000 + i), 2000);
                     links()->pushCmdToClient(guid, &frame, false);
                 }
             });
@@ -569,12 +581,13 @@ private slots:
         QVERIFY(links()->createCommunicateObject(CommunicationType(7), DefaultProtocol).isEmpty());
 
         QVERIFY(!links()->connectServer(net, "127.0.0.1", 0));
-        QVERIFY(!links()->connectServer(serial, "127.0.0.1", m_responder->port())); // wrong link type
+        QVERIFY(
+            !links()->connectServer(serial, "127.0.0.1", m_responder->port())); // wrong link type
         QVERIFY(!links()->openSerialport(serial, "ledwall-no-such-port", 115200));
         QVERIFY(!links()->openUsb(usb, 0x080A, 0x96FE, "no-such-serial"));
         QVERIFY(waitFor([&] {
-            return statusOf(status, net).size() == 1 && statusOf(status, serial).size() == 2
-                   && statusOf(status, usb).size() == 1;
+            return statusOf(status, net).size() == 1 && statusOf(status, serial).size() == 2 &&
+                   statusOf(status, usb).size() == 1;
         }));
         for (const QString &guid : {net, serial, usb}) {
             for (const QVariantMap &map : statusOf(status, guid)) {
@@ -591,7 +604,8 @@ private slots:
 
     void groupsFindTheirMembers()
     {
-        links()->saveGroupInfo({QStringList{"a", "b", "c"}, QVariantMap{{"guids", QVariantList{"c", "d"}}}}, "owner");
+        links()->saveGroupInfo(
+            {QStringList{"a", "b", "c"}, QVariantMap{{"guids", QVariantList{"c", "d"}}}}, "owner");
         QCOMPARE(links()->findSameGroupDev("b"), (QStringList{"a", "c"}));
         QCOMPARE(links()->findSameGroupDev("c"), (QStringList{"a", "b", "d"}));
         links()->saveGroupInfo({QStringList{"b", "x"}}, "owner"); // replaces the owner's groups

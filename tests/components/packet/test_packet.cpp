@@ -39,7 +39,6 @@ Module_SendCard_Protocol registerWrite()
     return frame;
 }
 
-
 // A sample value for a field, by its type name and position.
 QVariant sampleValue(const QString &typeName, int index)
 {
@@ -75,7 +74,6 @@ std::unique_ptr<Module_ProtocolBase> overTheWire(const Module_ProtocolBase &fram
     wire::Decoded decoded = wire::decodeFrame(frame.encode(7));
     return std::move(decoded.frame);
 }
-
 
 // What a device sends back for `request`: the same header fields with the
 // given payload, flags and status, put through the wire codec.
@@ -211,10 +209,11 @@ private slots:
         QFETCH(QString, key);
         Module_Base *data = nullptr;
         Module_ProtocolBase *frame = nullptr;
-        QVERIFY(DAL_SendCard::getInstance()->createData("card", &data, &frame,
-                                                        {{"moduleName", "Module_ReadSendCardRegister"},
-                                                         {"m_regAddr", address},
-                                                         {"readLength", 8}}));
+        QVERIFY(
+            DAL_SendCard::getInstance()->createData("card", &data, &frame,
+                                                    {{"moduleName", "Module_ReadSendCardRegister"},
+                                                     {"m_regAddr", address},
+                                                     {"readLength", 8}}));
         delete data;
         QVERIFY(!frame);
         QCOMPARE(m_sent.size(), size_t(1));
@@ -250,8 +249,9 @@ private slots:
         QCOMPARE(parsed.map.value("status").toUInt(), 2u);
 
         // A refused read reports its status and carries no display key.
-        auto read = built(
-            {{"moduleName", "Module_ReadSendCardRegister"}, {"m_regAddr", 0x80000}, {"readLength", 4}});
+        auto read = built({{"moduleName", "Module_ReadSendCardRegister"},
+                           {"m_regAddr", 0x80000},
+                           {"readLength", 4}});
         parsed = parseSendCardFrame(*deviceAnswer(*read, {}, Module_ProtocolBase::IsReply, 1));
         QCOMPARE(parsed.map.value("result").toBool(), false);
         QVERIFY(!parsed.map.contains("imageControl"));
@@ -299,7 +299,8 @@ private slots:
     void walkingPoint()
     {
         DAL_SendCard::getInstance()->fillWalkPointer("card", 0x100, 0xA0100200u, 7, 64, true, true);
-        DAL_SendCard::getInstance()->fillWalkPointer("card", 0x100, 0xA0100200u, 7, 64, false, false);
+        DAL_SendCard::getInstance()->fillWalkPointer("card", 0x100, 0xA0100200u, 7, 64, false,
+                                                     false);
         QCOMPARE(m_sent.size(), size_t(2));
         const Module_SendCard_Protocol &lit = *m_sent[0];
         QCOMPARE(lit.m_con(), WriteOperation);
@@ -346,16 +347,15 @@ private slots:
         dal->setReveUpdateStop(false);
         QVERIFY(dal->createData("card", nullptr, nullptr, receiving));
         QCOMPARE(m_sent.size(), size_t(3));
-
     }
 
     void usbImageFile()
     {
         // Two frames as the block routine collects them: header, payload, 0xFF padding.
-        auto first =
-            built({{"moduleName", "Module_WriteSendCardRegister"}, {"regData", QByteArray(30, 'a')}});
-        auto second =
-            built({{"moduleName", "Module_WriteSendCardRegister"}, {"regData", QByteArray(8, 'b')}});
+        auto first = built(
+            {{"moduleName", "Module_WriteSendCardRegister"}, {"regData", QByteArray(30, 'a')}});
+        auto second = built(
+            {{"moduleName", "Module_WriteSendCardRegister"}, {"regData", QByteArray(8, 'b')}});
         const QByteArray image = first->m_head + first->cmdData + QByteArray(2, char(0xFF)) +
                                  second->m_head + second->cmdData;
         QCOMPARE(usbImageFrameCount(image), 2);
@@ -431,11 +431,13 @@ private slots:
             return bytes;
         };
         QTest::newRow("empty") << QByteArray() << int(wire::DecodeError::TooShort);
-        QTest::newRow("payload cut") << good.left(good.size() - 1) << int(wire::DecodeError::BadLength);
-        QTest::newRow("address changed") << flipped(good, 12) << int(wire::DecodeError::BadHeaderSum);
+        QTest::newRow("payload cut")
+            << good.left(good.size() - 1) << int(wire::DecodeError::BadLength);
+        QTest::newRow("address changed")
+            << flipped(good, 12) << int(wire::DecodeError::BadHeaderSum);
         QTest::newRow("payload changed") << flipped(good, 29) << int(wire::DecodeError::BadCrc);
-        QTest::newRow("oversized") << QByteArray(good.left(2) + QByteArray(70000, 0))
-                                   << int(wire::DecodeError::TooLong);
+        QTest::newRow("oversized")
+            << QByteArray(good.left(2) + QByteArray(70000, 0)) << int(wire::DecodeError::TooLong);
         QByteArray unknownType = goodVpu;
         unknownType[2] = char(9);
         const QByteArray covered = unknownType.left(16) + unknownType.mid(20);
@@ -515,16 +517,14 @@ private slots:
         *static_cast<quint32 *>(copy.m_memberAddress.value("subtitleBMPPos")) = 7;
         QCOMPARE(copy.subtitleBMPPos, 7u);
         QCOMPARE(original.subtitleBMPPos, 1344u);
-
     }
 
     void fillFromMapConvertsText()
     {
         Module_WriteSendCardRegister object;
-        QVERIFY(fillFromMap(&object, {{"m_regAddr", "0x80000"},
-                                      {"regData", "0a 0B"},
-                                      {"m_portNum", 0xFF},
-                                      {"unknown", 1}}));
+        QVERIFY(fillFromMap(
+            &object,
+            {{"m_regAddr", "0x80000"}, {"regData", "0a 0B"}, {"m_portNum", 0xFF}, {"unknown", 1}}));
         QCOMPARE(object.m_regAddr, 0x80000u);
         QCOMPARE(object.regData, QByteArray::fromHex("0a0b"));
         QCOMPARE(object.m_portNum, quint8(0xFF));
@@ -704,10 +704,9 @@ private slots:
     {
         Module_Base *data = nullptr;
         Module_ProtocolBase *frame = nullptr;
-        QVERIFY(DAL_Processor().createData(&data, &frame,
-                                           {{"moduleName", "Module_ProcessorCommand"},
-                                            {"code", 0x0310},
-                                            {"data", "01020304"}}));
+        QVERIFY(DAL_Processor().createData(
+            &data, &frame,
+            {{"moduleName", "Module_ProcessorCommand"}, {"code", 0x0310}, {"data", "01020304"}}));
         std::unique_ptr<Module_Base> dataOwner(data);
         std::unique_ptr<Module_ProtocolBase> frameOwner(frame);
         auto *processor = dynamic_cast<Module_Processor_Protocol *>(frame);

@@ -26,12 +26,14 @@ private slots:
         int type = -1;
         QVariantMap back;
         QString error;
-        QVERIFY2(BLL_CommunicationXml_Desktop::fromXml(xml, &type, &back, &error), qPrintable(error));
+        QVERIFY2(BLL_CommunicationXml_Desktop::fromXml(xml, &type, &back, &error),
+                 qPrintable(error));
         QCOMPARE(type, 2);
         QCOMPARE(back.value("int").toLongLong(), -5000000000LL);
         QCOMPARE(back.value("flag").userType(), int(QMetaType::Bool));
         QCOMPARE(back.value("bytes").toByteArray(), QByteArray("\x00\xff\n", 3));
-        QCOMPARE(back.value("inner").toMap().value("name").toString(), inner.value("name").toString());
+        QCOMPARE(back.value("inner").toMap().value("name").toString(),
+                 inner.value("name").toString());
         QCOMPARE(back.value("list").toList().at(2).toList().at(0).toDouble(), 3.5);
     }
 
@@ -39,7 +41,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("xml");
         QTest::newRow("not xml") << QByteArray("hello");
-        QTest::newRow("truncated") << QByteArray("<message type=\"1\"><item key=\"a\" type=\"int\"");
+        QTest::newRow("truncated")
+            << QByteArray("<message type=\"1\"><item key=\"a\" type=\"int\"");
         QTest::newRow("bad int") << QByteArray(
             "<message type=\"1\"><item key=\"a\" type=\"int\" value=\"1x\"/></message>");
         QTest::newRow("unknown type") << QByteArray(
@@ -81,8 +84,9 @@ private slots:
         const QVariantMap first{{"cmd", "SendAdjustData"}, {"box", 3}};
         const QVariantMap second{{"cmd", "Other"}};
         const QByteArray secondXml = BLL_CommunicationXml_Desktop::toXml(2, second);
-        c.client.write("<message type=\"1\"><item key=\"a\"\n" + BLL_CommunicationXml_Desktop::toXml(1, first)
-                       + "\r\n\n" + secondXml.left(10));
+        c.client.write("<message type=\"1\"><item key=\"a\"\n" +
+                       BLL_CommunicationXml_Desktop::toXml(1, first) + "\r\n\n" +
+                       secondXml.left(10));
         c.client.flush();
         QTRY_COMPARE(commands.count(), 1);
         QCOMPARE(commands.at(0).at(1).toMap(), first);
@@ -91,9 +95,9 @@ private slots:
         QCOMPARE(commands.at(1).at(1).toMap(), second);
 
         // The answer goes to the sender, one line.
-        QVERIFY(
-            c.server.sendXmlData(BLL_CommunicationServer_Desktop::ReplyToSender,
-                                 BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1)));
+        QVERIFY(c.server.sendXmlData(
+            BLL_CommunicationServer_Desktop::ReplyToSender,
+            BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1)));
         const QByteArray reply = readLine(c.client);
         int type = -1;
         QVariantMap map;
@@ -110,9 +114,9 @@ private slots:
         QVERIFY(connectClient(c));
         QSignalSpy calib(&c.server, &BLL_CommunicationServer_Desktop::sig_recvCalibData);
         const QVariantMap data{{"box", "0:1:0:0:64:64"}, {"gain", 0.98}};
-        c.client.write(
-            BLL_CommunicationXml_Desktop::toXml(BLL_CommunicationXml_Desktop::CalibrationData, data) +
-            "\n");
+        c.client.write(BLL_CommunicationXml_Desktop::toXml(
+                           BLL_CommunicationXml_Desktop::CalibrationData, data) +
+                       "\n");
         QTRY_COMPARE(calib.count(), 1);
         QCOMPARE(calib.at(0).at(0).toMap(), data);
 

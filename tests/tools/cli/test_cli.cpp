@@ -93,7 +93,10 @@ QJsonObject gamutRequest(const Gamut &panel, const Gamut &target)
     return request;
 }
 
-QByteArray toBytes(const QJsonObject &object) { return QJsonDocument(object).toJson(); }
+QByteArray toBytes(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson();
+}
 
 // A gamma curve as `ledwall gamma` prints it: the points in input order.
 QByteArray curve(const QVector<int> &levels)
@@ -161,13 +164,16 @@ private slots:
         row("--version", {"--version"}, 0, "^ledwall " + version + "\\n$");
         row("--help lists every command", {"--help"}, 0,
             "Usage: ledwall <command>[\\s\\S]*\\n  sim +run the virtual LED wall");
-        row("command --help", {"sim", "--help"}, 0, "^Usage: ledwall sim \\[options\\][\\s\\S]*--wall");
+        row("command --help", {"sim", "--help"}, 0,
+            "^Usage: ledwall sim \\[options\\][\\s\\S]*--wall");
         row("no command", {}, 2, {}, "Usage: ledwall <command>");
-        row("unknown command", {"frobnicate"}, 2, {}, "ledwall: unknown command 'frobnicate'\nUsage:");
+        row("unknown command", {"frobnicate"}, 2, {},
+            "ledwall: unknown command 'frobnicate'\nUsage:");
         row("demo runs every step", {"demo"}, 0,
             "demo: start-wall \\.\\.\\. ok.*\\n[\\s\\S]*demo: connect \\.\\.\\. ok[\\s\\S]*"
             "demo: write \\.\\.\\. ok[\\s\\S]*demo: read-back \\.\\.\\. ok[\\s\\S]*"
-            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*\\ndemo: OK\\n$");
+            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*\\ndemo: "
+            "OK\\n$");
 
         // sim: the port, options and the wall file.
         row("sim port too big", {"sim", "--port", "70000"}, 2, {}, "ledwall: ");
@@ -181,26 +187,31 @@ private slots:
         row("crc32", {"checksum", "crc32", ""}, 0, R"({"value": "cbf43926"})");
         row("crc16", {"checksum", "crc16", ""}, 0, R"({"value": "31c3"})");
         row("unknown checksum", {"checksum", "md5", ""}, 2, {}, "md5");
-        row("checksum of a missing file", {"checksum", "crc32", "missing.txt"}, 1, {}, "missing.txt");
+        row("checksum of a missing file", {"checksum", "crc32", "missing.txt"}, 1, {},
+            "missing.txt");
 
         // firmware: fw.bin is packaged for card type 1 with firmware index 1.
-        row("firmware check wrong card", {"firmware", "check", "", "--card-flag", "2", "--card-type", "NRX-64"},
-            1, R"({"result": 2, "name": "ReceFileCardTypeError"})");
+        row("firmware check wrong card",
+            {"firmware", "check", "", "--card-flag", "2", "--card-type", "NRX-64"}, 1,
+            R"({"result": 2, "name": "ReceFileCardTypeError"})");
         row("firmware check index", {"firmware", "check", "", "--firm-index", "1"}, 0,
             R"({"result": 0, "name": "ReceFileNoError"})");
         row("firmware info", {"firmware", "info", ""}, 0, R"({"firmIndex": 1})");
         row("firmware is-mcu", {"firmware", "is-mcu", ""}, 0, R"({"isMCUFile": false})");
-        row("firmware bad version", {"firmware", "package", "--image", "image.bin", "--card-type", "1",
-                                     "--drive-type", "A", "--version", "3", "out.bin"},
+        row("firmware bad version",
+            {"firmware", "package", "--image", "image.bin", "--card-type", "1", "--drive-type", "A",
+             "--version", "3", "out.bin"},
             1, R"({"name": "ReceFileVersionError"})");
         row("firmware package without image", {"firmware", "package", "out.bin"}, 2, {}, "image");
 
         // edid: the timing table by size and refresh in mHz.
-        row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"}, 0,
-            R"({"isExist": true, "VIC": 16, "hblnk": 280})");
-        row("edid refresh in Hz", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60"}, 1,
+        row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
+            0, R"({"isExist": true, "VIC": 16, "hblnk": 280})");
+        row("edid refresh in Hz",
+            {"edid", "--width", "1920", "--height", "1080", "--refresh", "60"}, 1,
             R"({"isExist": false})");
-        row("edid without height", {"edid", "--width", "1920", "--refresh", "60000"}, 2, {}, "height");
+        row("edid without height", {"edid", "--width", "1920", "--refresh", "60000"}, 2, {},
+            "height");
 
         // gamut: the request from stdin or a file; identical gamuts give the unit diagonal,
         // its words most significant byte first.
@@ -249,9 +260,10 @@ private slots:
         row("send without port", {"send", "m.json"}, 2, {}, "ledwall: ");
         row("send without file", {"send", "--port", "40000"}, 2, {}, "ledwall: ");
         row("send port 0", {"send", "--port", "0", "m.json"}, 2, {}, "ledwall: ");
-        row("send to a named host", {"send", "--port", "40000", "--host", "wall.local", "m.json"}, 2, {},
+        row("send to a named host", {"send", "--port", "40000", "--host", "wall.local", "m.json"},
+            2, {}, "ledwall: ");
+        row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {},
             "ledwall: ");
-        row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {}, "ledwall: ");
 
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
@@ -268,8 +280,8 @@ private slots:
 
         // Files named in the rows live in the scratch directory; an empty name is the
         // file the command is about.
-        static const QMap<QString, QString> subjects{{"checksum", "check.txt"}, {"firmware", "fw.bin"},
-                                                     {"sim", "broken-wall.json"}};
+        static const QMap<QString, QString> subjects{
+            {"checksum", "check.txt"}, {"firmware", "fw.bin"}, {"sim", "broken-wall.json"}};
         for (QString &arg : args) {
             if (arg.isEmpty())
                 arg = path(subjects.value(args.value(0)));
@@ -291,9 +303,12 @@ private slots:
             const QJsonObject expected = QJsonDocument::fromJson(out).object();
             QVERIFY(!expected.isEmpty());
             for (auto it = expected.begin(); it != expected.end(); ++it)
-                QVERIFY2(actual.value(it.key()) == it.value(), qPrintable(it.key() + ": " + result.out));
+                QVERIFY2(actual.value(it.key()) == it.value(),
+                         qPrintable(it.key() + ": " + result.out));
         } else {
-            QVERIFY2(QRegularExpression(QString::fromUtf8(out)).match(QString::fromUtf8(result.out)).hasMatch(),
+            QVERIFY2(QRegularExpression(QString::fromUtf8(out))
+                         .match(QString::fromUtf8(result.out))
+                         .hasMatch(),
                      result.out.constData());
         }
     }
@@ -306,10 +321,12 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("listening");
         QTest::addColumn<int>("signal");
-        QTest::newRow("ledwall sim") << Cli << QStringList{"sim", "--port", "0", "--wall", "wall.json"}
-                                     << R"(^\{"address":\s*"127\.0\.0\.1",\s*"port":\s*(\d+)\})" << int(SIGTERM);
-        QTest::newRow("ledwall-sim") << Sim << QStringList{"--port", "0"}
-                                     << R"(^ledwall-sim listening on 127\.0\.0\.1:(\d+)\n)" << int(SIGINT);
+        QTest::newRow("ledwall sim")
+            << Cli << QStringList{"sim", "--port", "0", "--wall", "wall.json"}
+            << R"(^\{"address":\s*"127\.0\.0\.1",\s*"port":\s*(\d+)\})" << int(SIGTERM);
+        QTest::newRow("ledwall-sim")
+            << Sim << QStringList{"--port", "0"}
+            << R"(^ledwall-sim listening on 127\.0\.0\.1:(\d+)\n)" << int(SIGINT);
     }
 
     void simServesUntilStopped()
@@ -325,8 +342,9 @@ private slots:
         const QByteArray line = waitForLine(process);
         const QRegularExpressionMatch match = QRegularExpression(listening).match(QString(line));
         QVERIFY2(match.hasMatch(), line.constData());
-        QVERIFY(discover(quint16(match.captured(1).toUInt()))
-                    .contains(program == Cli ? "\"name\":\"CLI wall\"" : "\"name\":\"ledwall-sim\""));
+        QVERIFY(
+            discover(quint16(match.captured(1).toUInt()))
+                .contains(program == Cli ? "\"name\":\"CLI wall\"" : "\"name\":\"ledwall-sim\""));
         QFETCH(int, signal);
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(5000));
@@ -344,10 +362,10 @@ private slots:
         QTest::addColumn<QString>("signal");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QJsonValue>("value");
-        QTest::newRow("reply") << QByteArray("525312") << 500 << 0 << "sig_devicesModuleData" << "regData"
-                               << QJsonValue("0102030405060708");
-        QTest::newRow("time-out") << QByteArray("\"0x80400\"") << 1500 << 1 << "sig_timeoutCmd" << "m_reg"
-                                  << QJsonValue(0x80400);
+        QTest::newRow("reply") << QByteArray("525312") << 500 << 0 << "sig_devicesModuleData"
+                               << "regData" << QJsonValue("0102030405060708");
+        QTest::newRow("time-out") << QByteArray("\"0x80400\"") << 1500 << 1 << "sig_timeoutCmd"
+                                  << "m_reg" << QJsonValue(0x80400);
     }
     void send()
     {
@@ -357,8 +375,10 @@ private slots:
         QVERIFY(m_wall.writeMemory(0x80400, QByteArray::fromHex("0102030405060708")));
         if (wait > 500)
             m_wall.setSilentAddresses({0x80400});
-        QVERIFY(writeFile(path("send.json"), R"({"moduleName": "Module_ReadSendCardRegister", "sendCardFlag": 1,
-                                              "readLength": 8, "timeout": 200, "m_regAddr": )" + address + "}"));
+        QVERIFY(writeFile(path("send.json"),
+                          R"({"moduleName": "Module_ReadSendCardRegister", "sendCardFlag": 1,
+                                              "readLength": 8, "timeout": 200, "m_regAddr": )" +
+                              address + "}"));
         const Run result = run({"send", "--port", QString::number(m_wall.port()), "--wait",
                                 QString::number(wait), path("send.json")});
         m_wall.clearFaults();
@@ -377,7 +397,9 @@ private slots:
         const auto users = [this](const QStringList &args, const QByteArray &input = {}) {
             return run(QStringList{"users", "--db", path("users.db")} + args, input);
         };
-        const auto reason = [](const Run &r) { return r.json().object().value("reason").toString(); };
+        const auto reason = [](const Run &r) {
+            return r.json().object().value("reason").toString();
+        };
 
         // The first user needs no --as; later ones need an administrator.
         QCOMPARE(users({"add", "boss", "--password", "b0ss-pw", "--level", "0"}).exitCode, 0);

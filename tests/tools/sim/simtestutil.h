@@ -3,7 +3,8 @@
 
 #include "simwire.h"
 
-namespace simtest {
+namespace simtest
+{
 
 using ledwall::sim::Frame;
 namespace wire = ledwall::sim::wire;

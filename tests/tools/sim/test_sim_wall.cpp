@@ -36,7 +36,6 @@ private slots:
         m_wall.reset(); // joins the server thread
     }
 
-
     void onlyLoopback()
     {
         VirtualWall wall;
@@ -67,7 +66,8 @@ private slots:
         m_wall->setDropEveryNth(3);
         QVector<quint16> answered;
         for (quint16 sequence = 1; sequence <= 6; ++sequence) {
-            const QByteArray reply = exchange(writeRequest(0x40 + sequence, "w", true, sequence), 150);
+            const QByteArray reply =
+                exchange(writeRequest(0x40 + sequence, "w", true, sequence), 150);
             if (!reply.isEmpty())
                 answered.append(decoded(reply).sequence);
         }
@@ -108,7 +108,6 @@ private slots:
         const QVector<QByteArray> replies = collect(1, 2000);
         QCOMPARE(replies.size(), 1);
         QVERIFY2(timer.elapsed() >= 140, qPrintable(QString::number(timer.elapsed())));
-
     }
 
     void duplicate()
@@ -140,12 +139,11 @@ private slots:
         QCOMPARE(decoded(replies.at(0)).sequence, quint16(3));
     }
 
-
     void memorySpaces()
     {
         CardMemory memory;
-        QCOMPARE(memory.read(0x10, 4), QByteArray(4, '\0'));                // registers read 0
-        QCOMPARE(memory.read(0x120000, 4), QByteArray(4, char(0xFF)));      // erased flash
+        QCOMPARE(memory.read(0x10, 4), QByteArray(4, '\0'));                 // registers read 0
+        QCOMPARE(memory.read(0x120000, 4), QByteArray(4, char(0xFF)));       // erased flash
         QCOMPARE(memory.read(0x3FFFFE, 4), QByteArray::fromHex("ffff0000")); // flash end
 
         // A write across the flash boundary and across a page boundary reads back whole.
@@ -173,8 +171,10 @@ private slots:
             if (memory.write(base + quint32(page) * SparseMemory::PageSize, QByteArray(1, 'x')))
                 ++stored;
         }
-        QVERIFY(stored <= CardMemory::MaxRegisterPages && stored > CardMemory::MaxRegisterPages - 10);
-        const quint32 refused = base + quint32(CardMemory::MaxRegisterPages + 5) * SparseMemory::PageSize;
+        QVERIFY(stored <= CardMemory::MaxRegisterPages &&
+                stored > CardMemory::MaxRegisterPages - 10);
+        const quint32 refused =
+            base + quint32(CardMemory::MaxRegisterPages + 5) * SparseMemory::PageSize;
         QCOMPARE(memory.read(refused, 1), QByteArray(1, '\0'));
         // Flash has its own room and still takes writes.
         QVERIFY(memory.write(0x200000, QByteArray("flash")));
@@ -190,7 +190,8 @@ private slots:
         QCOMPARE(reply.payload, QByteArray::fromHex("0a0b0c0000"));
         // A read is answered even when the reply flag is missing: a read is a question.
         Frame quiet = armRequest(wire::OperationRead, 0x2000, 2, 0);
-        QCOMPARE(decoded(card.handleDatagram(encodeFrame(quiet))).payload, QByteArray::fromHex("0a0b"));
+        QCOMPARE(decoded(card.handleDatagram(encodeFrame(quiet))).payload,
+                 QByteArray::fromHex("0a0b"));
     }
 
     void writesAreStoredAndAcknowledgedOnlyWhenAsked()
@@ -216,7 +217,8 @@ private slots:
         // Reads of more than 1024 bytes, reads with a payload, reads past the end.
         QCOMPARE(statusOf(armRequest(wire::OperationRead, 0, 1025, 1)), wire::StatusMalformed);
         QCOMPARE(statusOf(armRequest(wire::OperationRead, 0, 4, 1, "xx")), wire::StatusMalformed);
-        QCOMPARE(statusOf(armRequest(wire::OperationRead, 0xFFFFFFF0, 32, 1)), wire::StatusOutOfRange);
+        QCOMPARE(statusOf(armRequest(wire::OperationRead, 0xFFFFFFF0, 32, 1)),
+                 wire::StatusOutOfRange);
         // A write whose length field does not describe its payload is not stored.
         QCOMPARE(statusOf(armRequest(0xA5, 0x500, 3, 1, "four")), wire::StatusMalformed);
         QCOMPARE(wall.sendCard().memory().read(0x500, 4), QByteArray(4, '\0'));
@@ -232,7 +234,8 @@ private slots:
         Counters counters = wall.counters();
         QCOMPARE(counters.malformed, quint64(4));
         QCOMPARE(counters.outOfRange, quint64(2));
-        QCOMPARE(counters.toVariantMap().value("rejected").toMap().value("bad-crc").toULongLong(), quint64(1));
+        QCOMPARE(counters.toVariantMap().value("rejected").toMap().value("bad-crc").toULongLong(),
+                 quint64(1));
         wall.resetCounters();
         QCOMPARE(wall.counters().received, quint64(0));
     }
@@ -245,7 +248,8 @@ private slots:
         card.setWall(wall);
         Frame reply = decoded(card.handleDatagram(discoveryRequest(42)));
         QCOMPARE(reply.flags, quint8(wire::FlagFromDevice | wire::FlagDiscovery));
-        QCOMPARE(reply.payload, QByteArray(R"({"model":"LW-SC1","name":"Lobby wall ü","serial":"SIM0001"})"));
+        QCOMPARE(reply.payload,
+                 QByteArray(R"({"model":"LW-SC1","name":"Lobby wall ü","serial":"SIM0001"})"));
         // A discovery flag on something else is answered as malformed, without identity.
         reply = decoded(card.handleDatagram(
             encodeFrame(armRequest(0, 0x1000, 0, wire::FlagDiscovery | wire::FlagReplyExpected))));
@@ -267,7 +271,6 @@ private slots:
         QCOMPARE(wall.ports.at(0).cabinets.at(1).height, 64);
         QVERIFY(wall.ports.at(1).port == 3 && wall.ports.at(1).cabinets.isEmpty());
 
-
         QTemporaryDir dir;
         QVERIFY(!WallDescription::fromFile(dir.filePath("missing.json"), &wall, &error));
         QVERIFY(error.contains("missing.json"));
@@ -282,9 +285,11 @@ private slots:
         QTest::newRow("ports type") << QByteArray(R"({"ports": {}})") << "ports";
         QTest::newRow("port missing") << QByteArray(R"({"ports": [{}]})") << "ports[0]";
         QTest::newRow("port range") << QByteArray(R"({"ports": [{"port": 256}]})") << "port";
-        QTest::newRow("port twice") << QByteArray(R"({"ports": [{"port": 1}, {"port": 1}]})") << "twice";
+        QTest::newRow("port twice")
+            << QByteArray(R"({"ports": [{"port": 1}, {"port": 1}]})") << "twice";
         QTest::newRow("cabinet size")
-            << QByteArray(R"({"ports": [{"port": 0, "cabinets": [{"card": 0, "width": 0, "height": 8}]}]})")
+            << QByteArray(
+                   R"({"ports": [{"port": 0, "cabinets": [{"card": 0, "width": 0, "height": 8}]}]})")
             << "ports[0].cabinets[0]";
     }
 

@@ -18,14 +18,14 @@ Q_DECLARE_METATYPE(ledwall::sim::RejectReason)
 // Byte strings worked out independently of this code (a few lines of Python with
 // zlib.crc32): a read request with every command byte distinct, a write with a
 // payload, and a processor envelope.
-static const QByteArray goldenRead = QByteArray::fromHex(
-    "a55aa4008001020304020100120000040001001c0000000000000144");
+static const QByteArray goldenRead =
+    QByteArray::fromHex("a55aa4008001020304020100120000040001001c0000000000000144");
 
-static const QByteArray goldenWrite = QByteArray::fromHex(
-    "a55aa500800007000000000010e00000040100200000b63cfbcd04d301020304");
+static const QByteArray goldenWrite =
+    QByteArray::fromHex("a55aa500800007000000000010e00000040100200000b63cfbcd04d301020304");
 
-static const QByteArray goldenEnvelope = QByteArray::fromHex(
-    "4c570201000912340000000000000003cd6fc4fe616263");
+static const QByteArray goldenEnvelope =
+    QByteArray::fromHex("4c570201000912340000000000000003cd6fc4fe616263");
 
 static QByteArray withByte(QByteArray bytes, int index, quint8 value)
 {
@@ -91,14 +91,18 @@ private slots:
         QTest::newRow("empty") << QByteArray() << RejectReason::TooShort;
         QTest::newRow("bad sync") << withByte(goldenRead, 1, 0x5B) << RejectReason::BadSync;
         QTest::newRow("arm payload cut") << goldenWrite.left(30) << RejectReason::BadLength;
-        QTest::newRow("arm header sum") << withByte(goldenRead, 27, 0x45) << RejectReason::BadHeaderSum;
+        QTest::newRow("arm header sum")
+            << withByte(goldenRead, 27, 0x45) << RejectReason::BadHeaderSum;
         QTest::newRow("arm payload") << withByte(goldenWrite, 29, 0x09) << RejectReason::BadCrc;
-        QTest::newRow("envelope type 3") << withByte(goldenEnvelope, 2, 3) << RejectReason::UnknownType;
-        QTest::newRow("envelope length") << withByte(goldenEnvelope, 15, 4) << RejectReason::BadLength;
-        QTest::newRow("envelope payload") << withByte(goldenEnvelope, 21, 'B') << RejectReason::BadCrc;
+        QTest::newRow("envelope type 3")
+            << withByte(goldenEnvelope, 2, 3) << RejectReason::UnknownType;
+        QTest::newRow("envelope length")
+            << withByte(goldenEnvelope, 15, 4) << RejectReason::BadLength;
+        QTest::newRow("envelope payload")
+            << withByte(goldenEnvelope, 21, 'B') << RejectReason::BadCrc;
         // A length field beyond the cap is refused before anything is sized from it.
-        QTest::newRow("envelope declares 4 GiB") << withByte(goldenEnvelope, 12, 0xFF)
-                                                 << RejectReason::TooLong;
+        QTest::newRow("envelope declares 4 GiB")
+            << withByte(goldenEnvelope, 12, 0xFF) << RejectReason::TooLong;
 
         Frame big = armRequest(0xA5, 0, 0, 0, QByteArray(wire::MaxArmPayload + 1, 'a'));
         big.length = 1;
@@ -156,7 +160,8 @@ private slots:
         };
         int compared = 0;
         for (const QByteArray &base : bases) {
-            QVector<QByteArray> variants = {base, base.left(base.size() - 1), base + 'x', base.left(1)};
+            QVector<QByteArray> variants = {base, base.left(base.size() - 1), base + 'x',
+                                            base.left(1)};
             for (int index = 0; index < base.size(); ++index) {
                 QByteArray damaged = base;
                 damaged[index] = char(quint8(damaged.at(index)) ^ 0x5A);

@@ -81,7 +81,8 @@ QVariantMap fail(const char *why)
 
 QVariantMap decode(const QByteArray &bytes)
 {
-    const QString text = withoutComments(QString::fromLatin1(bytes.constData(), bytes.size())).toUpper();
+    const QString text =
+        withoutComments(QString::fromLatin1(bytes.constData(), bytes.size())).toUpper();
     const int contentAt =
         text.indexOf(QRegularExpression(QStringLiteral("\\bCONTENT\\s+BEGIN\\b")));
     if (contentAt < 0)
