@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages LedWall needs, skipping those already present.
 set -euo pipefail
 packages=(
-    cmake g++ make pkg-config git
+    cmake g++ make pkg-config git clang-format
     qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5serialport5-dev
     zlib1g-dev libssl-dev libusb-1.0-0-dev libavcodec-dev libavutil-dev
     libbenchmark-dev colord-data

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Fresh machine to test results: install what is missing, build, run every test.
+# Fresh machine to test results: install what is missing, check the formatting,
+# build, run every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/check-format.sh"
 bash "$root/scripts/build.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "${LEDWALL_BUILD_DIR:-$root/build}"
