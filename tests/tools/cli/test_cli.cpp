@@ -114,6 +114,12 @@ QStringList gammaArgs(const QString &in, const QString &out, const QString &max,
     return args + (gamma.isEmpty() ? QStringList() : QStringList{"--gamma", gamma}) + more;
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
@@ -134,6 +140,10 @@ private slots:
         QVERIFY(writeFile(path("check.txt"), "123456789"));
         QVERIFY(writeFile(path("same.json"), toBytes(gamutRequest(Srgb, Srgb))));
         QVERIFY(writeFile(path("broken-wall.json"), R"({"ports": [{"port": "zero"}]})"));
+        QVERIFY(writeFile(path("huge-wall.json"), R"({"ports": [{"port": 1e300}]})"));
+        // Past 2 GiB, sparse: summed in pieces, not read whole as empty.
+        QFile huge(path("huge.bin"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 31) + 16));
         QVERIFY(writeFile(path("image.bin"), QByteArray(64 * 1024, char(0x5A))));
         const Run package = run({"firmware", "package", "--image", path("image.bin"), "--card-type",
                                  "1", "--drive-type", "A", "--version", "1.a", path("fw.bin")});
@@ -182,6 +192,7 @@ private slots:
         row("sim stray argument", {"sim", "stray"}, 2, {}, "stray");
         row("ledwall-sim negative port", {"--port", "-1"}, 2, {}, {}, {}, Sim);
         row("sim bad wall file", {"sim", "--wall", ""}, 1, {}, "ports[0]");
+        row("sim number beyond any integer", {"sim", "--wall", "huge-wall.json"}, 1, {}, "port");
 
         // checksum: the well-known check values of "123456789".
         row("crc32", {"checksum", "crc32", ""}, 0, R"({"value": "cbf43926"})");
@@ -189,6 +200,8 @@ private slots:
         row("unknown checksum", {"checksum", "md5", ""}, 2, {}, "md5");
         row("checksum of a missing file", {"checksum", "crc32", "missing.txt"}, 1, {},
             "missing.txt");
+        row("checksum past 2 GiB", {"checksum", "crc32", "huge.bin"}, 0,
+            R"({"value": "281d175d"})");
 
         // firmware: fw.bin is packaged for card type 1 with firmware index 1.
         row("firmware check wrong card",
@@ -414,9 +427,32 @@ private slots:
         result = users({"remove", "boss", "--as", "op", "--as-password", "op-pw"});
         QCOMPARE(reason(result), QStringLiteral("notPermitted"));
 
+        const QByteArray stored = readFile(path("users.db"));
         result = users({"list"});
         QCOMPARE(result.json().object().value("userList").toArray().size(), 2);
         QVERIFY(!result.out.contains("pw"));
+        QCOMPARE(readFile(path("users.db")), stored); // listing changes nothing
+
+        // A store without a users table cannot be listed, and stays as it was.
+        QVERIFY(writeFile(path("empty.db"), {}));
+        result = run({"users", "--db", path("empty.db"), "list"});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(reason(result), QStringLiteral("databaseError"));
+        QCOMPARE(QFileInfo(path("empty.db")).size(), qint64(0));
+    }
+
+    // A saved device text comes back byte for byte, a NUL in a name and Latin-1
+    // letters included.
+    void layoutFilesRoundTrip()
+    {
+        const QByteArray text("basic_info:0,1,1,0display:0,1,2,0,0,Lob\0by\xFC"
+                              "item:0,1,0,0,0,128,128,0,0,0,0,0,0",
+                              77);
+        QVERIFY(writeFile(path("layout.txt"), text + "\n"));
+        const Run decoded = run({"layout", "decode", path("layout.txt")});
+        QCOMPARE(decoded.exitCode, 0);
+        QVERIFY(writeFile(path("layout.json"), decoded.out));
+        QCOMPARE(run({"layout", "encode", path("layout.json")}).out, text + "\n");
     }
 
     void locusNeedsTheTableBesideTheProgram()
