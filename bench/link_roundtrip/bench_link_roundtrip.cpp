@@ -120,21 +120,22 @@ void BM_LinkBusyQueue(benchmark::State &state)
     }
     QEventLoop loop;
     QObject receiver;
-    QObject::connect(links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-                     [&](const QString &guid, Module_ProtocolBase *frame) {
-                         if (guid != run.guid)
-                             return;
-                         // Frames leave in push order with consecutive sequence numbers.
-                         if (run.firstSequence < 0)
-                             run.firstSequence = frame->m_sequence;
-                         const int index = quint16(frame->m_sequence - run.firstSequence);
-                         if (index < int(run.pushedAt.size()))
-                             run.latenciesUs.push_back(
-                                 double(run.clock.nsecsElapsed() - run.pushedAt[size_t(index)]) /
-                                 1000.0);
-                         if (++run.replies == BatchSize)
-                             loop.quit();
-                     });
+    QObject::connect(
+        links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
+        [&](const QString &guid, Module_ProtocolBase *frame) {
+            if (guid != run.guid)
+                return;
+            // Frames leave in push order with consecutive sequence numbers.
+            if (run.firstSequence < 0)
+                run.firstSequence = frame->m_sequence;
+            const int index = quint16(frame->m_sequence - run.firstSequence);
+            if (index < int(run.pushedAt.size()))
+                run.latenciesUs.push_back(
+                    double(run.clock.nsecsElapsed() - run.pushedAt[size_t(index)]) / 1000.0);
+            if (++run.replies == BatchSize)
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        },
+        Qt::DirectConnection);
     QTimer::singleShot(50, &loop, &QEventLoop::quit); // the discovery answer
     loop.exec();
     const Module_SendCard_Protocol frame = registerRead();
@@ -183,13 +184,15 @@ void BM_LinkOneInFlight(benchmark::State &state)
     QEventLoop loop;
     QObject receiver;
     bool answered = false;
-    QObject::connect(links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-                     [&](const QString &g, Module_ProtocolBase *) {
-                         if (g == guid) {
-                             answered = true;
-                             loop.quit();
-                         }
-                     });
+    QObject::connect(
+        links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
+        [&](const QString &g, Module_ProtocolBase *) {
+            if (g == guid) {
+                answered = true;
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            }
+        },
+        Qt::DirectConnection);
     QTimer::singleShot(50, &loop, &QEventLoop::quit);
     loop.exec();
     const Module_SendCard_Protocol frame = registerRead();

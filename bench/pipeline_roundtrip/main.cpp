@@ -227,7 +227,7 @@ void BM_PipelineRoundTrip(benchmark::State &state)
     BLL_BusinessLogic_ModuleThread pipeline;
     QObject::connect(BLL_CommunicationMain_Desktop::getInstance(),
                      SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), &pipeline,
-                     SLOT(slot_reciveCmd(QString, Module_ProtocolBase *)));
+                     SLOT(slot_reciveCmd(QString, Module_ProtocolBase *)), Qt::DirectConnection);
     // Taken on the receive thread itself: the time of the emission.
     const auto connection =
         QObject::connect(BLL_BusinessLogic_Desktop::instance(),

@@ -8,10 +8,10 @@
 // that got no reply within their time-out through sig_timeoutCmd, status maps
 // through sig_TalkToUI.
 //
-// Signals are emitted in the thread the link manager lives in (the thread that
-// first called getInstance()), and the emitted frame is deleted as soon as the
-// emission returns: receivers in that thread read it during the call and copy
-// what they keep; they never delete it.
+// Signals are emitted in the link manager's own thread, whichever thread first
+// called getInstance(), and the emitted frame is deleted as soon as the emission
+// returns: connect the two frame signals with Qt::DirectConnection, read the
+// frame during the call and copy what you keep; never delete it.
 
 #include <QObject>
 #include <QStringList>
@@ -50,9 +50,23 @@ public:
     QStringList findSameGroupDev(QString guid);
     void setDebugMessage(bool enabled, QString guid);
 
+    // A search link talks to every device that hears it: it takes frames from any
+    // sender, and each of its requests collects every answer until its time-out.
+    // Links opened to a broadcast address are search links without this call.
+    void setSearchLink(QString guid, bool search);
+
+    // Unsolicited frames of one link that may wait for delivery through
+    // sig_reciveCmd; beyond that the oldest are dropped (counted as "overflow").
+    // Replies to requests are never dropped.
+    static constexpr int DefaultReceiveBacklog = 1024;
+    void setReceiveBacklog(QString guid, int frames);
+
     // Counters of one link for diagnostics: "sent", "received", "timeouts",
-    // "dropped" (garbled or foreign datagrams), "late" (late or duplicate replies),
-    // "cleared", "sendErrors", "queued", "outstanding", "open", "linkType".
+    // "dropped" (garbled datagrams, frames not from a device), "foreign" (datagrams
+    // from another sender than the device of a direct network link), "overflow"
+    // (unsolicited frames dropped from a full receive backlog), "late" (late or
+    // duplicate replies), "cleared", "sendErrors", "queued", "outstanding",
+    // "open", "linkType".
     // Empty for an unknown guid.
     QVariantMap linkStatistics(QString guid);
 

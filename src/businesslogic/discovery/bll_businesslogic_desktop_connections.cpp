@@ -159,6 +159,8 @@ void BLL_BusinessLogic_Desktop::openSearchLink(QString &rememberedGuid, const QS
     connectLinkSignals();
     const QString guid = link->createCommunicateObject(NetworkLink, DefaultProtocol);
     rememberedGuid = guid;
+    // Every device on the network may answer what goes out on this link.
+    link->setSearchLink(guid, true);
     netConnected = link->connectServer(guid, address, port);
     if (!netConnected) {
         qCDebug(lcConnect) << "connect to server failed, guid:" << guid;

@@ -1,5 +1,6 @@
 #include "bll_communicationmain_desktop.h"
 
+#include "armframe.h"
 #include "linklog.h"
 #include "linkmessages.h"
 #include "linktransport.h"
@@ -9,9 +10,11 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QNetworkInterface>
 #include <QThread>
 #include <QTimer>
 #include <QUuid>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -48,11 +51,49 @@ QString linkTypeName(int type)
     return QStringLiteral("unknown");
 }
 
+// Limited broadcast, or the broadcast address of one of this machine's networks.
+bool isBroadcastAddress(const QHostAddress &address)
+{
+    if (address == QHostAddress(QHostAddress::Broadcast))
+        return true;
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const QList<QNetworkAddressEntry> entries = interface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries) {
+            if (!entry.broadcast().isNull() && entry.broadcast() == address)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A receiving-card read that may reach more than one card (every port, every
+// card, or a range of cards): each addressed card answers on its own.
+bool addressesSeveralCards(const Module_ProtocolBase &frame)
+{
+    if (frame.protocolType() != Module_ProtocolBase::SendCard)
+        return false;
+    const auto &card = static_cast<const Module_SendCard_Protocol &>(frame);
+    const QByteArray &inner = card.cmdData;
+    constexpr quint8 InnerRead = 0x02;
+    constexpr quint32 EveryPort = 0xFF0000;
+    constexpr quint16 EveryCard = 0xFFFF;
+    if (inner.size() < ledwall::arm::InnerHeaderSize || !ledwall::arm::looksLikeInnerFrame(inner) ||
+        quint8(inner.at(3)) != InnerRead)
+        return false;
+    const quint16 first = ledwall::arm::readU16(inner, 4);
+    const quint16 last = ledwall::arm::readU16(inner, 6);
+    return card.registerAddress() == EveryPort || first == EveryCard || last == EveryCard ||
+           first != last;
+}
+
 struct LinkCounters {
     qint64 sent = 0;
     qint64 received = 0;
     qint64 timeouts = 0;
-    qint64 dropped = 0;    // garbled or foreign datagrams
+    qint64 dropped = 0;    // garbled datagrams, frames not sent by a device
+    qint64 foreign = 0;    // datagrams from another address than the device's
+    qint64 overflow = 0;   // unsolicited frames dropped because nobody took them in time
     qint64 late = 0;       // replies after their time-out, duplicates
     qint64 cleared = 0;    // queued frames dropped by clearCmdQueue
     qint64 sendErrors = 0; // frames the transport refused
@@ -72,6 +113,13 @@ struct Link {
     bool timeoutFlag = true;
     bool debug = false;
     bool open = false;
+    bool searchMarked = false;     // setSearchLink
+    bool broadcastAddress = false; // opened to a broadcast address
+    bool isSearch() const { return searchMarked || broadcastAddress; }
+
+    // Under the manager's outboxMutex: unsolicited frames waiting for the signals.
+    int pendingUnsolicited = 0;
+    int backlogLimit = BLL_CommunicationMain_Desktop::DefaultReceiveBacklog;
 
     std::atomic<bool> pumpPending{false};
     std::atomic<bool> released{false};
@@ -80,6 +128,8 @@ struct Link {
     LinkTransport *transport = nullptr;
     QTimer *timer = nullptr;
     qint64 armedDeadline = -1;
+    QString peerAddress; // network links: where replies must come from
+    quint16 peerPort = 0;
 };
 
 using LinkPtr = std::shared_ptr<Link>;
@@ -90,6 +140,7 @@ struct Event {
     LinkPtr link;
     std::unique_ptr<Module_ProtocolBase> frame;
     QVariantMap status;
+    bool unsolicited = false; // device news nobody asked for: may be dropped under a flood
 };
 
 } // namespace
@@ -133,10 +184,12 @@ public:
     }
 
     // --- I/O thread management (any thread) ---
+    void startDelivery();
     void ensureIoThread();
     bool runInIo(const std::function<void()> &work);
     void schedulePump(const LinkPtr &link);
     void shutdown();
+    void clearOutbox();
 
     // --- opening and closing (any thread) ---
     bool
@@ -172,6 +225,7 @@ public:
     std::mutex ioMutex;      // guards the two pointers below
     QThread *ioThread = nullptr;
     QObject *ioContext = nullptr;
+    QThread *deliveryThread = nullptr; // the link manager's own thread: emits the signals
 
     std::mutex outboxMutex;
     std::deque<Event> outbox;
@@ -193,10 +247,33 @@ void shutdownLinkManager()
         g_manager->shutdown();
 }
 
+void registerShutdownHook()
+{
+    if (g_hookRegistered.exchange(true))
+        return;
+    qAddPostRoutine(shutdownLinkManager);
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit(shutdownLinkManager); });
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
 // I/O thread management
+
+// Signals leave from a thread of the link manager's own, so that they flow
+// whichever thread (with or without an event loop) touched it first.
+void LinkManagerPrivate::startDelivery()
+{
+    if (!deliveryThread) {
+        deliveryThread = new QThread;
+        deliveryThread->setObjectName(QStringLiteral("ledwall.link.signals"));
+        q->moveToThread(deliveryThread);
+    }
+    if (!deliveryThread->isRunning())
+        deliveryThread->start();
+    registerShutdownHook();
+}
 
 void LinkManagerPrivate::ensureIoThread()
 {
@@ -208,14 +285,7 @@ void LinkManagerPrivate::ensureIoThread()
     ioContext = new QObject;
     ioContext->moveToThread(ioThread);
     ioThread->start();
-    if (!g_hookRegistered.exchange(true)) {
-        qAddPostRoutine(shutdownLinkManager);
-        static bool atExitRegistered = false;
-        if (!atExitRegistered) {
-            atExitRegistered = true;
-            std::atexit(shutdownLinkManager);
-        }
-    }
+    startDelivery(); // again after a shutdown
 }
 
 bool LinkManagerPrivate::runInIo(const std::function<void()> &work)
@@ -267,8 +337,14 @@ void LinkManagerPrivate::shutdown()
         ioThread = nullptr;
         ioContext = nullptr;
     }
-    if (!thread)
+    if (deliveryThread && deliveryThread != QThread::currentThread()) {
+        deliveryThread->quit();
+        deliveryThread->wait();
+    }
+    if (!thread) {
+        clearOutbox();
         return;
+    }
     QList<LinkPtr> all;
     {
         std::unique_lock<std::mutex> locker(linksMutex);
@@ -289,8 +365,18 @@ void LinkManagerPrivate::shutdown()
     thread->wait();
     delete context;
     delete thread;
+    clearOutbox();
+}
+
+void LinkManagerPrivate::clearOutbox()
+{
     std::unique_lock<std::mutex> locker(outboxMutex);
+    for (const Event &event : outbox) {
+        if (event.unsolicited)
+            --event.link->pendingUnsolicited;
+    }
     outbox.clear();
+    drainPending = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -502,6 +588,17 @@ void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram
     if (debug)
         qCDebug(lcLink).noquote() << "rx" << link->guid << address << port << datagram.toHex(' ');
 
+    // A direct network link hears only its device; a search link hears everyone.
+    if (!link->peerAddress.isEmpty() && (address != link->peerAddress || port != link->peerPort)) {
+        std::unique_lock<std::mutex> locker(link->mutex);
+        if (!link->isSearch()) {
+            ++link->counters.foreign;
+            qCDebug(lcLink) << "dropped datagram from" << address << port << "not the device at"
+                            << link->peerAddress << link->peerPort << ", guid:" << link->guid;
+            return;
+        }
+    }
+
     ledwall::wire::Decoded decoded = ledwall::wire::decodeFrame(datagram);
     if (!decoded.frame) {
         std::unique_lock<std::mutex> locker(link->mutex);
@@ -555,6 +652,7 @@ void LinkManagerPrivate::receive(const LinkPtr &link, const QByteArray &datagram
     event.kind = Event::Received;
     event.link = link;
     event.frame = std::move(frame);
+    event.unsolicited = match == RequestQueue::Match::Unsolicited;
     post(std::move(event));
     if (match == RequestQueue::Match::Reply)
         pump(link);
@@ -581,9 +679,32 @@ void LinkManagerPrivate::sendDiscovery(const LinkPtr &link)
 
 void LinkManagerPrivate::post(Event event)
 {
+    const LinkPtr link = event.link;
+    int overflow = 0;
     {
         std::unique_lock<std::mutex> locker(outboxMutex);
+        const bool unsolicited = event.unsolicited;
         outbox.push_back(std::move(event));
+        // Under a flood of device news the oldest news goes first; replies,
+        // time-outs and status maps are never dropped.
+        if (unsolicited && ++link->pendingUnsolicited > link->backlogLimit) {
+            while (link->pendingUnsolicited > link->backlogLimit) {
+                const auto oldest = std::find_if(outbox.begin(), outbox.end(), [&](const Event &e) {
+                    return e.unsolicited && e.link == link;
+                });
+                outbox.erase(oldest);
+                --link->pendingUnsolicited;
+                ++overflow;
+            }
+        }
+    }
+    if (overflow > 0) {
+        std::unique_lock<std::mutex> locker(link->mutex);
+        // Logged once and then every 1024 frames: the log must not become the flood.
+        if (link->counters.overflow % 1024 == 0)
+            qCDebug(lcLink) << "receive backlog full, dropping the oldest unsolicited frames, guid:"
+                            << link->guid << "dropped so far" << link->counters.overflow + overflow;
+        link->counters.overflow += overflow;
     }
     if (!drainPending.exchange(true))
         QMetaObject::invokeMethod(
@@ -606,6 +727,10 @@ void LinkManagerPrivate::drain()
     {
         std::unique_lock<std::mutex> locker(outboxMutex);
         batch.swap(outbox);
+        for (const Event &event : batch) {
+            if (event.unsolicited)
+                --event.link->pendingUnsolicited;
+        }
     }
     for (Event &event : batch) {
         switch (event.kind) {
@@ -640,6 +765,8 @@ BLL_CommunicationMain_Desktop::BLL_CommunicationMain_Desktop()
     : d(std::make_unique<LinkManagerPrivate>(this))
 {
     g_manager = d.get();
+    std::unique_lock<std::mutex> locker(d->ioMutex);
+    d->startDelivery();
 }
 
 BLL_CommunicationMain_Desktop::~BLL_CommunicationMain_Desktop()
@@ -677,6 +804,14 @@ bool BLL_CommunicationMain_Desktop::connectServer(QString guid, QString address,
                                                   unsigned short port)
 {
     const QHostAddress host(address);
+    const bool broadcast = !host.isNull() && isBroadcastAddress(host);
+    bool search = false;
+    if (!d->withLink(guid, "connectServer", [&](Link &link) {
+            link.broadcastAddress = broadcast;
+            search = link.isSearch();
+        }))
+        return false;
+    LinkPtr link = d->find(guid);
     return d->openLink(
         guid, NetworkLink,
         [&](LinkTransport::Handlers handlers, QString *error) -> LinkTransport * {
@@ -685,10 +820,14 @@ bool BLL_CommunicationMain_Desktop::connectServer(QString guid, QString address,
                 return nullptr;
             }
             auto *transport = new ledwall::link::UdpTransport(std::move(handlers));
-            if (!transport->open(host, port)) {
+            if (!transport->open(host, port, search)) {
                 *error = transport->errorString();
                 delete transport;
                 return nullptr;
+            }
+            if (link) {
+                link->peerAddress = host.toString();
+                link->peerPort = port;
             }
             return transport;
         });
@@ -748,10 +887,25 @@ bool BLL_CommunicationMain_Desktop::pushCmdToClient(QString guid, Module_Protoco
             qCDebug(lcLink) << "pushCmdToClient: link not open, guid:" << guid;
             return false;
         }
-        link->queue.push(std::move(copy));
+        const bool collect = link->isSearch() || addressesSeveralCards(*copy);
+        link->queue.push(std::move(copy), collect);
     }
     d->schedulePump(link);
     return true;
+}
+
+void BLL_CommunicationMain_Desktop::setSearchLink(QString guid, bool search)
+{
+    d->withLink(guid, "setSearchLink", [search](Link &link) { link.searchMarked = search; });
+}
+
+void BLL_CommunicationMain_Desktop::setReceiveBacklog(QString guid, int frames)
+{
+    LinkPtr link = d->findOrLog(guid, "setReceiveBacklog");
+    if (!link)
+        return;
+    std::unique_lock<std::mutex> locker(d->outboxMutex);
+    link->backlogLimit = std::max(1, frames);
 }
 
 void BLL_CommunicationMain_Desktop::clearCmdQueue(QString guid)
@@ -874,6 +1028,8 @@ QVariantMap BLL_CommunicationMain_Desktop::linkStatistics(QString guid)
                        {QStringLiteral("received"), c.received},
                        {QStringLiteral("timeouts"), c.timeouts},
                        {QStringLiteral("dropped"), c.dropped},
+                       {QStringLiteral("foreign"), c.foreign},
+                       {QStringLiteral("overflow"), c.overflow},
                        {QStringLiteral("late"), c.late},
                        {QStringLiteral("cleared"), c.cleared},
                        {QStringLiteral("sendErrors"), c.sendErrors},

@@ -48,15 +48,38 @@ UdpTransport::~UdpTransport()
     close();
 }
 
-bool UdpTransport::open(const QHostAddress &address, quint16 port)
+namespace
+{
+
+// The local address the system would send from to reach `peer`: connecting a UDP
+// socket sends nothing, it only picks the route. Null when there is none.
+QHostAddress routeSource(const QHostAddress &peer, quint16 port)
+{
+    QUdpSocket probe;
+    probe.connectToHost(peer, port);
+    if (!probe.waitForConnected(100))
+        return QHostAddress();
+    bool isIpv4 = false;
+    const quint32 ipv4 = probe.localAddress().toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4) : QHostAddress();
+}
+
+} // namespace
+
+bool UdpTransport::open(const QHostAddress &address, quint16 port, bool anyResponder)
 {
     m_address = address;
     m_port = port;
     m_socket = new QUdpSocket(this);
-    // A link to a loopback peer stays on loopback; others listen on every interface
-    // so that answers to a broadcast reach us.
-    const QHostAddress local = address.isLoopback() ? QHostAddress(QHostAddress::LocalHost)
-                                                    : QHostAddress(QHostAddress::AnyIPv4);
+    // A link to one device listens on the interface that leads to it; a search
+    // listens on every interface, since answers to a broadcast come from anywhere.
+    QHostAddress local(QHostAddress::AnyIPv4);
+    if (address.isLoopback())
+        local = QHostAddress(QHostAddress::LocalHost);
+    else if (!anyResponder)
+        local = routeSource(address, port);
+    if (local.isNull())
+        local = QHostAddress(QHostAddress::AnyIPv4);
     if (!m_socket->bind(local, 0)) {
         m_error = m_socket->errorString();
         delete m_socket;

@@ -62,7 +62,8 @@ public:
     using LinkTransport::LinkTransport;
     ~UdpTransport() override;
 
-    bool open(const QHostAddress &address, quint16 port);
+    // `anyResponder`: a search link, whose answers may come from any device.
+    bool open(const QHostAddress &address, quint16 port, bool anyResponder = false);
     bool write(const QByteArray &datagram) override;
     void close() override;
     QVariantMap endpoint() const override;

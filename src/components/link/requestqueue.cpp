@@ -8,10 +8,10 @@ void RequestQueue::setQueueType(int queueType)
     m_queueType = queueType == 1 ? 1 : 0;
 }
 
-void RequestQueue::push(FramePtr frame)
+void RequestQueue::push(FramePtr frame, bool collect)
 {
     if (frame)
-        m_queued.push_back(std::move(frame));
+        m_queued.push_back({std::move(frame), collect});
 }
 
 int RequestQueue::windowLimit() const
@@ -25,7 +25,7 @@ bool RequestQueue::takeNext(qint64 nowNs, Dispatch *out)
 {
     if (m_queued.empty())
         return false;
-    const bool expectsReply = m_queued.front()->m_timeout > 0;
+    const bool expectsReply = m_queued.front().frame->m_timeout > 0;
     const int outstanding = int(m_outstanding.size());
     if (outstanding >= MaxOutstanding)
         return false;
@@ -38,7 +38,8 @@ bool RequestQueue::takeNext(qint64 nowNs, Dispatch *out)
             return false;
     }
 
-    FramePtr frame = std::move(m_queued.front());
+    FramePtr frame = std::move(m_queued.front().frame);
+    const bool collect = m_queued.front().collect;
     m_queued.pop_front();
     const quint16 sequence = nextFreeSequence();
     frame->m_sequence = sequence;
@@ -50,6 +51,7 @@ bool RequestQueue::takeNext(qint64 nowNs, Dispatch *out)
         Outstanding entry;
         entry.frame = std::move(frame);
         entry.deadline = m_deadlines.emplace(deadline, sequence);
+        entry.collect = collect;
         m_outstanding.emplace(sequence, std::move(entry));
     } else {
         out->frame = frame.get();
@@ -91,6 +93,12 @@ RequestQueue::Match RequestQueue::matchReply(quint16 sequence, FramePtr *request
     auto it = m_outstanding.find(sequence);
     if (it == m_outstanding.end())
         return m_recent.test(sequence) ? Match::Late : Match::Unsolicited;
+    if (it->second.collect) {
+        it->second.answered = true;
+        if (request)
+            request->reset(it->second.frame->clone());
+        return Match::Reply;
+    }
     m_deadlines.erase(it->second.deadline);
     if (request)
         *request = std::move(it->second.frame);
@@ -108,7 +116,8 @@ std::vector<RequestQueue::FramePtr> RequestQueue::takeExpired(qint64 nowNs)
         auto it = m_outstanding.find(sequence);
         if (it == m_outstanding.end())
             continue;
-        expired.push_back(std::move(it->second.frame));
+        if (!it->second.answered)
+            expired.push_back(std::move(it->second.frame));
         m_outstanding.erase(it);
         remember(sequence);
     }

@@ -39,7 +39,10 @@ public:
     void setFastMode(bool fast) { m_fastMode = fast; }
     bool fastMode() const { return m_fastMode; }
 
-    void push(FramePtr frame);
+    // A request pushed with `collect` set goes to several devices at once (a
+    // broadcast destination): it takes every answer until its deadline and only
+    // times out when none came.
+    void push(FramePtr frame, bool collect = false);
 
     // The next frame to transmit, if the window allows one. `frame` stays valid
     // until the request is answered, expires or the queue is cleared; a frame that
@@ -55,14 +58,16 @@ public:
     quint16 reserveSequence();
 
     enum class Match {
-        Reply,      // answers an outstanding request, which is removed
+        Reply,      // answers an outstanding request, which is removed (a collecting
+                    // request stays until its deadline; `request` gets a copy)
         Late,       // answers a request that already timed out or was answered
         Unsolicited // belongs to no request of ours
     };
     // `request` (optional) receives the answered request.
     Match matchReply(quint16 sequence, FramePtr *request = nullptr);
 
-    // Requests whose deadline is at or before `nowNs`, oldest deadline first.
+    // Requests whose deadline is at or before `nowNs` and that got no answer,
+    // oldest deadline first. Collecting requests that were answered end quietly.
     std::vector<FramePtr> takeExpired(qint64 nowNs);
     // Earliest deadline of the outstanding requests, -1 when there is none.
     qint64 nextDeadline() const;
@@ -76,16 +81,22 @@ public:
     int outstandingCount() const { return int(m_outstanding.size()); }
 
 private:
+    struct Queued {
+        FramePtr frame;
+        bool collect = false;
+    };
     struct Outstanding {
         FramePtr frame;
         std::multimap<qint64, quint16>::iterator deadline;
+        bool collect = false;
+        bool answered = false;
     };
 
     int windowLimit() const;
     quint16 nextFreeSequence();
     void remember(quint16 sequence);
 
-    std::deque<FramePtr> m_queued;
+    std::deque<Queued> m_queued;
     std::unordered_map<quint16, Outstanding> m_outstanding;
     std::multimap<qint64, quint16> m_deadlines;
     int m_queueType = 0;

@@ -8,6 +8,7 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "localaddress.h"
+#include "loopbackfanout.h"
 #include "searchsettings.h"
 #include "virtualwall.h"
 
@@ -147,6 +148,51 @@ private slots:
         m_facade->searchKP7720Devices(QString(), m_wall.port());
         QVERIFY(!linkExists(kp7720));
         QVERIFY(linkExists(second));
+    }
+
+    // Three walls behind one broadcast address: each answers the search and each
+    // answers a read sent on the search link.
+    void everyWallAnswersOneSearch()
+    {
+        ledwall::sim::VirtualWall walls[3];
+        QList<ledwall::sim::LoopbackFanOut::Endpoint> endpoints;
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(walls[i].start(0, QHostAddress(QStringLiteral("127.0.0.%1").arg(i + 2))));
+            endpoints.append({walls[i].address(), walls[i].port()});
+        }
+        ledwall::sim::LoopbackFanOut broadcast;
+        QVERIFY(broadcast.start(endpoints));
+        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        m_facade->searchDevices(QString(), broadcast.port());
+        QCOMPARE(newDevices.count(), 1);
+        const QString search = newDevices.at(0).at(0).toString();
+        QList<QVariantMap> found, answers;
+        QObject receiver;
+        connect(m_facade, &BLL_BusinessLogic_Desktop::sig_TalkToUI, &receiver,
+                [&](QVariantMap map) {
+                    if (map.value("event") == "deviceFound" && map.value("guid") == search)
+                        found.append(map);
+                });
+        connect(m_facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &receiver,
+                [&](QVariantMap map) {
+                    if (map.value("guid") == search)
+                        answers.append(map);
+                });
+        QTRY_COMPARE(found.size(), 3);
+        const int devicesBefore = m_facade->getDevicesList().size();
+        for (const QVariantMap &device : qAsConst(found))
+            m_facade->createDevices("HX28", QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                    device.value("address").toString(),
+                                    device.value("port").toUInt());
+        QCOMPARE(m_facade->getDevicesList().size(), devicesBefore + 3);
+
+        m_facade->moduleThread().appendModuleData({{"moduleName", "Module_ReadSendCardRegister"},
+                                                   {"guid", search},
+                                                   {"sendCardFlag", 1},
+                                                   {"timeout", 300},
+                                                   {"m_regAddr", 0x200000},
+                                                   {"readLength", 4}});
+        QTRY_COMPARE(answers.size(), 3);
     }
 
     void settingsFileParsing()

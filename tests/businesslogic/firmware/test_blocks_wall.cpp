@@ -74,18 +74,24 @@ private slots:
         QVERIFY(link->connectServer(guid, QStringLiteral("127.0.0.1"), wall.port()));
         // Replies are parsed as the pipeline would and handed to the block routines'
         // acknowledgement check, as the reply dispatch does.
-        connect(link, &BLL_CommunicationMain_Desktop::sig_reciveCmd, this,
-                [this](QString, Module_ProtocolBase *frame) {
-                    auto *sendCardFrame = dynamic_cast<Module_SendCard_Protocol *>(frame);
-                    Module_Base *data = nullptr;
-                    QVariantMap map;
-                    if (!sendCardFrame ||
-                        !DAL_SendCard::getInstance()->parseData(sendCardFrame, &data, &map))
-                        return;
-                    delete data;
+        connect(
+            link, &BLL_CommunicationMain_Desktop::sig_reciveCmd, this,
+            [this](QString, Module_ProtocolBase *frame) {
+                auto *sendCardFrame = dynamic_cast<Module_SendCard_Protocol *>(frame);
+                Module_Base *data = nullptr;
+                QVariantMap map;
+                if (!sendCardFrame ||
+                    !DAL_SendCard::getInstance()->parseData(sendCardFrame, &data, &map))
+                    return;
+                delete data;
+                // The frame lives only during the emission; the map goes to the
+                // test's thread.
+                QMetaObject::invokeMethod(this, [this, map] {
                     replies << map;
                     package.noteBlockAcknowledgement(map);
                 });
+            },
+            Qt::DirectConnection);
     }
 
     void cleanupTestCase()

@@ -68,7 +68,8 @@ private slots:
         BLL_BusinessLogic_ModuleThread pipeline;
         QVERIFY(connect(BLL_CommunicationMain_Desktop::getInstance(),
                         SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), &pipeline,
-                        SLOT(slot_reciveCmd(QString, Module_ProtocolBase *))));
+                        SLOT(slot_reciveCmd(QString, Module_ProtocolBase *)),
+                        Qt::DirectConnection));
         QSignalSpy spy(&relay, &ModuleDataRelay::moduleData);
         const quint32 address = 0x00200000;
         const QByteArray bytes = QByteArray::fromHex("0123456789abcdef");

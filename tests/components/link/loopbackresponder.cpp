@@ -60,8 +60,8 @@ void LoopbackResponder::onReadyRead()
         const QByteArray reply = replyTo(*decoded.frame);
         const QHostAddress to = m_lastSender;
         const quint16 toPort = m_lastSenderPort;
-        QTimer::singleShot(replyDelayMs, &m_socket, [this, reply, to, toPort] {
-            m_socket.writeDatagram(reply, to, toPort);
-        });
+        QUdpSocket *from = replyFrom ? replyFrom : &m_socket;
+        QTimer::singleShot(replyDelayMs, from,
+                           [from, reply, to, toPort] { from->writeDatagram(reply, to, toPort); });
     }
 }

@@ -22,10 +22,11 @@ public:
     // The reply to `request` (a decoded request frame), encoded with its sequence.
     static QByteArray replyTo(const Module_ProtocolBase &request);
 
-    bool silent = false;  // receive and count, never answer
-    int replyDelayMs = 0; // answer this much later
-    int requests = 0;     // requests received (discovery included)
-    int undecodable = 0;  // datagrams that failed to decode
+    bool silent = false;             // receive and count, never answer
+    int replyDelayMs = 0;            // answer this much later
+    QUdpSocket *replyFrom = nullptr; // answer from this socket (another address) instead
+    int requests = 0;                // requests received (discovery included)
+    int undecodable = 0;             // datagrams that failed to decode
 
 private:
     void onReadyRead();
