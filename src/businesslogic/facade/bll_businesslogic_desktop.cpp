@@ -47,7 +47,10 @@ BLL_BusinessLogic_Desktop::~BLL_BusinessLogic_Desktop()
     // The server bridge goes first; startListenServer creates it once that
     // feature is in. Until then it never exists.
     Q_ASSERT(!m_server);
-    // The members follow in reverse order; the pipeline joins its threads.
+    // The pipeline is the first member, so the last destroyed; its threads call the
+    // other members (through sig_devicesModuleData) and must end before those do.
+    // Normally they have already been joined when the application object went.
+    m_moduleThread.closeThread();
 }
 
 // ---- small operations ------------------------------------------------------------------

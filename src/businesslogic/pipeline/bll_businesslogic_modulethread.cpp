@@ -7,9 +7,13 @@
 #include "module_sendcard_protocol.h"
 #include "module_vpu_protocol.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QSet>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <system_error>
 
 Q_LOGGING_CATEGORY(lcPipeline, "ledwall.pipeline")
@@ -22,115 +26,251 @@ const QString WalkPointModule = QStringLiteral("Module_PixelWalkPointMap");
 
 } // namespace
 
+// ---- exit order -----------------------------------------------------------------------
+
+namespace
+{
+
+// The pipelines alive in this process. Never destroyed: the exit hook may run after
+// the library's other statics are gone.
+struct LivePipelines {
+    std::mutex mutex;
+    QSet<BLL_BusinessLogic_ModuleThread *> pipelines;
+    std::atomic<bool> hookArmed{false};
+    bool atExitRegistered = false;
+};
+
+LivePipelines &livePipelines()
+{
+    static auto *live = new LivePipelines;
+    return *live;
+}
+
+// The pipeline whose thread this is, if any: such a thread must not join itself.
+thread_local const BLL_BusinessLogic_ModuleThread *t_pipeline = nullptr;
+
+} // namespace
+
+// Pipeline threads use singletons of other libraries (the packet builders, the link
+// manager, the data center) and their own lazily built statics, which die at exit in
+// the reverse order of their construction, before the facade that holds the
+// pipeline. So the threads are stopped and joined for good earlier: when the
+// application object is destroyed (a post routine, while every static still
+// lives), or, in a process without one, at exit.
+void BLL_BusinessLogic_ModuleThread::registerExitHook()
+{
+    LivePipelines &live = livePipelines();
+    if (live.hookArmed)
+        return;
+    std::lock_guard<std::mutex> lock(live.mutex);
+    if (live.hookArmed)
+        return;
+    live.hookArmed = true;
+    qAddPostRoutine(&BLL_BusinessLogic_ModuleThread::shutdownAll);
+    if (!live.atExitRegistered) {
+        live.atExitRegistered = true;
+        std::atexit(&BLL_BusinessLogic_ModuleThread::shutdownAll);
+    }
+}
+
+void BLL_BusinessLogic_ModuleThread::shutdownAll()
+{
+    LivePipelines &live = livePipelines();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    live.hookArmed = false;
+    for (BLL_BusinessLogic_ModuleThread *pipeline : qAsConst(live.pipelines))
+        pipeline->shutdown();
+}
+
 // ---- BLL_BusinessLogic_ModuleThread ---------------------------------------------------
 
 BLL_BusinessLogic_ModuleThread::BLL_BusinessLogic_ModuleThread(
     std::shared_ptr<ModuleThreadBackend> backend, QObject *parent)
     : QObject(parent), m_backend(std::move(backend))
 {
+    lcPipeline(); // built now, so that it outlives the threads that log through it
+    LivePipelines &live = livePipelines();
+    std::lock_guard<std::mutex> lock(live.mutex);
+    live.pipelines.insert(this);
 }
 
 BLL_BusinessLogic_ModuleThread::~BLL_BusinessLogic_ModuleThread()
 {
-    // A frame delivered while we are being destroyed must not start a new thread.
     {
-        std::lock_guard<std::mutex> lock(m_sendMutex);
-        m_sendClosed = true;
+        LivePipelines &live = livePipelines();
+        std::lock_guard<std::mutex> lock(live.mutex);
+        live.pipelines.remove(this);
     }
-    {
-        std::lock_guard<std::mutex> lock(m_recvMutex);
-        m_recvClosed = true;
-    }
-    closeThread();
-    std::lock_guard<std::mutex> lock(m_recvMutex);
+    shutdown();
+    std::lock_guard<std::mutex> lock(m_recv.mutex);
     qDeleteAll(m_recvQueue);
     m_recvQueue.clear();
 }
 
-void BLL_BusinessLogic_ModuleThread::appendModuleData(const QVariantMap &moduleData)
+// Stops and joins both sides for good: a command or frame that arrives later is
+// queued (or dropped) but starts no thread.
+void BLL_BusinessLogic_ModuleThread::shutdown()
 {
-    std::lock_guard<std::mutex> lock(m_sendMutex);
-    m_sendQueue.append(moduleData);
-    if (!m_sendWorker && !m_sendClosed)
-        m_sendWorker = startWorker(&BLL_BusinessLogic_ModuleThread::sendThreadFun);
-    m_sendWake.notify_one();
+    for (Side *side : {&m_send, &m_recv}) {
+        std::lock_guard<std::mutex> lock(side->mutex);
+        side->closed = true;
+    }
+    closeThread();
 }
 
-std::unique_ptr<BLL_BusinessLogic_ModuleThread::Worker>
-BLL_BusinessLogic_ModuleThread::startWorker(void (BLL_BusinessLogic_ModuleThread::*body)(Worker *))
+void BLL_BusinessLogic_ModuleThread::appendModuleData(const QVariantMap &moduleData)
 {
-    auto worker = std::make_unique<Worker>();
+    registerExitHook(); // not under a side's lock: the hook takes those
+    Workers finished;
+    {
+        std::lock_guard<std::mutex> lock(m_send.mutex);
+        m_sendQueue.append(moduleData);
+        if (!m_send.worker && !m_send.closed) {
+            m_send.worker = startWorker(m_send, &BLL_BusinessLogic_ModuleThread::sendThreadFun);
+            finished = takeFinished(m_send);
+        }
+    }
+    m_send.wake.notify_all();
+    joinAll(finished);
+}
+
+std::shared_ptr<BLL_BusinessLogic_ModuleThread::Worker>
+BLL_BusinessLogic_ModuleThread::startWorker(Side &side, Body body)
+{
+    auto worker = std::make_shared<Worker>();
+    worker->predecessor = side.latest;
     try {
-        worker->thread = std::thread(body, this, worker.get());
+        worker->thread = std::thread(&BLL_BusinessLogic_ModuleThread::runWorker, this,
+                                     std::ref(side), worker.get(), body);
     } catch (const std::system_error &e) {
         // What is queued stays; the next command or frame tries again.
         qCDebug(lcPipeline) << "cannot start a pipeline thread:" << e.what();
         return nullptr;
     }
+    side.latest = worker;
     return worker;
 }
 
-namespace
+void BLL_BusinessLogic_ModuleThread::runWorker(Side &side, Worker *worker, Body body)
 {
-
-// Clears a worker's running flag; true when the calling thread is that worker.
-template <typename WorkerPtr>
-bool signalStop(std::mutex &mutex, std::condition_variable &wake, WorkerPtr &slot)
-{
-    bool self = false;
+    t_pipeline = this;
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!slot)
-            return false;
-        slot->running = false;
-        self = slot->thread.get_id() == std::this_thread::get_id();
+        std::unique_lock<std::mutex> lock(side.mutex);
+        side.wake.wait(lock, [&] { return !worker->predecessor || worker->predecessor->finished; });
+        worker->predecessor.reset();
     }
-    wake.notify_all();
-    return self;
+    (this->*body)(worker);
+    {
+        std::lock_guard<std::mutex> lock(side.mutex);
+        worker->finished = true;
+    }
+    side.wake.notify_all();
 }
 
-// Joins a stopped worker. The handle stays in place while joining, so a command
-// or frame arriving meanwhile is queued for the next thread instead of starting
-// a second one.
-template <typename WorkerPtr> void joinWorker(std::mutex &mutex, WorkerPtr &slot)
+// Stopped threads that have already ended; joining them does not wait.
+BLL_BusinessLogic_ModuleThread::Workers BLL_BusinessLogic_ModuleThread::takeFinished(Side &side)
+{
+    Workers finished;
+    auto &stopped = side.stopped;
+    for (auto it = stopped.begin(); it != stopped.end();) {
+        if ((*it)->finished) {
+            finished.push_back(std::move(*it));
+            it = stopped.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return finished;
+}
+
+void BLL_BusinessLogic_ModuleThread::joinAll(Workers &workers)
+{
+    for (const auto &worker : workers)
+        worker->thread.join();
+    workers.clear();
+}
+
+// Clears the running thread's flag and moves it to the stopped ones: the next
+// command or frame starts a fresh thread.
+void BLL_BusinessLogic_ModuleThread::stopWorker(Side &side)
 {
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!slot)
+        std::lock_guard<std::mutex> lock(side.mutex);
+        if (!side.worker)
             return;
+        side.worker->running = false;
+        side.stopped.push_back(std::move(side.worker));
+        side.worker.reset();
     }
-    slot->thread.join();
-    std::lock_guard<std::mutex> lock(mutex);
-    slot.reset();
+    side.wake.notify_all();
 }
 
-} // namespace
+// Joins every stopped thread. Each is taken out of its list under the lock, so no
+// thread is joined twice.
+void BLL_BusinessLogic_ModuleThread::joinStopped()
+{
+    for (Side *side : {&m_send, &m_recv}) {
+        Workers stopped;
+        {
+            std::lock_guard<std::mutex> lock(side->mutex);
+            stopped.swap(side->stopped);
+        }
+        joinAll(stopped);
+    }
+}
 
 void BLL_BusinessLogic_ModuleThread::closeThread()
 {
-    const bool fromSendThread = signalStop(m_sendMutex, m_sendWake, m_sendWorker);
-    const bool fromRecvThread = signalStop(m_recvMutex, m_recvWake, m_recvWorker);
-    if (fromSendThread || fromRecvThread) {
-        // A thread cannot join itself (nor wait for a closeThread that joins it):
-        // both threads end after their current item and are joined later.
+    stopWorker(m_send);
+    stopWorker(m_recv);
+    if (t_pipeline == this) {
+        // A thread cannot join itself, nor a thread that waits for it to finish.
         qCDebug(lcPipeline) << "closeThread from a pipeline thread: joined later";
         return;
     }
     std::lock_guard<std::mutex> lock(m_closeMutex);
-    joinWorker(m_sendMutex, m_sendWorker);
-    joinWorker(m_recvMutex, m_recvWorker);
+    joinStopped();
 }
 
 int BLL_BusinessLogic_ModuleThread::pendingCommandCount() const
 {
-    std::lock_guard<std::mutex> lock(m_sendMutex);
+    std::lock_guard<std::mutex> lock(m_send.mutex);
     return m_sendQueue.size();
 }
 
 int BLL_BusinessLogic_ModuleThread::pendingFrameCount() const
 {
-    std::lock_guard<std::mutex> lock(m_recvMutex);
+    std::lock_guard<std::mutex> lock(m_recv.mutex);
     return m_recvQueue.size();
+}
+
+void BLL_BusinessLogic_ModuleThread::setReceiveQueueLimit(int frames)
+{
+    QList<Module_ProtocolBase *> dropped;
+    {
+        std::lock_guard<std::mutex> lock(m_recv.mutex);
+        m_recvLimit = std::max(frames, 1);
+        while (m_recvQueue.size() > m_recvLimit) {
+            dropped.append(m_recvQueue.takeFirst());
+            ++m_droppedFrames;
+        }
+    }
+    if (!dropped.isEmpty())
+        qCDebug(lcPipeline) << "receive queue cut to" << m_recvLimit << "frames: dropped"
+                            << dropped.size() << "frames";
+    qDeleteAll(dropped);
+}
+
+int BLL_BusinessLogic_ModuleThread::receiveQueueLimit() const
+{
+    std::lock_guard<std::mutex> lock(m_recv.mutex);
+    return m_recvLimit;
+}
+
+quint64 BLL_BusinessLogic_ModuleThread::droppedFrameCount() const
+{
+    std::lock_guard<std::mutex> lock(m_recv.mutex);
+    return m_droppedFrames;
 }
 
 void BLL_BusinessLogic_ModuleThread::resetInit()
@@ -171,11 +311,11 @@ void BLL_BusinessLogic_ModuleThread::sendThreadFun(Worker *worker)
     for (;;) {
         QVariantMap map;
         {
-            std::unique_lock<std::mutex> lock(m_sendMutex);
+            std::unique_lock<std::mutex> lock(m_send.mutex);
             if (!worker->running)
                 return;
             if (m_sendQueue.isEmpty()) {
-                const bool woken = m_sendWake.wait_for(
+                const bool woken = m_send.wake.wait_for(
                     lock, IdleRound, [&] { return !worker->running || !m_sendQueue.isEmpty(); });
                 if (woken)
                     continue;
@@ -360,15 +500,38 @@ void BLL_BusinessLogic_ModuleThread::slot_reciveCmd(QString guid, Module_Protoco
     if (copy->m_guid.isEmpty())
         copy->m_guid = guid;
 
-    std::lock_guard<std::mutex> lock(m_recvMutex);
-    if (m_recvClosed) {
-        delete copy;
-        return;
+    registerExitHook(); // not under a side's lock: the hook takes those
+    Module_ProtocolBase *dropped = nullptr;
+    quint64 droppedTotal = 0;
+    Workers finished;
+    {
+        std::lock_guard<std::mutex> lock(m_recv.mutex);
+        if (m_recv.closed) {
+            dropped = copy;
+        } else {
+            // Full: the oldest frame gives way, so the link's thread never waits
+            // and the newest replies are the ones kept.
+            if (m_recvQueue.size() >= m_recvLimit) {
+                dropped = m_recvQueue.takeFirst();
+                droppedTotal = ++m_droppedFrames;
+                if (m_recvOverflowing)
+                    droppedTotal = 0; // logged at the start of this overflow
+                m_recvOverflowing = true;
+            }
+            m_recvQueue.append(copy);
+            if (!m_recv.worker) {
+                m_recv.worker =
+                    startWorker(m_recv, &BLL_BusinessLogic_ModuleThread::receiveThreadFun);
+                finished = takeFinished(m_recv);
+            }
+        }
     }
-    m_recvQueue.append(copy);
-    if (!m_recvWorker)
-        m_recvWorker = startWorker(&BLL_BusinessLogic_ModuleThread::receiveThreadFun);
-    m_recvWake.notify_one();
+    m_recv.wake.notify_all();
+    if (droppedTotal)
+        qCDebug(lcPipeline) << "receive queue full: dropping the oldest frames, dropped so far"
+                            << droppedTotal;
+    delete dropped;
+    joinAll(finished);
 }
 
 void BLL_BusinessLogic_ModuleThread::receiveThreadFun(Worker *worker)
@@ -376,14 +539,16 @@ void BLL_BusinessLogic_ModuleThread::receiveThreadFun(Worker *worker)
     for (;;) {
         Module_ProtocolBase *frame = nullptr;
         {
-            std::unique_lock<std::mutex> lock(m_recvMutex);
-            m_recvWake.wait_for(lock, IdleRound,
-                                [&] { return !worker->running || !m_recvQueue.isEmpty(); });
+            std::unique_lock<std::mutex> lock(m_recv.mutex);
+            m_recv.wake.wait_for(lock, IdleRound,
+                                 [&] { return !worker->running || !m_recvQueue.isEmpty(); });
             if (!worker->running)
                 return;
             if (m_recvQueue.isEmpty())
                 continue;
             frame = m_recvQueue.takeFirst();
+            if (m_recvQueue.isEmpty())
+                m_recvOverflowing = false; // caught up: log the next overflow again
         }
         handleFrame(frame);
         delete frame;

@@ -26,6 +26,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 class Module_Base;
 class Module_ProtocolBase;
@@ -108,13 +109,25 @@ public:
     void appendModuleData(const QVariantMap &moduleData);
     // Stops and joins both threads. Queued entries stay; the next command or
     // received frame starts a fresh thread. Called from one of the pipeline's own
-    // threads (a direct receiver of sig_bigPackageType), it only stops that thread;
-    // the next closeThread or the destructor joins it.
+    // threads (a direct receiver of sig_bigPackageType or sig_devicesModuleData),
+    // it only stops the threads: they end after their current item and are joined
+    // by the next start, the next closeThread or the destructor, while a fresh
+    // thread takes over the queue as soon as there is work.
     void closeThread();
 
     // Commands and received frames not yet taken by their thread.
     int pendingCommandCount() const;
     int pendingFrameCount() const;
+
+    // Received frames waiting to be parsed are bounded, so that a device flooding
+    // the link cannot make the pipeline grow without end. When the queue is full
+    // the oldest waiting frame is dropped (and counted) to make room; the link's
+    // thread never waits. A limit below 1 counts as 1.
+    static constexpr int DefaultReceiveQueueLimit = 4096;
+    void setReceiveQueueLimit(int frames);
+    int receiveQueueLimit() const;
+    // Received frames dropped so far because the queue was full.
+    quint64 droppedFrameCount() const;
 
     // Forwarded to the sending-card packet builder.
     void resetInit();
@@ -132,14 +145,39 @@ private slots:
     void slot_reciveCmd(QString guid, Module_ProtocolBase *cmd);
 
 private:
-    // A thread with its own stop flag, so a thread being joined by closeThread never
-    // sees the flag of the thread that replaces it.
+    // A thread with its own stop flag, so a thread being joined never sees the flag
+    // of the thread that replaces it. A fresh thread waits for the one it replaces
+    // to finish its last item, so items stay in order and the walking point keeps
+    // one owner.
     struct Worker {
         std::thread thread;
         std::atomic<bool> running{true};
+        bool finished = false;               // guarded by the side's mutex
+        std::shared_ptr<Worker> predecessor; // the previous thread of the same side
     };
+    // What the send side and the receive side each have around their queue.
+    struct Side {
+        mutable std::mutex mutex;
+        std::condition_variable wake;
+        std::shared_ptr<Worker> worker;               // the running thread
+        std::vector<std::shared_ptr<Worker>> stopped; // stopped, not joined yet
+        std::shared_ptr<Worker> latest;               // the last thread started
+        bool closed = false;                          // set for good by the destructor and at exit
+    };
+    using Body = void (BLL_BusinessLogic_ModuleThread::*)(Worker *);
+    using Workers = std::vector<std::shared_ptr<Worker>>;
 
-    std::unique_ptr<Worker> startWorker(void (BLL_BusinessLogic_ModuleThread::*body)(Worker *));
+    // Both are called with the side's mutex held.
+    std::shared_ptr<Worker> startWorker(Side &side, Body body);
+    static Workers takeFinished(Side &side);
+    void runWorker(Side &side, Worker *worker, Body body);
+    void stopWorker(Side &side);
+    void joinStopped();
+    static void joinAll(Workers &workers);
+    void shutdown();
+    static void shutdownAll();
+    static void registerExitHook();
+
     void sendThreadFun(Worker *worker);
     void receiveThreadFun(Worker *worker);
     void handleCommand(const QVariantMap &map);
@@ -154,19 +192,14 @@ private:
     std::shared_ptr<ModuleThreadBackend> m_backend;
     std::mutex m_closeMutex; // one closeThread at a time
 
-    // send side
-    mutable std::mutex m_sendMutex;
-    std::condition_variable m_sendWake;
-    std::unique_ptr<Worker> m_sendWorker;
-    QList<QVariantMap> m_sendQueue;
-    bool m_sendClosed = false; // set by the destructor: no new send thread
+    Side m_send;
+    QList<QVariantMap> m_sendQueue; // guarded by m_send.mutex
 
-    // receive side
-    mutable std::mutex m_recvMutex;
-    std::condition_variable m_recvWake;
-    std::unique_ptr<Worker> m_recvWorker;
+    Side m_recv;                              // guards the members below
     QList<Module_ProtocolBase *> m_recvQueue; // owned
-    bool m_recvClosed = false;
+    int m_recvLimit = DefaultReceiveQueueLimit;
+    quint64 m_droppedFrames = 0;
+    bool m_recvOverflowing = false; // logs once per overflow
 
     // used by the send thread only
     WalkPointState m_walk;

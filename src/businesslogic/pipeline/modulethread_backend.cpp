@@ -16,6 +16,10 @@ namespace
 class ComponentBackend final : public ModuleThreadBackend
 {
 public:
+    // The sending-card builder is a function-local static: built here, with the
+    // facade, it is destroyed after the pipeline whose threads use it.
+    ComponentBackend() { DAL_SendCard::getInstance(); }
+
     void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
                             const QVariantMap &map) override
     {

@@ -153,24 +153,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x90000).size(), 1, WaitMs);
     }
 
-    void failedOpensLeaveNoDevice()
-    {
-        BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-        const int devices = dc->getDevicesList().size();
-        const QString current = dc->getCurrentGuid();
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), 0, QStringLiteral("nowhere"));
-        m_facade->connectSendCard(QStringLiteral("not an address"), m_wall.port(),
-                                  QStringLiteral("nowhere"));
-        QCOMPARE(m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), 0), QString());
-
-        QCOMPARE(newDevices.count(), 0);
-        QCOMPARE(dc->getDevicesList().size(), devices);
-        QCOMPARE(dc->getCurrentGuid(), current);
-    }
-
-    void guidLinksAndProcessorDevicesAreRecordedNotAnnounced()
+    void guidLinksAreRecordedNotAnnounced()
     {
         BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
         const QString current = dc->getCurrentGuid();
@@ -184,15 +167,6 @@ private slots:
         Collector collector(m_facade);
         m_facade->moduleThread().appendModuleData(readRegisters(guid, 0x80200, 4));
         QTRY_COMPARE_WITH_TIMEOUT(collector.repliesAt(FlashInfo, 0x80200).size(), 1, WaitMs);
-
-        m_facade->createDevices(QStringLiteral("KP7720"), QStringLiteral("made-kp7720"),
-                                QStringLiteral("127.0.0.9"), 5000);
-        Bll_DataCenter_DeviceBase *made = dc->getDevice(QStringLiteral("made-kp7720"));
-        QVERIFY(made && made->kind() == 1);
-
-        m_facade->createDevices(QStringLiteral("XYZ"), QStringLiteral("made-xyz"),
-                                QStringLiteral("127.0.0.9"), 5000);
-        QVERIFY(!dc->getDevice(QStringLiteral("made-xyz")));
 
         QCOMPARE(newDevices.count(), 0);
         QCOMPARE(dc->getCurrentGuid(), current);

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 class FakeData : public Module_Base
@@ -55,15 +56,12 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_emitted;
     }
-    // While closed, pushCmdToClient blocks (after recording "pushing:...").
-    void setPushGateOpen(bool open)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_gateOpen = open;
-        }
-        m_gate.notify_all();
-    }
+    // While closed, pushCmdToClient blocks (after recording "pushing:..."), and so
+    // does parsing (after recording "parse:...").
+    void setPushGateOpen(bool open) { setGate(m_gateOpen, open); }
+    void setParseGateOpen(bool open) { setGate(m_parseGateOpen, open); }
+    // Runs on the receive thread after each reported reply.
+    std::function<void()> onEmit;
 
     void createSendCardData(const QString &guid, Module_Base **data, Module_ProtocolBase **frame,
                             const QVariantMap &map) override
@@ -166,15 +164,16 @@ public:
 
     void emitModuleData(const QVariantMap &moduleData) override
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_emitted.push_back(moduleData);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_emitted.push_back(moduleData);
+        }
+        if (onEmit)
+            onEmit();
     }
 
     void resetInit() override {} // the rest is not used by the pipeline's threads
-    void saveUsbFlashFile(const QVariantMap &map) override
-    {
-        record("usb " + map.value("filePath").toString());
-    }
+    void saveUsbFlashFile(const QVariantMap &) override {}
     void setPlanSendPack(int) override {}
     void setReveUpdateStop(bool) override {}
     QVariantMap getactivePack() override { return {}; }
@@ -202,6 +201,14 @@ private:
         built->m_flag = map.value(QStringLiteral("grouping")).toBool();
         *frame = built;
     }
+    void setGate(bool &gate, bool open)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            gate = open;
+        }
+        m_gate.notify_all();
+    }
     void record(const QString &event)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -212,6 +219,10 @@ private:
     {
         const QString name = QString::fromUtf8(payload(frame));
         record(QStringLiteral("parse:%1:%2:%3").arg(kind, frame->m_guid, name));
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_gate.wait(lock, [this] { return m_parseGateOpen; });
+        }
         if (name == unknownModule)
             return;
         *data = new FakeData(name);
@@ -222,6 +233,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_gate;
     bool m_gateOpen = true;
+    bool m_parseGateOpen = true;
     QStringList m_events;
     QList<QVariantMap> m_emitted;
     QMap<QString, Device> m_devices;

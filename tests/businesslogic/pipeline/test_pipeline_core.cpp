@@ -35,58 +35,6 @@ private slots:
         QCOMPARE(int(ModuleCommand::fromMap(map).branch()), branch);
     }
 
-    void wronglyTypedKeysTakeDefaults()
-    {
-        const QVariantMap map{{"moduleName", QVariantList{1, 2}},
-                              {"guid", 42},
-                              {"sendCardFlag", QVariantList{}},
-                              {"processorFlag", "abc"},
-                              {"isBig", QVariantMap{{"x", 1}}},
-                              {"isSave", "true"},
-                              {"sceneId", QVariantMap{}},
-                              {"bigType", "two"},
-                              {"pointIndex", "0x100"},
-                              {"ltcpAddr_data", qint64(0xA0100200)},
-                              {"scanLineLen", "junk"},
-                              {"virtualPointCount", -1}};
-        const ModuleCommand cmd = ModuleCommand::fromMap(map);
-        QCOMPARE(cmd.moduleName, QString());
-        QCOMPARE(cmd.guid, QStringLiteral("42"));
-        QVERIFY(cmd.hasSendCardFlag); // present, even if useless
-        QCOMPARE(cmd.processorFlag, -1);
-        QVERIFY(!cmd.isBig);
-        QVERIFY(cmd.isSave);
-        QVERIFY(!cmd.bigType.has_value());
-        QCOMPARE(cmd.pointIndex, 0x100u);
-        QCOMPARE(cmd.ltcpAddr_data, 0xA0100200u);
-        QCOMPARE(cmd.scanLineLen, 0u);
-        QCOMPARE(cmd.virtualPointCount, 0xFFFFFFFFu);
-        QCOMPARE(cmd.branch(), ModuleCommand::Branch::VideoProcessingUnit);
-
-        // Keys of another type that still say something.
-        QVERIFY(!ModuleCommand::fromMap({{"sceneId", 3}}).sendsFrame());
-        QCOMPARE(ModuleCommand::fromMap({{"bigType", "2"}}).bigType, std::optional<int>(2));
-    }
-
-    void walkTickEvery26IdleRounds()
-    {
-        WalkPointState walk;
-        QVERIFY(!walk.tick()); // inactive: nothing
-        walk.command(walkCommand(false, 5, 0xA0100000));
-        for (int phase = 0; phase < 4; ++phase) {
-            for (int i = 0; i < WalkPointState::TicksPerPhase - 1; ++i)
-                QVERIFY(!walk.tick());
-            const auto draw = walk.tick();
-            QVERIFY(draw);
-            QCOMPARE(draw->on, phase % 2 == 0); // lit first, then dark, ...
-            QCOMPARE(draw->address, 0xA0100000u);
-            QCOMPARE(draw->scanLineLen, 9u);
-        }
-        walk.stop();
-        for (int i = 0; i < 60; ++i)
-            QVERIFY(!walk.tick());
-    }
-
     void walkCommandDraws()
     {
         WalkPointState walk;
@@ -138,10 +86,6 @@ private slots:
         const auto next = walk.tick();
         QVERIFY(next);
         QCOMPARE(next->pointIndex, 3u); // still the old point
-
-        // Not a multiple of 256, or not past the limit: an ordinary placement.
-        QCOMPARE(walk.command(walkCommand(true, 0x201, 0xA0100100)).last().pointIndex, 0x201u);
-        QVERIFY(!walk.phase());
     }
 
 private:

@@ -27,14 +27,6 @@ public slots:
     void slot_dealBigData(int flag) { emit relayed(flag); }
 };
 
-class OddFrame : public Module_ProtocolBase
-{
-public:
-    OddFrame() : Module_ProtocolBase(7) {}
-    Module_ProtocolBase *clone() const override { return new OddFrame(*this); }
-    QByteArray encode(quint16) const override { return {}; }
-};
-
 class TestPipelineThread : public QObject
 {
     Q_OBJECT
@@ -81,14 +73,9 @@ private slots:
     void cleanup()
     {
         backend->setPushGateOpen(true);
+        backend->setParseGateOpen(true);
         pipeline.reset();
         backend.reset();
-    }
-
-    void usbImagePathMadeLocal()
-    {
-        pipeline->saveUsbFlashFile({{"filePath", "file:///tmp/wall.bin"}});
-        QCOMPARE(backend->events(), QStringList{"usb /tmp/wall.bin"});
     }
 
     void onlyValidCommandsForKnownDevicesAreStoredAndSent()
@@ -199,42 +186,57 @@ private slots:
         QTRY_COMPARE(backend->eventsStartingWith("push:").size(), 3);
     }
 
-    void closeThreadFromOwnThreadDoesNotDeadlock()
+    void closeFromPipelineThreadLetsTheNextItemStartAFreshThread_data()
     {
+        QTest::addColumn<bool>("fromReceiveThread");
+        QTest::newRow("send thread") << false;
+        QTest::newRow("receive thread") << true;
+    }
+    void closeFromPipelineThreadLetsTheNextItemStartAFreshThread()
+    {
+        QFETCH(bool, fromReceiveThread);
         std::atomic<bool> closed{false};
-        // A direct receiver runs on the send thread, which cannot join itself.
-        connect(
-            pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, pipeline.get(),
-            [&](int) {
+        // Direct receivers run on the pipeline's thread, which cannot join itself.
+        auto close = [&] {
+            if (!closed.exchange(true))
                 pipeline->closeThread();
-                closed = true;
-            },
-            Qt::DirectConnection);
-        pipeline->appendModuleData({{"moduleName", "Module_Table"},
-                                    {"guid", "dev1"},
-                                    {"isBig", true},
-                                    {"isSave", true},
-                                    {"bigType", 0}});
+        };
+        if (fromReceiveThread) {
+            backend->onEmit = close;
+            deliverProcessor("Module_Close");
+        } else {
+            connect(
+                pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, pipeline.get(),
+                [&](int) { close(); }, Qt::DirectConnection);
+            pipeline->appendModuleData({{"moduleName", "Module_Table"},
+                                        {"guid", "dev1"},
+                                        {"isBig", true},
+                                        {"isSave", true},
+                                        {"bigType", 0}});
+        }
         QTRY_VERIFY(closed);
-        pipeline->closeThread(); // joins the stopped thread
         pipeline->appendModuleData(vpu("Module_After"));
+        deliverProcessor("Module_Reply");
         QTRY_VERIFY(backend->events().contains("push:dev1:Module_After:0:0"));
+        QTRY_COMPARE(backend->emitted().size(), fromReceiveThread ? 2 : 1);
+        pipeline.reset(); // joins every thread, the stopped one too, before `closed` goes
     }
 
-    void destructorWhileBusyJoins()
+    void floodOfFramesKeepsTheNewestWithinTheBound()
     {
-        backend->setPushGateOpen(false);
-        for (int i = 0; i < 5; ++i)
-            pipeline->appendModuleData(vpu(QStringLiteral("Module_%1").arg(i)));
-        deliverProcessor("Module_Reply");
-        QTRY_VERIFY(backend->events().contains("pushing:dev1:Module_0"));
-        std::thread opener = openGateSoon();
-        pipeline.reset();
-        opener.join();
-        const QStringList after = backend->events();
-        QVERIFY(after.contains("push:dev1:Module_0:0:0"));
-        QTest::qWait(50);
-        QCOMPARE(backend->events(), after); // nothing runs after destruction
+        pipeline->setReceiveQueueLimit(3);
+        backend->setParseGateOpen(false);
+        deliverProcessor("Module_0");
+        QTRY_VERIFY(backend->events().contains("parse:processor:dev1:Module_0"));
+        for (int i = 1; i <= 5; ++i)
+            deliverProcessor("Module_" + QByteArray::number(i));
+        QCOMPARE(pipeline->pendingFrameCount(), 3);
+        QCOMPARE(pipeline->droppedFrameCount(), quint64(2));
+        backend->setParseGateOpen(true);
+        QTRY_COMPARE(
+            backend->eventsStartingWith("parse:"),
+            QStringList({"parse:processor:dev1:Module_0", "parse:processor:dev1:Module_3",
+                         "parse:processor:dev1:Module_4", "parse:processor:dev1:Module_5"}));
     }
 
     void receivedFramesAreStoredButOnlyTheDeviceInUseReported()
@@ -266,18 +268,6 @@ private slots:
         QTRY_COMPARE(backend->emitted().size(), 1);
         QVERIFY(backend->events().contains("device-bytes-at-parse:7:9"));
         QCOMPARE(backend->device("proc").vpuByte1, quint8(7));
-    }
-
-    void framesOfUnknownTypeAreDropped()
-    {
-        deliver(new OddFrame);
-        auto *lying = new Module_SendCard_Protocol;
-        lying->m_protocolType = Module_ProtocolBase::VideoProcessingUnit; // type and class disagree
-        deliver(lying);
-        emit link.sig_reciveCmd("dev1", nullptr);
-        QCOMPARE(pipeline->pendingFrameCount(), 0);
-        QTest::qWait(30);
-        QVERIFY(backend->eventsStartingWith("parse:").isEmpty());
     }
 };
 

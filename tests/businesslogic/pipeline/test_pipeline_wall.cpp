@@ -8,8 +8,64 @@
 #include "bll_datacenter_desktop.h"
 #include "virtualwall.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <cstdlib>
+
+namespace
+{
+QVariantMap sendCardCommand(const QString &module, const QString &guid, quint32 address)
+{
+    return {{"moduleName", module},
+            {"guid", guid},
+            {"sendCardFlag", 1},
+            {"m_regAddr", address},
+            {"timeout", 300}};
+}
+
+// Registered last, so it runs first at exit, before any static dies: from here on
+// no pipeline thread may work, as the statics it uses are about to go.
+void checkPipelineStoppedAtExit()
+{
+    const BLL_BusinessLogic_ModuleThread &pipeline =
+        BLL_BusinessLogic_Desktop::instance()->moduleThread();
+    const int pending = pipeline.pendingCommandCount();
+    QThread::msleep(50);
+    if (pending == 0 || pipeline.pendingCommandCount() != pending)
+        std::_Exit(5);
+}
+
+// A process that leaves while the facade's pipeline is busy: the walking point
+// blinks, commands are queued and replies come back as main returns.
+int exitWithWorkInFlight(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    ledwall::sim::VirtualWall wall;
+    if (!wall.start())
+        return 3;
+    auto *link = BLL_CommunicationMain_Desktop::getInstance();
+    const QString guid = link->createCommunicateObject(NetworkLink, DefaultProtocol);
+    if (!link->connectServer(guid, QStringLiteral("127.0.0.1"), wall.port()))
+        return 4;
+    BLL_DataCenter_Desktop::instance()->createDevice(guid, 2);
+    BLL_BusinessLogic_ModuleThread &pipeline =
+        BLL_BusinessLogic_Desktop::instance()->moduleThread();
+    QVariantMap walk = sendCardCommand("Module_PixelWalkPointMap", guid, 0);
+    walk.insert("pointIndex", 1);
+    walk.insert("ltcpAddr_data", 0xA0100000u);
+    pipeline.appendModuleData(walk);
+    QThread::msleep(300); // one blink
+    QVariantMap read = sendCardCommand("Module_ReadSendCardRegister", guid, 0x00200000);
+    read.insert("readLength", 8);
+    for (int i = 0; i < 100000; ++i)
+        pipeline.appendModuleData(read);
+    QThread::msleep(20);
+    std::atexit(checkPipelineStoppedAtExit);
+    return 0;
+}
+} // namespace
 
 // Takes the facade's signal (emitted on the pipeline's receive thread) into the
 // test thread, as the user interface gets it.
@@ -30,15 +86,6 @@ private:
     ledwall::sim::VirtualWall wall;
     QString guid;
     ModuleDataRelay relay;
-
-    QVariantMap command(const QString &module, quint32 address) const
-    {
-        return {{"moduleName", module},
-                {"guid", guid},
-                {"sendCardFlag", 1},
-                {"m_regAddr", address},
-                {"timeout", 300}};
-    }
 
 private slots:
     void initTestCase()
@@ -74,10 +121,10 @@ private slots:
         const quint32 address = 0x00200000;
         const QByteArray bytes = QByteArray::fromHex("0123456789abcdef");
 
-        QVariantMap write = command("Module_WriteSendCardRegister", address);
+        QVariantMap write = sendCardCommand("Module_WriteSendCardRegister", guid, address);
         write.insert("regData", bytes);
         pipeline.appendModuleData(write);
-        QVariantMap read = command("Module_ReadSendCardRegister", address);
+        QVariantMap read = sendCardCommand("Module_ReadSendCardRegister", guid, address);
         read.insert("readLength", bytes.size());
         pipeline.appendModuleData(read);
 
@@ -93,7 +140,24 @@ private slots:
         QCOMPARE(wall.counters().rejectedTotal(), quint64(0));
         QCOMPARE(wall.counters().malformed, quint64(0));
     }
+
+    void exitWithWorkInFlightEndsCleanly()
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--exit-in-flight"});
+        QVERIFY(child.waitForFinished(30000));
+        const QByteArray log = child.readAllStandardError().right(1500);
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit, log.constData());
+        QVERIFY2(child.exitCode() == 0, log.constData());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPipelineWall)
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && qstrcmp(argv[1], "--exit-in-flight") == 0)
+        return exitWithWorkInFlight(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestPipelineWall test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_pipeline_wall.moc"
