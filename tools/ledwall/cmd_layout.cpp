@@ -77,7 +77,10 @@ int decode(const QString &path, bool complex)
     const bool ok = complex ? ledwall::displaytext::complexTextToMap(text, &map)
                             : ledwall::displaytext::connectTextToMap(text, &map);
     if (!ok) {
-        cli::printError(QStringLiteral("%1 holds no single \"basic_info:\" marker").arg(path));
+        const QString limit = ledwall::displaytext::textLimitError(text);
+        cli::printError(limit.isEmpty()
+                            ? QStringLiteral("%1 holds no single \"basic_info:\" marker").arg(path)
+                            : QStringLiteral("%1: %2").arg(path, limit));
         return cli::ExitFailed;
     }
     cli::printJson(map);

@@ -26,6 +26,13 @@ constexpr int ReadTimeout = 500;
 // The port table is read in one request of at most 1024 bytes.
 constexpr int MaxEthNum = 1024 / porttable::RecordSize;
 
+// Why a decoder refused a device text.
+QString refusalReason(const QString &text)
+{
+    const QString limit = displaytext::textLimitError(text);
+    return limit.isEmpty() ? QStringLiteral("no single basic_info: marker") : limit;
+}
+
 } // namespace
 
 // ---- conversions -------------------------------------------------------------------------
@@ -73,7 +80,8 @@ void BLL_BusinessLogic_SendCardPackage::td_connectDisplayDataFormatConv(int mode
         done = displaytext::connectTextToMap(m_connectDisplayStr, &map);
         m_connectDisplayMap = map;
         if (!done)
-            qCDebug(lcDisplay) << "connection display text without exactly one basic_info:";
+            qCDebug(lcDisplay).noquote()
+                << "connection display text refused:" << refusalReason(m_connectDisplayStr);
     }
     // Cleared before the signal so that its receiver may start the next one.
     m_connectConversionBusy = false;
@@ -92,7 +100,8 @@ void BLL_BusinessLogic_SendCardPackage::td_complexDisplayDataFormatConv(int mode
         done = displaytext::complexTextToMap(m_complexDisplayStr, &map);
         m_complexDisplayMap = map;
         if (!done)
-            qCDebug(lcDisplay) << "complex display text without exactly one basic_info:";
+            qCDebug(lcDisplay).noquote()
+                << "complex display text refused:" << refusalReason(m_complexDisplayStr);
     }
     m_complexConversionBusy = false;
     if (done)
@@ -236,8 +245,17 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
                            << m_displayReadBack.size();
         return false;
     }
+    // Checked before the text replaces the member: a text the decoders refuse
+    // anyway is not worth keeping.
+    const QString expanded = isComplex ? QString::fromUtf8(text.constData(), text.size())
+                                       : QString::fromLatin1(text.constData(), text.size());
+    const QString limit = displaytext::textLimitError(expanded);
+    if (!limit.isEmpty()) {
+        qCDebug(lcDisplay).noquote() << "display record refused:" << limit;
+        return false;
+    }
     if (isComplex) {
-        m_complexDisplayStr = QString::fromUtf8(text.constData(), text.size());
+        m_complexDisplayStr = expanded;
         if (!m_complexDisplayStr.contains(QLatin1String("display_info:"))) {
             qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                                << "error m_complexDisplayStr not contains display_info:";
@@ -245,7 +263,7 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         }
         return true;
     }
-    m_connectDisplayStr = QString::fromLatin1(text.constData(), text.size());
+    m_connectDisplayStr = expanded;
     if (!m_connectDisplayStr.contains(QLatin1String("display:"))) {
         qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                            << "error m_connectDisplayStr not contains display:";

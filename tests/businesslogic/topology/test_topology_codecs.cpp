@@ -353,9 +353,9 @@ private slots:
             QCOMPARE(text, QByteArray("unchanged"));
         }
 
-        // A small record that expands beyond the cap is refused, not allocated.
-        QVERIFY(displayrecord::pack(QByteArray(displayrecord::MaxTextSize + 1, '\0'), 65531,
-                                    &record) == displayrecord::PackResult::Ok);
+        // A small record that expands beyond 1 MiB is refused, not allocated.
+        QVERIFY(displayrecord::pack(QByteArray(2 * 1024 * 1024, '\0'), 65531, &record) ==
+                displayrecord::PackResult::Ok);
         QVERIFY(record.size() < 20000);
         QCOMPARE(displayrecord::unpack(record, &text), displayrecord::UnpackResult::TooLarge);
         QCOMPARE(text, QByteArray("unchanged"));
@@ -508,9 +508,17 @@ private slots:
         QVERIFY(m_card->saveConnectDisplayData(original));
         QVERIFY(convert(false, 1));
 
+        // Erased flash, garbage, and a small record that declares more items than
+        // any layout holds.
+        QByteArray manyItems;
+        QVERIFY(displayrecord::pack("basic_info:0,1,0,0display:0,1,1,0,0,A" +
+                                        QByteArray("item:").repeated(displaytext::MaxItemCount + 1),
+                                    displayrecord::ConnectMaxCompressed,
+                                    &manyItems) == displayrecord::PackResult::Ok);
         for (const QByteArray &flash :
              {QByteArray(60 * 1024, '\xff'),
-              QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z')}) {
+              QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z'),
+              manyItems + QByteArray(60 * 1024 - manyItems.size(), '\xff')}) {
             m_card->readConnectDisplayDataToDevice({});
             QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
             for (int b = 0; b < 60; ++b)
