@@ -115,7 +115,7 @@ int onCard(const QString &action, const QCommandLineParser &parser, quint16 port
     cli::layout::attach(guid);
     QString why;
     if (action == QLatin1String("write")) {
-        if (!cli::layout::write(guid, map, complex, StepTimeoutMs, &why)) {
+        if (!cli::layout::write(map, complex, StepTimeoutMs, &why)) {
             cli::printError(why);
             return cli::ExitFailed;
         }

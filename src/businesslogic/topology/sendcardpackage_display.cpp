@@ -4,6 +4,7 @@
 #include "bll_businesslogic_sendcardpackage.h"
 
 #include "bll_datacenter_desktop.h"
+#include "cardblocks.h"
 #include "complexdisplaytext.h"
 #include "displayrecord.h"
 #include "displaytext.h"
@@ -165,11 +166,64 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
         qCDebug(lcDisplay) << "Size overflow!" << compressedSize;
         return false;
     }
+    // The write counts as done only when the card has acknowledged every chunk;
+    // the chunks are known before the first goes out, whose reply may come at once.
+    if (!m_displayWritePending.isEmpty())
+        qCDebug(lcDisplay) << "display record write replaces one still unconfirmed,"
+                           << m_displayWritePending.size() << "chunks open";
+    m_displayWritePending.clear();
+    for (const blocks::Chunk &chunk :
+         blocks::sendCardChunks(record.size(), ChunkSize, m_flashAccess.commandBytes()[0]))
+        m_displayWritePending.insert(m_flashAccess.startAddress + quint32(chunk.offset));
+    m_displayWriteComplex = isComplex;
     const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     const quint32 last = writeSendCardInfo(guid, record, ChunkSize, WriteTimeout);
     if (!isComplex)
         emit sig_readDevData({{QStringLiteral("last_m_regAddr"), last}});
     return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVariantMap &reply,
+                                                                      quint32 regAddr)
+{
+    if (!m_displayWritePending.contains(regAddr))
+        return; // not a chunk of the write in flight (or already settled)
+    if (!reply.value(QStringLiteral("result"), true).toBool()) {
+        finishDisplayRecordWrite(false, regAddr, QStringLiteral("refused by the card"));
+        return;
+    }
+    m_displayWritePending.remove(regAddr);
+    if (m_displayWritePending.isEmpty())
+        finishDisplayRecordWrite(true, regAddr, QString());
+}
+
+void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
+{
+    // Only a write chunk of the record in flight; a block read that times out
+    // belongs to the read.
+    constexpr uint WriteOperation = WriteCommand & 0xFF;
+    const quint32 regAddr = timeout.value(QStringLiteral("m_reg")).toUInt();
+    if (timeout.value(QStringLiteral("m_con")).toUInt() != WriteOperation ||
+        !m_displayWritePending.contains(regAddr))
+        return;
+    finishDisplayRecordWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
+}
+
+void BLL_BusinessLogic_SendCardPackage::finishDisplayRecordWrite(bool written, quint32 regAddr,
+                                                                 const QString &error)
+{
+    m_displayWritePending.clear();
+    QVariantMap report{{QStringLiteral("displayRecordWritten"), written},
+                       {QStringLiteral("isComplex"), m_displayWriteComplex}};
+    if (!written) {
+        qCDebug(lcDisplay).noquote()
+            << QStringLiteral("display record write failed at chunk 0x%1: %2")
+                   .arg(regAddr, 0, 16)
+                   .arg(error);
+        report.insert(QStringLiteral("m_regAddr"), regAddr);
+        report.insert(QStringLiteral("error"), error);
+    }
+    emit sig_readDevData(report);
 }
 
 bool BLL_BusinessLogic_SendCardPackage::sendConnectDisplayDataToDevice(QVariantMap params)

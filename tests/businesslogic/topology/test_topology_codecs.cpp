@@ -455,16 +455,44 @@ private slots:
         QVERIFY(m_card->connectDisplayDataFormatConv(1));
         QVERIFY(!m_card->connectDisplayDataFormatConv(1));
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
+    }
 
-        QVERIFY(m_card->saveComplexConnectDisplayData(complexLayout()));
-        QVERIFY(convert(true, 1));
-        QVERIFY(convert(true, 2));
-        QCOMPARE(m_card->getComplexConnectDisplayData(), complexLayout());
+    // The write is done when the card has acknowledged every chunk; one chunk that
+    // times out or is refused fails it, naming the chunk.
+    void recordWriteNeedsEveryAcknowledgement_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<uint>("failedAt");
+        QTest::newRow("every chunk acknowledged") << QString() << 0u;
+        QTest::newRow("a chunk times out") << "timeout" << 0x120400u;
+        QTest::newRow("a chunk refused") << "refused" << 0x120000u;
+    }
 
-        const int announced = done.size();
-        QVERIFY(m_card->connectDisplayDataFormatConv(3)); // does nothing
-        QTest::qWait(20);
-        QCOMPARE(done.size(), announced);
+    void recordWriteNeedsEveryAcknowledgement()
+    {
+        QFETCH(QString, fault);
+        QFETCH(uint, failedAt);
+        startCard();
+        QVERIFY(m_card->saveConnectDisplayData(layout(16, 256)));
+        QVERIFY(convert(false, 1));
+        QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        QVERIFY(m_card->sendConnectDisplayDataToDevice({}));
+        QVERIFY(m_frames.size() > 2);
+        for (int i = m_frames.size() - 1; i >= 0; --i) {
+            const uint address = 0x120000 + uint(i) * 0x400;
+            if (address == failedAt && fault == "timeout")
+                QVERIFY(QMetaObject::invokeMethod(
+                    m_card.get(), "slot_timeoutCmd", Qt::DirectConnection,
+                    Q_ARG(QVariantMap, (QVariantMap{{"m_con", 0xA5}, {"m_reg", address}}))));
+            else
+                feed({{"moduleName", "Module_WriteSendCardRegister"},
+                      {"m_regAddr", address},
+                      {"result", address != failedAt}});
+        }
+        QCOMPARE(report.size(), 2); // the last address at once, then one confirmation
+        const QVariantMap confirmation = report.last().first().toMap();
+        QCOMPARE(confirmation.value("displayRecordWritten").toBool(), failedAt == 0);
+        QCOMPARE(confirmation.value("m_regAddr").toUInt(), failedAt);
     }
 
     void readRequestsEveryBlockAndReassembles()
