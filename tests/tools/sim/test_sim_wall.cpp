@@ -1,6 +1,7 @@
 // The virtual wall: its device model without sockets (memory, replies, counters,
 // the wall file), and the wall over real UDP on loopback with fault injection.
 
+#include "receivingcards.h"
 #include "simtestutil.h"
 #include "virtualwall.h"
 #include "wallmodel.h"
@@ -163,22 +164,27 @@ private slots:
         CardMemory memory;
         QVERIFY(!memory.write(0xFFFFFFFF, QByteArray("ab")));
         QCOMPARE(memory.read(0xFFFFFFFF, 1), QByteArray(1, '\0')); // nothing half-written
+    }
 
-        // Register space is capped: scattered writes stop at the cap and leave no trace.
-        const quint32 base = 0x01000000;
+    void receivingCardMemoryIsBoundedForTheWall()
+    {
+        // Every top byte of an address is a space of its own (8 MiB each); the wall
+        // as a whole still holds at most 64 MiB, and a refused write leaves nothing.
+        WallDescription wall;
+        QString error;
+        QVERIFY(WallDescription::fromJson(R"({"ports": [{"port": 0, "cabinets": [
+            {"card": 0, "width": 64, "height": 64}, {"card": 1, "width": 64, "height": 64},
+            {"card": 2, "width": 64, "height": 64}]}]})",
+                                          &wall, &error));
+        ReceivingCards cards;
+        cards.setWall(wall);
+        const QByteArray space(8 * 1024 * 1024, 'x');
         int stored = 0;
-        for (int page = 0; page < CardMemory::MaxRegisterPages + 10; ++page) {
-            if (memory.write(base + quint32(page) * SparseMemory::PageSize, QByteArray(1, 'x')))
-                ++stored;
-        }
-        QVERIFY(stored <= CardMemory::MaxRegisterPages &&
-                stored > CardMemory::MaxRegisterPages - 10);
-        const quint32 refused =
-            base + quint32(CardMemory::MaxRegisterPages + 5) * SparseMemory::PageSize;
-        QCOMPARE(memory.read(refused, 1), QByteArray(1, '\0'));
-        // Flash has its own room and still takes writes.
-        QVERIFY(memory.write(0x200000, QByteArray("flash")));
-        QCOMPARE(memory.read(0x200000, 5), QByteArray("flash"));
+        for (quint32 top = 1; top <= 3; ++top)
+            for (int card = 0; card < 3; ++card)
+                stored += cards.write(0, card, top << 24, space) ? 1 : 0;
+        QCOMPARE(stored, 8);
+        QCOMPARE(cards.read(0, 2, 3u << 24, 1), QByteArray(1, '\0'));
     }
 
     void readsAnswerWithStoredBytes()
