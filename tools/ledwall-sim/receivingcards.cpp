@@ -17,8 +17,9 @@ constexpr quint8 PaddedSpace = 0xA0;
 constexpr int PaddedUnit = 16;
 constexpr int InnerHeaderSize = 15;
 constexpr int InnerOverhead = InnerHeaderSize + 4;
-// Pages of one space of one card: 8 MiB, so a peer cannot make the wall grow
-// without bound.
+// Pages of one space of one card: 8 MiB. Every top byte of an address is a
+// space of its own, so the wall's pages are bounded as a whole too
+// (ReceivingCards::MaxWrittenPages).
 constexpr int MaxPagesPerSpace = 2048;
 
 quint16 be16(const QByteArray &bytes, int index)
@@ -163,6 +164,41 @@ void ReceivingCards::rebuildLocked()
             m_cards.insert(Key(port.port, cabinet.card), card);
         }
     }
+    m_writtenPages = 0;
+}
+
+bool ReceivingCards::writeLocked(const QVector<Card *> &cards, quint32 address,
+                                 const QByteArray &bytes)
+{
+    // All addressed cards or none: a broadcast that does not fit leaves no trace.
+    const quint8 space = quint8(address >> 24);
+    const quint32 offset = byteOffset(address);
+    qint64 needed = 0;
+    for (Card *card : cards) {
+        const SparseMemory &memory = spaceLocked(*card, space);
+        const int pages = memory.pagesNeeded(offset, bytes.size());
+        if (memory.pageCount() + pages > MaxPagesPerSpace)
+            return false;
+        needed += pages;
+    }
+    if (cards.isEmpty() || m_writtenPages + needed > MaxWrittenPages) {
+        if (!cards.isEmpty())
+            qCDebug(lcSim) << "receiving-card write refused: the wall's memory is full,"
+                           << m_writtenPages << "pages written";
+        return false;
+    }
+    for (Card *card : cards) {
+        if (!spaceLocked(*card, space).write(offset, bytes))
+            return false; // only past the end of the space, the same for every card
+    }
+    m_writtenPages += needed;
+    return true;
+}
+
+int ReceivingCards::writtenPages() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return int(m_writtenPages);
 }
 
 ReceivingCards::Card *ReceivingCards::cardLocked(int port, int card) const
@@ -229,7 +265,7 @@ bool ReceivingCards::write(int port, int card, quint32 address, const QByteArray
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Card *found = cardLocked(port, card);
-    return found && spaceLocked(*found, quint8(address >> 24)).write(byteOffset(address), bytes);
+    return found && writeLocked({found}, address, bytes);
 }
 
 ReceivingCards::Stats ReceivingCards::stats() const
@@ -285,17 +321,14 @@ RoleReply ReceivingCards::handle(const Frame &request)
             return answer(request, wire::StatusMalformed, true);
         }
         const QVector<Card *> cards = addressedLocked(request.address, inner.first, inner.last);
-        quint16 status = cards.isEmpty() ? wire::StatusOutOfRange : wire::StatusOk;
-        for (Card *card : cards) {
-            if (spaceLocked(*card, space).write(byteOffset(inner.address), inner.data))
-                ++m_stats.writes;
-            else
-                status = wire::StatusOutOfRange;
-        }
-        if (status == wire::StatusOk)
+        const quint16 status =
+            writeLocked(cards, inner.address, inner.data) ? wire::StatusOk : wire::StatusOutOfRange;
+        if (status == wire::StatusOk) {
             ++m_stats.frames;
-        else
+            m_stats.writes += quint64(cards.size());
+        } else {
             ++m_stats.rejected;
+        }
         RoleReply reply = answer(request, status, asksAck);
         if (!reply.datagram.isEmpty())
             ++m_stats.acknowledged;

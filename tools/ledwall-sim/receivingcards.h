@@ -8,6 +8,9 @@
 // - the inner address counts 4-byte units; its top byte names the space: 0xAF the
 //   flash (erased bytes read 0xFF, the first bytes hold the card's firmware image),
 //   0xA0 memory written in whole 16-byte units, any other top byte plain memory;
+//   each space of a card holds at most 8 MiB and the whole wall at most
+//   MaxWrittenPages pages of written data (the firmware images aside); a write
+//   beyond either is refused with status 2 and stored in no card;
 // - a write (command 0x01) is stored in every addressed card and acknowledged when
 //   the request asks (reply flag and header byte 4 = 0x80);
 // - a read (command 0x02) is answered by every addressed card with its own frame;
@@ -39,6 +42,8 @@ public:
     static constexpr quint32 EveryPort = 0xFF0000;
     static constexpr quint16 EveryCard = 0xFFFF;
     static constexpr int MaxReadLength = 1024;
+    // Written data of the whole wall, every card and space together: 64 MiB.
+    static constexpr int MaxWrittenPages = 16384;
 
     struct Stats {
         quint64 frames = 0;   // well-formed inner frames handled
@@ -64,6 +69,8 @@ public:
     // when there is no such card.
     QByteArray read(int port, int card, quint32 address, int length) const;
     bool write(int port, int card, quint32 address, const QByteArray &bytes);
+    // Pages of written data held by the whole wall (at most MaxWrittenPages).
+    int writtenPages() const;
 
     Stats stats() const;
     void resetStats();
@@ -86,12 +93,15 @@ private:
     SparseMemory &spaceLocked(Card &card, quint8 space) const;
     QVector<Card *> addressedLocked(quint32 portAddress, quint16 first, quint16 last) const;
     void rebuildLocked();
+    // Writes to every card or, when a space or the wall would overflow, to none.
+    bool writeLocked(const QVector<Card *> &cards, quint32 address, const QByteArray &bytes);
 
     mutable std::mutex m_mutex;
     WallDescription m_wall;
     int m_firmwareSize = DefaultFirmwareSize;
     QHash<Key, std::shared_ptr<Card>> m_cards;
     Stats m_stats;
+    qint64 m_writtenPages = 0;
 };
 
 } // namespace ledwall::sim

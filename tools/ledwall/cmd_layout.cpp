@@ -77,7 +77,10 @@ int decode(const QString &path, bool complex)
     const bool ok = complex ? ledwall::displaytext::complexTextToMap(text, &map)
                             : ledwall::displaytext::connectTextToMap(text, &map);
     if (!ok) {
-        cli::printError(QStringLiteral("%1 holds no single \"basic_info:\" marker").arg(path));
+        const QString limit = ledwall::displaytext::textLimitError(text);
+        cli::printError(limit.isEmpty()
+                            ? QStringLiteral("%1 holds no single \"basic_info:\" marker").arg(path)
+                            : QStringLiteral("%1: %2").arg(path, limit));
         return cli::ExitFailed;
     }
     cli::printJson(map);
@@ -112,7 +115,7 @@ int onCard(const QString &action, const QCommandLineParser &parser, quint16 port
     cli::layout::attach(guid);
     QString why;
     if (action == QLatin1String("write")) {
-        if (!cli::layout::write(guid, map, complex, StepTimeoutMs, &why)) {
+        if (!cli::layout::write(map, complex, StepTimeoutMs, &why)) {
             cli::printError(why);
             return cli::ExitFailed;
         }

@@ -114,7 +114,7 @@ bool runLayoutDemo(Context &context)
 
     cli::layout::attach(context.guid);
     QString why;
-    if (!cli::layout::write(context.guid, layout, false, StepTimeoutMs, &why))
+    if (!cli::layout::write(layout, false, StepTimeoutMs, &why))
         return fail(QStringLiteral("layout-write"), why);
     stepOk(QStringLiteral("layout-write"),
            QStringLiteral("display record at 0x%1")

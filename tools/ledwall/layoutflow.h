@@ -4,7 +4,6 @@
 // hardware port table, all through the facade's sending-card object.
 
 #include "bll_businesslogic_desktop.h"
-#include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "facadesession.h"
 #include "registermap.h"
@@ -29,6 +28,8 @@ inline void attach(const QString &guid)
     QObject::connect(BLL_BusinessLogic_Desktop::instance(),
                      SIGNAL(sig_devicesModuleData(QVariantMap)), &card(),
                      SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+    QObject::connect(BLL_BusinessLogic_Desktop::instance(), SIGNAL(sig_timeoutCmd(QVariantMap)),
+                     &card(), SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
 }
 
 // Runs one conversion of the chosen model and waits for its signal.
@@ -60,10 +61,10 @@ QVariantMap waitForReport(Start start, Matches matches, int timeoutMs)
     return found;
 }
 
-// Encodes, compresses and writes `map` to the card's flash; waits until the link
-// has sent (and had acknowledged) every chunk.
-inline bool write(const QString &guid, const QVariantMap &map, bool complex, int timeoutMs,
-                  QString *why)
+// Encodes, compresses and writes `map` to the card's flash; true only when the
+// card has acknowledged every chunk. A chunk that times out or is refused fails
+// the write with its address.
+inline bool write(const QVariantMap &map, bool complex, int timeoutMs, QString *why)
 {
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     const bool saved =
@@ -72,15 +73,28 @@ inline bool write(const QString &guid, const QVariantMap &map, bool complex, int
         *why = QStringLiteral("the layout could not be encoded");
         return false;
     }
+    QObject context;
+    QVariantMap report;
+    QObject::connect(&card(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData, &context,
+                     [&](QVariantMap r) {
+                         if (report.isEmpty() && r.contains(QStringLiteral("displayRecordWritten")))
+                             report = r;
+                     });
     const bool sent = complex ? facade->sendComplexDisplayDataToDevice({})
                               : facade->sendConnectDisplayDataToDevice({});
     if (!sent) {
         *why = QStringLiteral("the layout is too large for the card (or empty)");
         return false;
     }
-    BLL_CommunicationMain_Desktop *link = BLL_CommunicationMain_Desktop::getInstance();
-    if (!waitUntil([&] { return link->getCmdQueueCount(guid) == 0; }, timeoutMs)) {
-        *why = QStringLiteral("the card did not take every chunk");
+    waitUntil([&] { return !report.isEmpty(); }, timeoutMs);
+    if (report.isEmpty()) {
+        *why = QStringLiteral("the card did not confirm every chunk within %1 ms").arg(timeoutMs);
+        return false;
+    }
+    if (!report.value(QStringLiteral("displayRecordWritten")).toBool()) {
+        *why = QStringLiteral("the chunk at 0x%1 was not written: %2")
+                   .arg(report.value(QStringLiteral("m_regAddr")).toUInt(), 0, 16)
+                   .arg(report.value(QStringLiteral("error")).toString());
         return false;
     }
     return true;

@@ -93,6 +93,8 @@ void BLL_BusinessLogic_Desktop::connectSearchRelays()
     // slot_dealData is private to the sending-card logic: connected by signature.
     connect(this, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_sendCardPackage,
             SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+    connect(this, SIGNAL(sig_timeoutCmd(QVariantMap)), &m_sendCardPackage,
+            SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
     connect(this, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &dc->displayBoxFile(),
             &BLL_DataCenter_DisplayBoxFile::slot_dealData, Qt::UniqueConnection);
     connect(&m_moduleThread, &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, &m_bigPackage,
@@ -130,6 +132,8 @@ void BLL_BusinessLogic_Desktop::connectListingRelays()
 
     connect(this, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_sendCardPackage,
             SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+    connect(this, SIGNAL(sig_timeoutCmd(QVariantMap)), &m_sendCardPackage,
+            SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
     connect(this, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &dc->displayBoxFile(),
             &BLL_DataCenter_DisplayBoxFile::slot_dealData, Qt::UniqueConnection);
 }

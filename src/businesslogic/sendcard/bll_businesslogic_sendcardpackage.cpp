@@ -419,6 +419,9 @@ void BLL_BusinessLogic_SendCardPackage::slot_dealData(QVariantMap reply)
         // box size
         {"Module_ReceivingSDRAMInfo", "ltcpAddr_data", reg::at(reg::SizeReport),
          &Self::readBoxSize},
+        // display record write: the card acknowledging (or refusing) one chunk
+        {"Module_WriteSendCardRegister", "m_regAddr", reg::DisplayRecord,
+         &Self::acknowledgeDisplayRecordChunk},
         // block acknowledgement: a receiving card acknowledging a block frame
         {"Module_WriteSendCardRegister", "m_regAddr", reg::AnyAddress, &Self::acknowledgeBlock},
     };

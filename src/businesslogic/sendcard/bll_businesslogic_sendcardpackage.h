@@ -53,6 +53,11 @@ public:
     bool saveComplexConnectDisplayData(QVariantMap map);
 
     // -- display data transfer --
+    // True when the record was handed to the block write. The card confirms it
+    // later: sig_readDevData {"displayRecordWritten": true, "isComplex"} once every
+    // chunk is acknowledged, or {"displayRecordWritten": false, "isComplex",
+    // "m_regAddr": the chunk's address, "error"} when a chunk times out or is
+    // refused.
     bool sendConnectDisplayDataToDevice(QVariantMap params);
     bool sendComplexDisplayDataToDevice(QVariantMap params);
     bool parseConnectDisplayDataFromDevice(bool isComplex);
@@ -152,6 +157,8 @@ signals:
 private slots:
     // Module replies of the device links (the facade's sig_devicesModuleData).
     void slot_dealData(QVariantMap reply);
+    // Sending-card frames that got no reply (the facade's sig_timeoutCmd map).
+    void slot_timeoutCmd(QVariantMap timeout);
 
 private:
     // -- reply handlers: the rows of slot_dealData's table --
@@ -163,6 +170,7 @@ private:
     void readBoxSize(const QVariantMap &reply, quint32 ltcpAddr);
     void readFlashBlock(const QVariantMap &reply, quint32 ltcpAddr);
     void acknowledgeBlock(const QVariantMap &reply, quint32 regAddr);
+    void acknowledgeDisplayRecordChunk(const QVariantMap &reply, quint32 regAddr);
     // Appends a 4 KiB register page read in pieces to the page list of key.
     void appendRegisterPage(const QVariantMap &reply, const QString &key, quint32 regAddr,
                             quint32 base);
@@ -199,6 +207,10 @@ private:
     QSet<quint32> m_displayBlocksMissing; // blocks of the running record read not yet in
     bool m_displayLastBlockSeen = false;
     bool m_displayReadActive = false; // a record read is running; completion is reported once
+    // Chunks of the record write in flight that the card has not acknowledged yet.
+    QSet<quint32> m_displayWritePending;
+    bool m_displayWriteComplex = false;
+    void finishDisplayRecordWrite(bool written, quint32 regAddr, const QString &error);
 
     // -- members --
     QVariantMap m_displayMap;

@@ -17,7 +17,8 @@ namespace ledwall::displaytext
 
 QString complexMapToText(const QVariantMap &map);
 
-// False (and `map` cleared) without exactly one "basic_info:" marker. Every
+// False (and `map` cleared) without exactly one "basic_info:" marker or beyond
+// the limits of displaytext.h (MaxTextLength, MaxItemCount). Every
 // display read from the text is flagged "display_flag" = "readBack".
 bool complexTextToMap(const QString &text, QVariantMap *map);
 

@@ -25,8 +25,10 @@ constexpr int PrefixSize = 4;
 constexpr int ConnectMaxCompressed = ConnectBlockCount * BlockSize - PrefixSize; // 61436
 constexpr int ComplexMaxCompressed = 0xFFFB;                                     // 65531
 // Largest text a record may expand to. Bounds the decompression whatever the
-// length prefix or the compressed bytes say.
-constexpr int MaxTextSize = 16 * 1024 * 1024;
+// length prefix or the compressed bytes say; a layout of 4096 cabinets is about
+// 172 KB of text, so 1 MiB leaves a wide margin. (zlib can expand a 64 KiB
+// record a thousandfold, and every item of the text becomes a map.)
+constexpr int MaxTextSize = 1024 * 1024;
 
 enum class PackResult { Ok, EmptyText, CompressionError, SizeOverflow };
 

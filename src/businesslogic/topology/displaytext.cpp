@@ -107,6 +107,8 @@ int splitFields(QStringView text, QStringView *fields, int max)
 
 bool splitGroups(const QString &text, const QString &displayMarker, QList<QStringView> *groups)
 {
+    if (!textLimitError(text).isEmpty())
+        return false;
     const QList<QStringView> halves = QStringView(text).split(BasicMarker);
     if (halves.size() != 2)
         return false;
@@ -115,6 +117,20 @@ bool splitGroups(const QString &text, const QString &displayMarker, QList<QStrin
 }
 
 } // namespace detail
+
+QString textLimitError(QStringView text)
+{
+    if (text.size() > MaxTextLength)
+        return QStringLiteral("display text of %1 characters, more than %2")
+            .arg(text.size())
+            .arg(MaxTextLength);
+    const qsizetype items = text.count(ItemMarker);
+    if (items > MaxItemCount)
+        return QStringLiteral("display text declares %1 items, more than %2")
+            .arg(items)
+            .arg(MaxItemCount);
+    return QString();
+}
 
 QString connectMapToText(const QVariantMap &map)
 {

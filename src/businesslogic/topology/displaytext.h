@@ -20,12 +20,23 @@ namespace ledwall::displaytext
 // The thirteen item keys in the order of the device text.
 extern const char *const ConnectItemKeys[13];
 
+// Limits of a device text that is decoded (either layout model): its length in
+// characters and the number of "item:" groups it may declare. A real layout of
+// 4096 cabinets is about 172 KB with 4096 items; a text beyond either limit is
+// refused before anything is built from it, since each item becomes a map.
+constexpr int MaxTextLength = 1024 * 1024;
+constexpr int MaxItemCount = 32768;
+
+// Why `text` is refused by the decoders (a text for the log), or an empty string
+// when it is within the limits above.
+QString textLimitError(QStringView text);
+
 // Editor map to device text.
 QString connectMapToText(const QVariantMap &map);
 
 // Device text to editor map. False (and `map` cleared) when the text does not
-// hold exactly one "basic_info:" marker; malformed groups are kept as empty maps
-// so that the display and item counts stay the same.
+// hold exactly one "basic_info:" marker or is beyond the limits above; malformed groups are kept as
+// empty maps so that the display and item counts stay the same.
 bool connectTextToMap(const QString &text, QVariantMap *map);
 
 // One cabinet item given by its cell; "init" is 1 when height is non-zero.
@@ -40,7 +51,8 @@ QVariantMap connectItemForRect(uint height, uint y, uint width, uint x, uint add
 namespace detail
 {
 // The groups behind the single "basic_info:" marker, split at `displayMarker`
-// (group 0 is the basic group); false without exactly one "basic_info:".
+// (group 0 is the basic group); false without exactly one "basic_info:" or
+// beyond the limits (textLimitError).
 bool splitGroups(const QString &text, const QString &displayMarker, QList<QStringView> *groups);
 // A decimal field as an integer; 0 when it is not one.
 int fieldToInt(QStringView field);

@@ -4,6 +4,7 @@
 #include "bll_businesslogic_sendcardpackage.h"
 
 #include "bll_datacenter_desktop.h"
+#include "cardblocks.h"
 #include "complexdisplaytext.h"
 #include "displayrecord.h"
 #include "displaytext.h"
@@ -25,6 +26,13 @@ constexpr int WriteTimeout = 1000;
 constexpr int ReadTimeout = 500;
 // The port table is read in one request of at most 1024 bytes.
 constexpr int MaxEthNum = 1024 / porttable::RecordSize;
+
+// Why a decoder refused a device text.
+QString refusalReason(const QString &text)
+{
+    const QString limit = displaytext::textLimitError(text);
+    return limit.isEmpty() ? QStringLiteral("no single basic_info: marker") : limit;
+}
 
 } // namespace
 
@@ -73,7 +81,8 @@ void BLL_BusinessLogic_SendCardPackage::td_connectDisplayDataFormatConv(int mode
         done = displaytext::connectTextToMap(m_connectDisplayStr, &map);
         m_connectDisplayMap = map;
         if (!done)
-            qCDebug(lcDisplay) << "connection display text without exactly one basic_info:";
+            qCDebug(lcDisplay).noquote()
+                << "connection display text refused:" << refusalReason(m_connectDisplayStr);
     }
     // Cleared before the signal so that its receiver may start the next one.
     m_connectConversionBusy = false;
@@ -92,7 +101,8 @@ void BLL_BusinessLogic_SendCardPackage::td_complexDisplayDataFormatConv(int mode
         done = displaytext::complexTextToMap(m_complexDisplayStr, &map);
         m_complexDisplayMap = map;
         if (!done)
-            qCDebug(lcDisplay) << "complex display text without exactly one basic_info:";
+            qCDebug(lcDisplay).noquote()
+                << "complex display text refused:" << refusalReason(m_complexDisplayStr);
     }
     m_complexConversionBusy = false;
     if (done)
@@ -156,11 +166,64 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
         qCDebug(lcDisplay) << "Size overflow!" << compressedSize;
         return false;
     }
+    // The write counts as done only when the card has acknowledged every chunk;
+    // the chunks are known before the first goes out, whose reply may come at once.
+    if (!m_displayWritePending.isEmpty())
+        qCDebug(lcDisplay) << "display record write replaces one still unconfirmed,"
+                           << m_displayWritePending.size() << "chunks open";
+    m_displayWritePending.clear();
+    for (const blocks::Chunk &chunk :
+         blocks::sendCardChunks(record.size(), ChunkSize, m_flashAccess.commandBytes()[0]))
+        m_displayWritePending.insert(m_flashAccess.startAddress + quint32(chunk.offset));
+    m_displayWriteComplex = isComplex;
     const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     const quint32 last = writeSendCardInfo(guid, record, ChunkSize, WriteTimeout);
     if (!isComplex)
         emit sig_readDevData({{QStringLiteral("last_m_regAddr"), last}});
     return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVariantMap &reply,
+                                                                      quint32 regAddr)
+{
+    if (!m_displayWritePending.contains(regAddr))
+        return; // not a chunk of the write in flight (or already settled)
+    if (!reply.value(QStringLiteral("result"), true).toBool()) {
+        finishDisplayRecordWrite(false, regAddr, QStringLiteral("refused by the card"));
+        return;
+    }
+    m_displayWritePending.remove(regAddr);
+    if (m_displayWritePending.isEmpty())
+        finishDisplayRecordWrite(true, regAddr, QString());
+}
+
+void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
+{
+    // Only a write chunk of the record in flight; a block read that times out
+    // belongs to the read.
+    constexpr uint WriteOperation = WriteCommand & 0xFF;
+    const quint32 regAddr = timeout.value(QStringLiteral("m_reg")).toUInt();
+    if (timeout.value(QStringLiteral("m_con")).toUInt() != WriteOperation ||
+        !m_displayWritePending.contains(regAddr))
+        return;
+    finishDisplayRecordWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
+}
+
+void BLL_BusinessLogic_SendCardPackage::finishDisplayRecordWrite(bool written, quint32 regAddr,
+                                                                 const QString &error)
+{
+    m_displayWritePending.clear();
+    QVariantMap report{{QStringLiteral("displayRecordWritten"), written},
+                       {QStringLiteral("isComplex"), m_displayWriteComplex}};
+    if (!written) {
+        qCDebug(lcDisplay).noquote()
+            << QStringLiteral("display record write failed at chunk 0x%1: %2")
+                   .arg(regAddr, 0, 16)
+                   .arg(error);
+        report.insert(QStringLiteral("m_regAddr"), regAddr);
+        report.insert(QStringLiteral("error"), error);
+    }
+    emit sig_readDevData(report);
 }
 
 bool BLL_BusinessLogic_SendCardPackage::sendConnectDisplayDataToDevice(QVariantMap params)
@@ -236,8 +299,17 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
                            << m_displayReadBack.size();
         return false;
     }
+    // Checked before the text replaces the member: a text the decoders refuse
+    // anyway is not worth keeping.
+    const QString expanded = isComplex ? QString::fromUtf8(text.constData(), text.size())
+                                       : QString::fromLatin1(text.constData(), text.size());
+    const QString limit = displaytext::textLimitError(expanded);
+    if (!limit.isEmpty()) {
+        qCDebug(lcDisplay).noquote() << "display record refused:" << limit;
+        return false;
+    }
     if (isComplex) {
-        m_complexDisplayStr = QString::fromUtf8(text.constData(), text.size());
+        m_complexDisplayStr = expanded;
         if (!m_complexDisplayStr.contains(QLatin1String("display_info:"))) {
             qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                                << "error m_complexDisplayStr not contains display_info:";
@@ -245,7 +317,7 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         }
         return true;
     }
-    m_connectDisplayStr = QString::fromLatin1(text.constData(), text.size());
+    m_connectDisplayStr = expanded;
     if (!m_connectDisplayStr.contains(QLatin1String("display:"))) {
         qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                            << "error m_connectDisplayStr not contains display:";

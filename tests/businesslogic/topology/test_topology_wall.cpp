@@ -79,6 +79,8 @@ private slots:
         // same unique connection).
         QObject::connect(m_facade, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_card,
                          SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+        QObject::connect(m_facade, SIGNAL(sig_timeoutCmd(QVariantMap)), &m_card,
+                         SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
         BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
     }
 
@@ -94,9 +96,17 @@ private slots:
         const QVariantMap original = layout();
         QVERIFY(m_card.saveConnectDisplayData(original));
         QVERIFY(convert(1));
+        // A card that does not answer the first chunk: the write fails, naming it.
+        m_wall.setSilentAddresses({0x120000});
         QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
-        QCOMPARE(report.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(report.size(), 2, WaitMs);
+        QCOMPARE(report.last().first().toMap().value("m_regAddr").toUInt(), 0x120000u);
+        m_wall.clearFaults();
+        report.clear();
+        QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
+        QTRY_COMPARE_WITH_TIMEOUT(report.size(), 2, WaitMs);
+        QCOMPARE(report.last().first().toMap().value("displayRecordWritten").toBool(), true);
 
         // The flash ends up holding the record.
         QByteArray record;

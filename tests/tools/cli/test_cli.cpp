@@ -278,6 +278,14 @@ private slots:
         row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {},
             "ledwall: ");
 
+        // layout write: done only when the card acknowledges every chunk; a port that
+        // takes the datagrams and never answers fails it at the first chunk.
+        auto *silentCard = new QUdpSocket(this);
+        QVERIFY(silentCard->bind(QHostAddress::LocalHost, 0));
+        row("layout write unconfirmed",
+            {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
+            {}, "0x120000");
+
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
         row("users unknown action", {"users", "--db", "u.db", "rename", "op"}, 2, {}, "rename");

@@ -1,15 +1,13 @@
 // The virtual wall: its device model without sockets (memory, replies, counters,
 // the wall file), and the wall over real UDP on loopback with fault injection.
 
+#include "receivingcards.h"
 #include "simtestutil.h"
 #include "virtualwall.h"
 #include "wallmodel.h"
 
 #include <QElapsedTimer>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkDatagram>
-#include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -45,24 +43,8 @@ private slots:
         QVERIFY(wall.start(0, QHostAddress(QStringLiteral("127.0.0.1"))));
     }
 
-    void startStopRestart()
-    {
-        const quint16 port = m_wall->port();
-        QVERIFY(!m_wall->start()); // already running
-        // A port that is taken is reported, not ignored.
-        VirtualWall second;
-        QVERIFY(!second.start(port));
-        m_wall->stop();
-        m_wall->stop(); // harmless twice
-
-        QVERIFY(m_wall->start(port));
-        QCOMPARE(decoded(exchange(readRequest(0x100000, 2))).payload, QByteArray(2, char(0xFF)));
-    }
-
     void dropEveryNthAndDropNext()
     {
-        QSignalSpy dropped(m_wall.get(), &VirtualWall::requestDropped);
-        QSignalSpy accepted(m_wall.get(), &VirtualWall::requestAccepted);
         m_wall->setDropEveryNth(3);
         QVector<quint16> answered;
         for (quint16 sequence = 1; sequence <= 6; ++sequence) {
@@ -81,42 +63,7 @@ private slots:
         QVERIFY(exchange(readRequest(0, 1, 20), 150).isEmpty());
         QVERIFY(exchange(readRequest(0, 1, 21), 150).isEmpty());
         QCOMPARE(decoded(exchange(readRequest(0, 1, 22))).sequence, quint16(22));
-
         QCOMPARE(m_wall->counters().dropped, quint64(4));
-        // The signals arrive on the test's thread, with the decoded request.
-        QTRY_COMPARE_WITH_TIMEOUT(dropped.size(), 4, 2000);
-        QCOMPARE(accepted.size(), 5);
-        QCOMPARE(accepted.at(0).at(0).value<Frame>().payload, QByteArray("w"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_wall->counters().answered, quint64(5), 2000);
-    }
-
-    void silence()
-    {
-        m_wall->setSilentAddresses({0x120000});
-        QVERIFY(exchange(writeRequest(0x120000, "x", true), 150).isEmpty());
-        QVERIFY(!exchange(readRequest(0x120400, 4)).isEmpty()); // other addresses still answer
-        QCOMPARE(m_wall->counters().dropped, quint64(1));
-    }
-
-    void delay()
-    {
-        m_wall->setReplyDelay(150);
-        QElapsedTimer timer;
-        timer.start();
-        send(readRequest(0, 1, 1));
-        QVERIFY(collect(1, 60).isEmpty()); // not yet
-        const QVector<QByteArray> replies = collect(1, 2000);
-        QCOMPARE(replies.size(), 1);
-        QVERIFY2(timer.elapsed() >= 140, qPrintable(QString::number(timer.elapsed())));
-    }
-
-    void duplicate()
-    {
-        m_wall->setDuplicateReplies(true);
-        send(readRequest(0, 1, 9));
-        const QVector<QByteArray> replies = collect(3, 300);
-        QCOMPARE(replies.size(), 2);
-        QCOMPARE(replies.at(0), replies.at(1));
     }
 
     void reorder()
@@ -125,18 +72,10 @@ private slots:
         send(readRequest(0, 1, 1));
         QVERIFY(collect(1, 100).isEmpty()); // held back
         send(readRequest(0, 1, 2));
-        QVector<QByteArray> replies = collect(2, 2000);
+        const QVector<QByteArray> replies = collect(2, 2000);
         QCOMPARE(replies.size(), 2);
         QCOMPARE(decoded(replies.at(0)).sequence, quint16(2));
         QCOMPARE(decoded(replies.at(1)).sequence, quint16(1));
-
-        // A reply held when reordering is switched off is released, not lost.
-        send(readRequest(0, 1, 3));
-        QVERIFY(collect(1, 100).isEmpty());
-        m_wall->setReorderReplies(false);
-        replies = collect(1, 2000);
-        QCOMPARE(replies.size(), 1);
-        QCOMPARE(decoded(replies.at(0)).sequence, quint16(3));
     }
 
     void memorySpaces()
@@ -163,22 +102,27 @@ private slots:
         CardMemory memory;
         QVERIFY(!memory.write(0xFFFFFFFF, QByteArray("ab")));
         QCOMPARE(memory.read(0xFFFFFFFF, 1), QByteArray(1, '\0')); // nothing half-written
+    }
 
-        // Register space is capped: scattered writes stop at the cap and leave no trace.
-        const quint32 base = 0x01000000;
+    void receivingCardMemoryIsBoundedForTheWall()
+    {
+        // Every top byte of an address is a space of its own (8 MiB each); the wall
+        // as a whole still holds at most 64 MiB, and a refused write leaves nothing.
+        WallDescription wall;
+        QString error;
+        QVERIFY(WallDescription::fromJson(R"({"ports": [{"port": 0, "cabinets": [
+            {"card": 0, "width": 64, "height": 64}, {"card": 1, "width": 64, "height": 64},
+            {"card": 2, "width": 64, "height": 64}]}]})",
+                                          &wall, &error));
+        ReceivingCards cards;
+        cards.setWall(wall);
+        const QByteArray space(8 * 1024 * 1024, 'x');
         int stored = 0;
-        for (int page = 0; page < CardMemory::MaxRegisterPages + 10; ++page) {
-            if (memory.write(base + quint32(page) * SparseMemory::PageSize, QByteArray(1, 'x')))
-                ++stored;
-        }
-        QVERIFY(stored <= CardMemory::MaxRegisterPages &&
-                stored > CardMemory::MaxRegisterPages - 10);
-        const quint32 refused =
-            base + quint32(CardMemory::MaxRegisterPages + 5) * SparseMemory::PageSize;
-        QCOMPARE(memory.read(refused, 1), QByteArray(1, '\0'));
-        // Flash has its own room and still takes writes.
-        QVERIFY(memory.write(0x200000, QByteArray("flash")));
-        QCOMPARE(memory.read(0x200000, 5), QByteArray("flash"));
+        for (quint32 top = 1; top <= 3; ++top)
+            for (int card = 0; card < 3; ++card)
+                stored += cards.write(0, card, top << 24, space) ? 1 : 0;
+        QCOMPARE(stored, 8);
+        QCOMPARE(cards.read(0, 2, 3u << 24, 1), QByteArray(1, '\0'));
     }
 
     void readsAnswerWithStoredBytes()
@@ -238,42 +182,6 @@ private slots:
                  quint64(1));
         wall.resetCounters();
         QCOMPARE(wall.counters().received, quint64(0));
-    }
-
-    void discoveryAnswersWithTheWallIdentity()
-    {
-        SendCardModel card;
-        WallDescription wall;
-        wall.name = QStringLiteral("Lobby wall ü");
-        card.setWall(wall);
-        Frame reply = decoded(card.handleDatagram(discoveryRequest(42)));
-        QCOMPARE(reply.flags, quint8(wire::FlagFromDevice | wire::FlagDiscovery));
-        QCOMPARE(reply.payload,
-                 QByteArray(R"({"model":"LW-SC1","name":"Lobby wall ü","serial":"SIM0001"})"));
-        // A discovery flag on something else is answered as malformed, without identity.
-        reply = decoded(card.handleDatagram(
-            encodeFrame(armRequest(0, 0x1000, 0, wire::FlagDiscovery | wire::FlagReplyExpected))));
-        QCOMPARE(reply.status, wire::StatusMalformed);
-        QVERIFY(reply.payload.isEmpty());
-    }
-
-    void wallFile()
-    {
-        const QByteArray json = R"({"name": "Stage", "model": "LW-SC2", "comment": "ignored",
-            "ports": [{"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128},
-                                               {"card": 1, "width": 128, "height": 64}]},
-                      {"port": 3}]})";
-        WallDescription wall;
-        QString error;
-        QVERIFY2(WallDescription::fromJson(json, &wall, &error), qPrintable(error));
-        QCOMPARE(wall.name, QStringLiteral("Stage"));
-        QCOMPARE(wall.ports.size(), 2);
-        QCOMPARE(wall.ports.at(0).cabinets.at(1).height, 64);
-        QVERIFY(wall.ports.at(1).port == 3 && wall.ports.at(1).cabinets.isEmpty());
-
-        QTemporaryDir dir;
-        QVERIFY(!WallDescription::fromFile(dir.filePath("missing.json"), &wall, &error));
-        QVERIFY(error.contains("missing.json"));
     }
 
     void wallFileErrors_data()
