@@ -24,6 +24,17 @@ constexpr std::array<quint16, 256> makeCrc16Table()
 
 const std::array<quint16, 256> g_CRCTAB = makeCrc16Table();
 
+namespace
+{
+// CRC-16/XMODEM continued over more bytes.
+quint16 crc16Update(quint16 crc, const quint8 *bytes, qint64 length)
+{
+    for (qint64 i = 0; i < length; ++i)
+        crc = quint16((crc << 8) ^ g_CRCTAB[((crc >> 8) ^ bytes[i]) & 0xFF]);
+    return crc;
+}
+} // namespace
+
 quint32 crc32(const QByteArray &data, qint64 end, qint64 start)
 {
     // One CRC-32 for the whole code base: the frame codec's (zlib, slicing tables).
@@ -36,11 +47,7 @@ quint16 crc16(const void *data, qsizetype length)
 {
     if (!data || length <= 0)
         return 0;
-    const auto *bytes = static_cast<const quint8 *>(data);
-    quint16 crc = 0;
-    for (qsizetype i = 0; i < length; ++i)
-        crc = quint16((crc << 8) ^ g_CRCTAB[((crc >> 8) ^ bytes[i]) & 0xFF]);
-    return crc;
+    return crc16Update(0, static_cast<const quint8 *>(data), length);
 }
 
 quint8 headerSum8(const QByteArray &data, int length)
@@ -68,8 +75,7 @@ void StreamingChecksum::add(const char *data, qint64 length)
         m_state = quint32(crc32_z(m_state, bytes, z_size_t(length)));
         break;
     case Kind::Crc16:
-        for (qint64 i = 0; i < length; ++i)
-            m_state = quint16((m_state << 8) ^ g_CRCTAB[((m_state >> 8) ^ bytes[i]) & 0xFF]);
+        m_state = crc16Update(quint16(m_state), bytes, length);
         break;
     case Kind::HeaderSum8:
     case Kind::ByteSum16:

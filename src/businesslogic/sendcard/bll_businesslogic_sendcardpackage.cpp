@@ -14,6 +14,8 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
+#include <optional>
+
 namespace
 {
 Q_LOGGING_CATEGORY(lcSendCard, "ledwall.sendcard")
@@ -23,6 +25,19 @@ const char NotAvailable[] = "not available yet";
 // An upgrade file is a 1024-byte header and at most a card's whole flash; anything
 // far larger is not one.
 constexpr qint64 MaxUpgradeFileSize = 64 * 1024 * 1024;
+
+// The whole upgrade file (its CRC covers the whole image), up to the cap; nothing,
+// after a log line, when it cannot be read.
+std::optional<QByteArray> readUpgradeFile(const QString &path)
+{
+    ledwall::FileContents contents =
+        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
+    if (!contents.ok()) {
+        qCDebug(lcSendCard) << "upgrade file not read:" << path << contents.errorString;
+        return std::nullopt;
+    }
+    return std::move(contents.bytes);
+}
 } // namespace
 
 BLL_BusinessLogic_SendCardPackage::BLL_BusinessLogic_SendCardPackage(QObject *parent)
@@ -247,14 +262,10 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 UpdateReceCardErrorType
 BLL_BusinessLogic_SendCardPackage::checkReceFileHead(QString path, QMap<QString, QVariant> map)
 {
-    // The CRC covers the whole image, so the file is read whole: up to the cap.
-    const ledwall::FileContents contents =
-        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
-    if (!contents.ok()) {
-        qCDebug(lcSendCard) << "upgrade file not read:" << path << contents.errorString;
+    const std::optional<QByteArray> read = readUpgradeFile(path);
+    if (!read)
         return ReceFileOpenError;
-    }
-    const QByteArray &file = contents.bytes;
+    const QByteArray &file = *read;
     const int headFlag = map.value(QStringLiteral("cardFlag")).toInt() == 2 ? 2 : 1;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << headFlag;
     const auto header = ledwall::upgrade::parseHeader(file);
@@ -309,13 +320,10 @@ QVariantMap BLL_BusinessLogic_SendCardPackage::getReceFileInfo(QString path)
     QVariantMap info{{QStringLiteral("firmIndex"), -1},
                      {QStringLiteral("ltcpAddr_data"), 0u},
                      {QStringLiteral("FLS_MSB"), -1}};
-    const ledwall::FileContents contents =
-        ledwall::readWholeFile(ledwall::normalizeFilePath(path), MaxUpgradeFileSize);
-    if (!contents.ok()) {
-        qCDebug(lcSendCard) << "upgrade file not read:" << path << contents.errorString;
+    const std::optional<QByteArray> read = readUpgradeFile(path);
+    if (!read)
         return info;
-    }
-    const QByteArray &file = contents.bytes;
+    const QByteArray &file = *read;
     qCDebug(lcSendCard) << "headFlag==" << ledwall::upgrade::magicText(file) << 1;
     const auto header = ledwall::upgrade::parseHeader(file);
     if (!header || !header->hasMagic())

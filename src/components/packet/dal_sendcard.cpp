@@ -4,13 +4,11 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "bll_datacenter_devicebase.h"
+#include "formats/fileio.h"
 #include "module_sendcard_protocol.h"
 #include "sendcardmodules.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 using namespace ledwall;
 using namespace ledwall::packet;
@@ -29,16 +27,6 @@ QString deviceAddress(const QString &guid)
         return {};
     Bll_DataCenter_DeviceBase *device = BLL_DataCenter_Desktop::instance()->getDevice(guid);
     return device ? device->ip() : QString();
-}
-
-// "file:///C:/x" names C:/x and "file:///tmp/x" names /tmp/x: the root stays.
-QString localPath(QString path)
-{
-    if (path.startsWith(QLatin1String("file:///")))
-        path.remove(0, path.size() > 9 && path.at(9) == QLatin1Char(':') ? 8 : 7);
-    else if (path.startsWith(QLatin1String("file:")))
-        path.remove(0, 5);
-    return path;
 }
 
 } // namespace
@@ -161,7 +149,7 @@ QVariantMap DAL_SendCard::getactivePack()
 bool DAL_SendCard::saveUsbFlashFile(const QVariantMap &map)
 {
     const QByteArray image = map.value(QStringLiteral("usbFlashData")).toByteArray();
-    const QString path = localPath(map.value(QStringLiteral("filePath")).toString());
+    const QString path = fileio::localPath(map.value(QStringLiteral("filePath")).toString());
     if (path.isEmpty() || image.isEmpty()) {
         qCDebug(lcPacket) << "U-disk image not saved: no file path or no data";
         return false;
@@ -171,10 +159,9 @@ bool DAL_SendCard::saveUsbFlashFile(const QVariantMap &map)
         qCDebug(lcPacket) << "U-disk image not saved: the data is not a sequence of frames";
         return false;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
-        qCDebug(lcPacket) << "U-disk image not saved to" << path << ":" << file.errorString();
+    // Written whole or not at all, as every file the data center writes.
+    if (!fileio::writeWholeFile(path, image)) {
+        qCDebug(lcPacket) << "U-disk image not saved to" << path;
         return false;
     }
     qCDebug(lcPacket) << "usbFlashDataNum" << frames << "saved to" << path;
