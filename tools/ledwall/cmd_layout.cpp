@@ -2,9 +2,11 @@
 //
 //     ledwall layout encode [--complex] FILE.json     editor map -> device text
 //     ledwall layout decode [--complex] FILE.txt      device text -> editor map (JSON)
-//     ledwall layout write [--complex] --port N FILE.json
-//     ledwall layout read [--complex] --port N        the editor map read back
-//     ledwall layout rebuild --port N --eth-num K     topology from the port table
+//     ledwall layout write [--complex] DEVICE FILE.json
+//     ledwall layout read [--complex] DEVICE          the editor map read back
+//     ledwall layout rebuild DEVICE --eth-num K       topology from the port table
+//
+// DEVICE: --port N [--host A], --usb, or --serial NAME [--baud B].
 
 #include "cli.h"
 #include "cliutil.h"
@@ -87,8 +89,9 @@ int decode(const QString &path, bool complex)
     return cli::ExitOk;
 }
 
-// write, read and rebuild: one link to the card at 127.0.0.1:port.
-int onCard(const QString &action, const QCommandLineParser &parser, quint16 port, bool complex)
+// write, read and rebuild: one link to the sending card.
+int onCard(const QString &action, const QCommandLineParser &parser, const cli::DeviceTarget &target,
+           bool complex)
 {
     QVariantMap map;
     if (action == QLatin1String("write") &&
@@ -107,9 +110,10 @@ int onCard(const QString &action, const QCommandLineParser &parser, quint16 port
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     cli::FacadeSession session;
-    const QString guid = session.open(QStringLiteral("127.0.0.1"), port, QStringLiteral("layout"));
+    QString error;
+    const QString guid = session.open(target, QStringLiteral("layout"), &error);
     if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to 127.0.0.1:%1").arg(port));
+        cli::printError(error);
         return cli::ExitFailed;
     }
     cli::layout::attach(guid);
@@ -146,8 +150,7 @@ int runLayoutCommand(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("complex"), QStringLiteral("Use the complex layout model.")});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the card on 127.0.0.1."),
-                      QStringLiteral("N")});
+    cli::addDeviceOptions(parser);
     parser.addOption({QStringLiteral("eth-num"),
                       QStringLiteral("Number of Ethernet ports in the port table (rebuild)."),
                       QStringLiteral("K")});
@@ -183,16 +186,12 @@ int runLayoutCommand(const QStringList &args)
     if (action == QLatin1String("decode"))
         return decode(positional.at(1), complex);
 
-    if (!parser.isSet(QStringLiteral("port"))) {
-        cli::printError(QStringLiteral("--port is required"));
-        return cli::ExitUsage;
-    }
-    qint64 port = 0;
-    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port))
+    cli::DeviceTarget target;
+    if (!cli::deviceTarget(parser, &target))
         return cli::ExitUsage;
     if (action == QLatin1String("rebuild") && complex) {
         cli::printError(QStringLiteral("rebuild has no complex model"));
         return cli::ExitUsage;
     }
-    return onCard(action, parser, quint16(port), complex);
+    return onCard(action, parser, target, complex);
 }

@@ -278,6 +278,16 @@ private slots:
         row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {},
             "ledwall: ");
 
+        // One way of naming a device, for every command that talks to one; a device
+        // that cannot be reached is a failure that says why.
+        row("send two ways", {"send", "--port", "40000", "--usb", "m.json"}, 2, {}, "one way");
+        row("baud without serial", {"layout", "read", "--port", "1", "--baud", "9600"}, 2, {},
+            "--baud");
+        row("no such serial port", {"layout", "read", "--serial", "ledwall-no-such-port"}, 1, {},
+            "cannot open a link to serial port ledwall-no-such-port: ");
+        row("no USB controller", {"layout", "rebuild", "--usb", "--eth-num", "1"}, 1, {},
+            "cannot open a link to the USB controller");
+
         // layout write: done only when the card acknowledges every chunk; a port that
         // takes the datagrams and never answers fails it at the first chunk.
         auto *silentCard = new QUdpSocket(this);
