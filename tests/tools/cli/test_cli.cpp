@@ -2,6 +2,7 @@
 // arguments, JSON on stdout, messages on stderr, and the exit status (0 ok,
 // 1 failed, 2 bad usage).
 
+#include "loopbackfanout.h"
 #include "simwire.h"
 #include "virtualwall.h"
 
@@ -278,6 +279,15 @@ private slots:
         row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {},
             "ledwall: ");
 
+        row("devices without port", {"devices", "--interface", "loopback"}, 2, {}, "--port");
+        row("devices unknown kind", {"devices", "--kinds", "bluetooth"}, 2, {}, "bluetooth");
+        row("devices unknown interface", {"devices", "--port", "1", "--interface", "nope"}, 2, {},
+            "no interface 'nope'");
+        row("devices where nobody answers",
+            {"devices", "--interface", "loopback", "--port", "9", "--kinds", "network", "--timeout",
+             "100"},
+            1, "[]", "no device found");
+
         // One way of naming a device, for every command that talks to one; a device
         // that cannot be reached is a failure that says why.
         row("send two ways", {"send", "--port", "40000", "--usb", "m.json"}, 2, {}, "one way");
@@ -420,6 +430,33 @@ private slots:
             const QJsonObject line = QJsonDocument::fromJson(text).object();
             QTEST(line.value("signal").toString(), "signal");
             QTEST(line.value("map").toObject().value(key), "value");
+        }
+    }
+
+    // devices: three walls behind a loopback stand-in for a broadcast address each
+    // answer the search once; the search never leaves loopback.
+    void devicesFindsEveryWall()
+    {
+        ledwall::sim::VirtualWall walls[3];
+        QList<ledwall::sim::LoopbackFanOut::Endpoint> endpoints;
+        for (auto &wall : walls) {
+            QVERIFY(wall.start());
+            endpoints.append({QHostAddress(QHostAddress::LocalHost), wall.port()});
+        }
+        ledwall::sim::LoopbackFanOut fanOut;
+        QVERIFY(fanOut.start(endpoints));
+        QProcess process; // the fan-out needs this thread's event loop meanwhile
+        process.start(Cli,
+                      {"devices", "--interface", "loopback", "--port",
+                       QString::number(fanOut.port()), "--kinds", "network", "--timeout", "500"});
+        QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 20000);
+        QCOMPARE(process.exitCode(), 0);
+        const QJsonArray found = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+        QCOMPARE(found.size(), 3);
+        for (const QJsonValue &device : found) {
+            QCOMPARE(device["kind"].toString(), QString("network"));
+            QCOMPARE(device["address"].toString(), QString("127.0.0.1"));
+            QCOMPARE(device["name"].toString(), QString("ledwall-sim"));
         }
     }
 
