@@ -42,16 +42,19 @@ bool searchInterfaces(const QString &name, ledwall::NetworkInterfaceList *interf
         }
         names << interface.name;
     }
-    cli::printError(
-        QStringLiteral("no interface '%1'; there are: %2").arg(name, names.join(QStringLiteral(", "))));
+    cli::printError(QStringLiteral("no interface '%1'; there are: %2")
+                        .arg(name, names.join(QStringLiteral(", "))));
     return false;
 }
 
 QVariantMap device(const QString &guid, const QString &kind, const QVariantMap &fields)
 {
-    QVariantMap map{{QStringLiteral("guid"), guid},      {QStringLiteral("kind"), kind},
-                    {QStringLiteral("name"), QString()}, {QStringLiteral("model"), QString()},
-                    {QStringLiteral("serial"), QString()}, {QStringLiteral("address"), QString()},
+    QVariantMap map{{QStringLiteral("guid"), guid},
+                    {QStringLiteral("kind"), kind},
+                    {QStringLiteral("name"), QString()},
+                    {QStringLiteral("model"), QString()},
+                    {QStringLiteral("serial"), QString()},
+                    {QStringLiteral("address"), QString()},
                     {QStringLiteral("port"), 0}};
     for (auto it = fields.cbegin(); it != fields.cend(); ++it)
         map.insert(it.key(), it.value());
@@ -89,7 +92,8 @@ bool searchNetwork(quint16 port, int timeoutMs, QVariantList *found)
         });
     const QString broadcast = facade->getLocalAddress();
     if (broadcast.isEmpty()) {
-        cli::printError(QStringLiteral("no interface that can broadcast; name one with --interface"));
+        cli::printError(
+            QStringLiteral("no interface that can broadcast; name one with --interface"));
         return false;
     }
     facade->searchDevices(QString(), port);
@@ -107,20 +111,20 @@ void listLinks(bool usb, bool serial, QVariantList *found)
 {
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     QObject context;
-    QObject::connect(facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber, &context,
-                     [&](QString joined) {
-                         for (const QString &number : joined.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-                             found->append(device({}, QStringLiteral("usb"),
-                                                  {{QStringLiteral("serial"), number},
-                                                   {QStringLiteral("address"), number}}));
-                     });
-    QObject::connect(facade, &BLL_BusinessLogic_Desktop::sig_comPort, &context,
-                     [&](QString joined) {
-                         for (const QString &name : joined.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-                             found->append(device({}, QStringLiteral("serial"),
-                                                  {{QStringLiteral("name"), name},
-                                                   {QStringLiteral("address"), name}}));
-                     });
+    QObject::connect(
+        facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber, &context, [&](QString joined) {
+            for (const QString &number : joined.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+                found->append(device(
+                    {}, QStringLiteral("usb"),
+                    {{QStringLiteral("serial"), number}, {QStringLiteral("address"), number}}));
+        });
+    QObject::connect(
+        facade, &BLL_BusinessLogic_Desktop::sig_comPort, &context, [&](QString joined) {
+            for (const QString &name : joined.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+                found->append(
+                    device({}, QStringLiteral("serial"),
+                           {{QStringLiteral("name"), name}, {QStringLiteral("address"), name}}));
+        });
     if (usb)
         facade->getUSBSerialNumber();
     if (serial)

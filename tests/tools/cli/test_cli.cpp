@@ -217,6 +217,15 @@ private slots:
              "--version", "3", "out.bin"},
             1, R"({"name": "ReceFileVersionError"})");
         row("firmware package without image", {"firmware", "package", "out.bin"}, 2, {}, "image");
+        row("firmware upgrade for another model",
+            {"firmware", "upgrade", "--port", "1", "--cards", "0:0", "--card-type", "NRX-64", ""},
+            1, R"({"name": "ReceFileCardTypeError"})", "--force");
+        row("firmware upgrade cards not a list",
+            {"firmware", "upgrade", "--port", "1", "--cards", "0-0", ""}, 2, {}, "PORT:CARD");
+        row("firmware read two cards",
+            {"firmware", "read", "--port", "1", "--cards", "0:0,0:1", "--size", "8", "--card-type",
+             "1", "--drive-type", "A", "--version", "1.a", "out.bin"},
+            2, {}, "one card");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
@@ -458,6 +467,49 @@ private slots:
             QCOMPARE(device["address"].toString(), QString("127.0.0.1"));
             QCOMPARE(device["name"].toString(), QString("ledwall-sim"));
         }
+    }
+
+    // firmware upgrade: four cards on two ports through a wire that loses every 50th
+    // request and duplicates every reply; each card ends up holding the image. A card
+    // that is not there fails, named, and nothing is called written.
+    void firmwareUpgradeOverALossyWire()
+    {
+        ledwall::sim::VirtualWall wall;
+        ledwall::sim::WallDescription twoPorts;
+        twoPorts.ports.resize(2);
+        for (int p = 0; p < 2; ++p) {
+            twoPorts.ports[p].port = p;
+            twoPorts.ports[p].cabinets = {{0, 64, 32}, {1, 64, 32}};
+        }
+        wall.setWall(twoPorts);
+        QVERIFY(wall.start());
+        QByteArray image(8 * 1024, '\0');
+        for (int i = 0; i < image.size(); ++i)
+            image[i] = char(i * 13 + 7);
+        QVERIFY(writeFile(path("small.bin"), image));
+        QCOMPARE(run({"firmware", "package", "--image", path("small.bin"), "--card-type", "1",
+                      "--drive-type", "A", "--version", "1.a", path("small.rcfw")})
+                     .exitCode,
+                 0);
+        const QStringList upgrade{"firmware",    "upgrade", "--port",  QString::number(wall.port()),
+                                  "--card-type", "NRX-72",  "--quiet", path("small.rcfw")};
+        wall.setDropEveryNth(50);
+        wall.setDuplicateReplies(true);
+        const Run result = run(upgrade + QStringList{"--cards", "0:0,0:1,1:0,1:1"});
+        wall.clearFaults();
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QJsonArray cards = result.json()["cards"].toArray();
+        QCOMPARE(cards.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(cards[i]["written"].toBool() && cards[i]["verified"].toBool());
+            QCOMPARE(wall.readReceivingCard(i / 2, i % 2, 0xAF000000, image.size()), image);
+        }
+
+        const Run missing = run(upgrade + QStringList{"--cards", "1:7", "--no-verify"});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(!missing.json()["cards"][0]["written"].toBool());
+        QVERIFY(missing.json()["cards"][0]["verified"].isNull());
+        QVERIFY2(missing.err.contains("upgrade failed for card 1:7"), missing.err.constData());
     }
 
     void usersNeedAnAdministrator()
