@@ -4,7 +4,9 @@ const QVector<CliCommand> &cliCommands()
 {
     // One line per subcommand; keep the list sorted by name.
     static const QVector<CliCommand> commands = {
-        {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand},
+        {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand,
+         "crc32 crc16 header usbsum"},
+        {"completion", "print the bash completion script of ledwall", runCompletionCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out",
          runDemoCommand},
         {"devices", "list the controllers that answer a search, on USB and on serial ports",
@@ -12,12 +14,12 @@ const QVector<CliCommand> &cliCommands()
         {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},
         {"firmware",
          "check or package an upgrade file, upgrade the cards with it, read a card back",
-         runFirmwareCommand},
+         runFirmwareCommand, "check info package is-mcu upgrade read"},
         {"gamma", "print the points of a gamma curve", runGammaCommand},
         {"gamut", "print the colour-correction words that map a target gamut onto a panel",
          runGamutCommand},
         {"layout", "convert a screen layout, write it to a card, read it back or rebuild it",
-         runLayoutCommand},
+         runLayoutCommand, "encode decode write read rebuild"},
         {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},

@@ -28,8 +28,8 @@ constexpr int FastFlashTimeout = 501;
 
 bool insideImage(quint32 address, int size)
 {
-    return address >= ImageBase &&
-           quint64(address) + quint64(size) / 4 <= quint64(ledwall::registers::FirmwareImage.last) + 1;
+    return address >= ImageBase && quint64(address) + quint64(size) / 4 <=
+                                       quint64(ledwall::registers::FirmwareImage.last) + 1;
 }
 
 } // namespace
@@ -72,23 +72,23 @@ QByteArray readFlash(const QString &guid, const Card &card, quint32 address, int
         wanted.insert(address + quint32(offset / 4), false);
     int arrived = 0;
     QObject context;
-    QObject::connect(facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &context,
-                     [&](QVariantMap reply) {
-                         if (reply.value(QStringLiteral("moduleName")) !=
-                             QLatin1String("Module_ReceivingFlashInfo"))
-                             return;
-                         const quint32 block = reply.value(QStringLiteral("ltcpAddr")).toUInt();
-                         auto it = wanted.find(block);
-                         if (it == wanted.end() || it.value() ||
-                             !ledwall::flashimage::placeBlock(
-                                 image, block,
-                                 reply.value(QStringLiteral("recvUpdateData")).toByteArray()))
-                             return;
-                         it.value() = true;
-                         ++arrived;
-                         if (progress)
-                             progress(qint64(arrived) * BlockSize, size);
-                     });
+    QObject::connect(
+        facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &context,
+        [&](QVariantMap reply) {
+            if (reply.value(QStringLiteral("moduleName")) !=
+                QLatin1String("Module_ReceivingFlashInfo"))
+                return;
+            const quint32 block = reply.value(QStringLiteral("ltcpAddr")).toUInt();
+            auto it = wanted.find(block);
+            if (it == wanted.end() || it.value() ||
+                !ledwall::flashimage::placeBlock(
+                    image, block, reply.value(QStringLiteral("recvUpdateData")).toByteArray()))
+                return;
+            it.value() = true;
+            ++arrived;
+            if (progress)
+                progress(qint64(arrived) * BlockSize, size);
+        });
     for (int round = 0; round < ReadRounds && arrived < wanted.size(); ++round) {
         int asked = 0;
         for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
@@ -148,7 +148,9 @@ bool writeFlash(const QString &guid, const Card &card, quint32 address, const QB
     writer.join();
     sendCard.setBlockProgress(nullptr);
     if (last == 0) {
-        *why = QStringLiteral("the link refused the write to card %1:%2").arg(card.port).arg(card.card);
+        *why = QStringLiteral("the link refused the write to card %1:%2")
+                   .arg(card.port)
+                   .arg(card.card);
         return false;
     }
     if (const int missing = sendCard.unacknowledgedFrames()) {

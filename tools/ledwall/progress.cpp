@@ -42,8 +42,8 @@ void ProgressReporter::update(qint64 done, qint64 total)
         constexpr int Width = 30;
         const int filled = total > 0 ? int(done * Width / total) : Width;
         std::fprintf(stderr, "\r%s [%s%s] %s\033[K", qPrintable(m_label),
-                     QByteArray(filled, '#').constData(), QByteArray(Width - filled, ' ').constData(),
-                     qPrintable(text));
+                     QByteArray(filled, '#').constData(),
+                     QByteArray(Width - filled, ' ').constData(), qPrintable(text));
         m_drawn = true;
     } else if (m_lastPrintMs < 0 || now - m_lastPrintMs >= 1000 || done == total) {
         std::fprintf(stderr, "ledwall: %s %s\n", qPrintable(m_label), qPrintable(text));

@@ -178,6 +178,9 @@ private slots:
         row("command --help", {"sim", "--help"}, 0,
             "^Usage: ledwall sim \\[options\\][\\s\\S]*--wall");
         row("no command", {}, 2, {}, "Usage: ledwall <command>");
+        row("completion from the command table", {"completion"}, 0,
+            "firmware\\) words=\"check info package is-mcu upgrade read\"[\\s\\S]*"
+            "complete -o filenames -F _ledwall ledwall\\n$");
         row("unknown command", {"frobnicate"}, 2, {},
             "ledwall: unknown command 'frobnicate'\nUsage:");
         row("demo runs every step", {"demo"}, 0,
