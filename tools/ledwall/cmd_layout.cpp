@@ -5,12 +5,14 @@
 //     ledwall layout write [--complex] DEVICE FILE.json
 //     ledwall layout read [--complex] DEVICE          the editor map read back
 //     ledwall layout rebuild DEVICE --eth-num K       topology from the port table
+//     ledwall layout render FILE.json --svg OUT.svg    a picture of the layout
 //
 // DEVICE: --port N [--host A], --usb, or --serial NAME [--baud B].
 
 #include "cli.h"
 #include "cliutil.h"
 #include "layoutflow.h"
+#include "layoutsvg.h"
 
 #include "complexdisplaytext.h"
 #include "displaytext.h"
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -62,6 +65,24 @@ int encode(const QString &path, bool complex)
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+    return cli::ExitOk;
+}
+
+int render(const QString &path, const QString &svgPath)
+{
+    QVariantMap map;
+    if (!readLayoutMap(path, &map))
+        return cli::ExitFailed;
+    const cli::LayoutPicture picture = cli::renderLayoutSvg(map);
+    QSaveFile file(svgPath);
+    const QByteArray bytes = picture.svg.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        cli::printError(QStringLiteral("cannot write %1: %2").arg(svgPath, file.errorString()));
+        return cli::ExitFailed;
+    }
+    cli::printJson(QVariantMap{{QStringLiteral("svg"), svgPath},
+                               {QStringLiteral("displays"), picture.displays},
+                               {QStringLiteral("cabinets"), picture.cabinets}});
     return cli::ExitOk;
 }
 
@@ -151,13 +172,15 @@ int runLayoutCommand(const QStringList &args)
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("complex"), QStringLiteral("Use the complex layout model.")});
     cli::addDeviceOptions(parser);
+    parser.addOption({QStringLiteral("svg"), QStringLiteral("The picture to write (render)."),
+                      QStringLiteral("OUT.svg")});
     parser.addOption({QStringLiteral("eth-num"),
                       QStringLiteral("Number of Ethernet ports in the port table (rebuild)."),
                       QStringLiteral("K")});
     parser.addOption(
         {QStringLiteral("verbose"), QStringLiteral("Log the library's debug output on stderr.")});
     parser.addPositionalArgument(QStringLiteral("ACTION"),
-                                 QStringLiteral("encode, decode, write, read or rebuild."));
+                                 QStringLiteral("encode, decode, write, read, rebuild or render."));
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The layout (JSON) or device text."));
     const int parsed = cli::parseArguments(
@@ -172,19 +195,28 @@ int runLayoutCommand(const QStringList &args)
     const QString action = positional.value(0);
     const bool complex = parser.isSet(QStringLiteral("complex"));
     const bool needsFile = action == QLatin1String("encode") || action == QLatin1String("decode") ||
-                           action == QLatin1String("write");
+                           action == QLatin1String("write") || action == QLatin1String("render");
     const bool known =
         needsFile || action == QLatin1String("read") || action == QLatin1String("rebuild");
     if (!known || positional.size() != (needsFile ? 2 : 1)) {
         cli::printError(
             known ? QStringLiteral("wrong number of arguments for '%1'").arg(action)
-                  : QStringLiteral("expected an action: encode, decode, write, read or rebuild"));
+                  : QStringLiteral(
+                        "expected an action: encode, decode, write, read, rebuild or render"));
         return cli::ExitUsage;
     }
     if (action == QLatin1String("encode"))
         return encode(positional.at(1), complex);
     if (action == QLatin1String("decode"))
         return decode(positional.at(1), complex);
+    if (action == QLatin1String("render")) {
+        if (complex || !cli::requireOptions(parser, {"svg"})) {
+            if (complex)
+                cli::printError(QStringLiteral("render draws the connection model only"));
+            return cli::ExitUsage;
+        }
+        return render(positional.at(1), parser.value(QStringLiteral("svg")));
+    }
 
     cli::DeviceTarget target;
     if (!cli::deviceTarget(parser, &target))

@@ -563,6 +563,13 @@ private slots:
         QCOMPARE(decoded.exitCode, 0);
         QVERIFY(writeFile(path("layout.json"), decoded.out));
         QCOMPARE(run({"layout", "encode", path("layout.json")}).out, text + "\n");
+
+        // The same layout drawn: one display, one cabinet labelled port:card.
+        const Run drawn = run({"layout", "render", path("layout.json"), "--svg", path("l.svg")});
+        QCOMPARE(drawn.exitCode, 0);
+        QCOMPARE(drawn.json()["cabinets"].toInt(), 1);
+        const QByteArray svg = readFile(path("l.svg"));
+        QVERIFY(svg.contains("<svg") && svg.contains(">0:0</text>") && svg.contains("Lob"));
     }
 
     void locusNeedsTheTableBesideTheProgram()
