@@ -23,6 +23,7 @@ struct CliCommand {
 const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
+int runBlocksCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
 int runCompletionCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);

@@ -4,6 +4,8 @@ const QVector<CliCommand> &cliCommands()
 {
     // One line per subcommand; keep the list sorted by name.
     static const QVector<CliCommand> commands = {
+        {"blocks", "write or read a block of a sending or receiving card, or make a U-disk image",
+         runBlocksCommand, "write read"},
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand,
          "crc32 crc16 header usbsum"},
         {"completion", "print the bash completion script of ledwall", runCompletionCommand},

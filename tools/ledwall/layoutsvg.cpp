@@ -14,10 +14,9 @@ namespace
 {
 
 // Sixteen distinct hues, one per output port.
-const char *const PortColours[16] = {"#4e79a7", "#f28e2b", "#e15759", "#76b7b2",
-                                     "#59a14f", "#edc948", "#b07aa1", "#ff9da7",
-                                     "#9c755f", "#bab0ac", "#1f77b4", "#2ca02c",
-                                     "#d62728", "#9467bd", "#8c564b", "#17becf"};
+const char *const PortColours[16] = {
+    "#4e79a7", "#f28e2b", "#e15759", "#76b7b2", "#59a14f", "#edc948", "#b07aa1", "#ff9da7",
+    "#9c755f", "#bab0ac", "#1f77b4", "#2ca02c", "#d62728", "#9467bd", "#8c564b", "#17becf"};
 
 struct Cabinet {
     QRectF rect;
@@ -66,8 +65,8 @@ QVector<Cabinet> placeCabinets(const QVariantMap &display)
         Cabinet cabinet;
         const int width = std::max(1, columnWidth.value(col));
         const int height = std::max(1, rowHeight.value(row));
-        cabinet.rect = QRectF(x0 + offsetOf(columnWidth, col), y0 + offsetOf(rowHeight, row),
-                              width, height);
+        cabinet.rect =
+            QRectF(x0 + offsetOf(columnWidth, col), y0 + offsetOf(rowHeight, row), width, height);
         cabinet.port = intOf(item, "sender_port");
         cabinet.card = intOf(item, "sender_addr");
         cabinet.used = intOf(item, "init") != 0 && intOf(item, "vcs_width") > 0 &&
@@ -105,8 +104,9 @@ LayoutPicture renderLayoutSvg(const QVariantMap &editorMap)
     for (const Cabinet &cabinet : qAsConst(all)) {
         bounds = bounds.united(cabinet.rect);
         if (!cabinet.used) {
-            body << QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"none\" "
-                                   "stroke=\"#999\" stroke-dasharray=\"6 4\"/>")
+            body << QStringLiteral(
+                        "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"none\" "
+                        "stroke=\"#999\" stroke-dasharray=\"6 4\"/>")
                         .arg(number(cabinet.rect.x()), number(cabinet.rect.y()),
                              number(cabinet.rect.width()), number(cabinet.rect.height()));
             continue;

@@ -318,6 +318,27 @@ private slots:
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
 
+        // blocks: a U-disk image needs no device; a block written to the wall's
+        // registers reads back; a read without an answer fails.
+        row("blocks into a U-disk image",
+            {"blocks", "write", "--udisk", "u.bin", "--address", "0x10C000", "check.txt"}, 0,
+            R"({"frames": 1, "bytes": 40})");
+        const QString wallPort = QString::number(m_wall.port());
+        row("blocks write to the sending card",
+            {"blocks", "write", "--port", wallPort, "--address", "0x80800", "check.txt"}, 0,
+            R"({"written": true, "bytes": 9})");
+        row("blocks read it back",
+            {"blocks", "read", "--port", wallPort, "--address", "0x80800", "--length", "9",
+             "back.bin"},
+            0, R"({"bytes": 9})");
+        row("blocks read from a silent card",
+            {"blocks", "read", "--port", QString::number(silentCard->localPort()), "--address",
+             "0x80800", "--length", "9", "back.bin"},
+            1, {}, "no answer for 0x80800");
+        row("blocks address not a number",
+            {"blocks", "write", "--udisk", "u.bin", "--address", "x12", "check.txt"}, 2, {},
+            "--address");
+
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
         row("users unknown action", {"users", "--db", "u.db", "rename", "op"}, 2, {}, "rename");
