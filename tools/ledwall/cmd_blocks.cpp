@@ -147,7 +147,8 @@ bool writeToSendingCard(cli::FacadeSession &session, const QString &guid,
                     !pending.contains(address))
                     continue;
                 if (!reply.value(QStringLiteral("result")).toBool())
-                    refused = QStringLiteral("the card refused the chunk at 0x%1").arg(address, 0, 16);
+                    refused =
+                        QStringLiteral("the card refused the chunk at 0x%1").arg(address, 0, 16);
                 pending.remove(address);
             }
             return pending.isEmpty();
@@ -213,19 +214,17 @@ int runWrite(const QStringList &args)
         return writeUDiskImage(options, data, parser.value(QStringLiteral("udisk")));
 
     cli::FacadeSession session;
-    QString why;
-    const QString guid = session.open(target, QStringLiteral("blocks"), &why);
-    if (guid.isEmpty()) {
-        cli::printError(why);
+    const QString guid = session.openOrReport(target, QStringLiteral("blocks"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     cli::layout::attach(guid);
-    const bool written = options.receiving
-                             ? cli::firmware::writeFlash(guid, options.card, options.address, data,
-                                                         {}, &why)
-                             : writeToSendingCard(session, guid, options, data, &why);
-    cli::printJson(QVariantMap{{QStringLiteral("written"), written},
-                               {QStringLiteral("bytes"), data.size()}});
+    QString why;
+    const bool written =
+        options.receiving
+            ? cli::firmware::writeFlash(guid, options.card, options.address, data, {}, &why)
+            : writeToSendingCard(session, guid, options, data, &why);
+    cli::printJson(
+        QVariantMap{{QStringLiteral("written"), written}, {QStringLiteral("bytes"), data.size()}});
     if (!written) {
         cli::printError(why);
         return cli::ExitFailed;
@@ -238,8 +237,8 @@ int runRead(const QStringList &args)
     QCommandLineParser parser;
     cli::addDeviceOptions(parser);
     addBlockOptions(parser);
-    parser.addOption({QStringLiteral("length"), QStringLiteral("Bytes to read."),
-                      QStringLiteral("N")});
+    parser.addOption(
+        {QStringLiteral("length"), QStringLiteral("Bytes to read."), QStringLiteral("N")});
     parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Where the bytes go."));
     const int parsed = cli::parseArguments(
         parser, args,
@@ -262,12 +261,10 @@ int runRead(const QStringList &args)
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     cli::FacadeSession session;
-    QString why;
-    const QString guid = session.open(target, QStringLiteral("blocks"), &why);
-    if (guid.isEmpty()) {
-        cli::printError(why);
+    const QString guid = session.openOrReport(target, QStringLiteral("blocks"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
+    QString why;
     QByteArray bytes;
     if (options.receiving) {
         const int whole = int((length + 1023) / 1024 * 1024);
@@ -278,16 +275,15 @@ int runRead(const QStringList &args)
         for (qint64 offset = 0; offset < length; offset += 1024) {
             const quint32 address = options.address + quint32(offset);
             const int size = int(qMin<qint64>(1024, length - offset));
-            session.append({{QStringLiteral("moduleName"),
-                             QStringLiteral("Module_ReadSendCardRegister")},
-                            {QStringLiteral("sendCardFlag"), 1},
-                            {QStringLiteral("guid"), guid},
-                            {QStringLiteral("m_regAddr"), address},
-                            {QStringLiteral("readLength"), size},
-                            {QStringLiteral("timeout"), AckTimeoutMs}});
-            const QVariantMap reply =
-                session.waitForReply(QStringLiteral("Module_SendCardFlashInfo"), address,
-                                     AckTimeoutMs * 2);
+            session.append(
+                {{QStringLiteral("moduleName"), QStringLiteral("Module_ReadSendCardRegister")},
+                 {QStringLiteral("sendCardFlag"), 1},
+                 {QStringLiteral("guid"), guid},
+                 {QStringLiteral("m_regAddr"), address},
+                 {QStringLiteral("readLength"), size},
+                 {QStringLiteral("timeout"), AckTimeoutMs}});
+            const QVariantMap reply = session.waitForReply(
+                QStringLiteral("Module_SendCardFlashInfo"), address, AckTimeoutMs * 2);
             const QByteArray data = reply.value(QStringLiteral("regData")).toByteArray();
             if (data.size() != size) {
                 why = QStringLiteral("no answer for 0x%1").arg(address, 0, 16);
@@ -307,7 +303,8 @@ int runRead(const QStringList &args)
         cli::printError(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
         return cli::ExitFailed;
     }
-    cli::printJson(QVariantMap{{QStringLiteral("out"), out}, {QStringLiteral("bytes"), bytes.size()}});
+    cli::printJson(
+        QVariantMap{{QStringLiteral("out"), out}, {QStringLiteral("bytes"), bytes.size()}});
     return cli::ExitOk;
 }
 

@@ -204,11 +204,8 @@ int parseCardAction(QCommandLineParser &parser, const QStringList &args, const Q
 // The link to the sending card, wired to the sending-card object; empty on failure.
 QString openCardLink(cli::FacadeSession &session, const cli::DeviceTarget &target)
 {
-    QString error;
-    const QString guid = session.open(target, QStringLiteral("firmware"), &error);
-    if (guid.isEmpty())
-        cli::printError(error);
-    else
+    const QString guid = session.openOrReport(target, QStringLiteral("firmware"));
+    if (!guid.isEmpty())
         cli::layout::attach(guid);
     return guid;
 }

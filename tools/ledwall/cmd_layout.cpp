@@ -131,12 +131,9 @@ int onCard(const QString &action, const QCommandLineParser &parser, const cli::D
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     cli::FacadeSession session;
-    QString error;
-    const QString guid = session.open(target, QStringLiteral("layout"), &error);
-    if (guid.isEmpty()) {
-        cli::printError(error);
+    const QString guid = session.openOrReport(target, QStringLiteral("layout"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     cli::layout::attach(guid);
     QString why;
     if (action == QLatin1String("write")) {

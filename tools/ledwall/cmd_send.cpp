@@ -89,12 +89,9 @@ int runSendCommand(const QStringList &args)
             QVariantMap{{QStringLiteral("signal"), signal}, {QStringLiteral("map"), reported}},
             cli::Compact);
     });
-    QString error;
-    const QString guid = session.open(target, QStringLiteral("send"), &error);
-    if (guid.isEmpty()) {
-        cli::printError(error);
+    const QString guid = session.openOrReport(target, QStringLiteral("send"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     map.insert(QStringLiteral("guid"), guid);
     session.append(map);
     cli::waitUntil([] { return false; }, int(waitMs));

@@ -4,6 +4,7 @@
 // waiting a bounded time for it.
 
 #include "bll_businesslogic_desktop.h"
+#include "cliutil.h"
 #include "devicetarget.h"
 
 #include <QElapsedTimer>
@@ -115,6 +116,16 @@ public:
                               linkError.isEmpty() ? QString() : QStringLiteral(": ") + linkError);
         }
         return m_guid;
+    }
+
+    // The same, printing why on stderr when the link cannot be opened.
+    QString openOrReport(const DeviceTarget &target, const QString &name)
+    {
+        QString error;
+        const QString guid = open(target, name, &error);
+        if (guid.isEmpty())
+            printError(error);
+        return guid;
     }
 
     QString guid() const { return m_guid; }
