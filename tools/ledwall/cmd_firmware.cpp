@@ -4,7 +4,8 @@
 //     ledwall firmware info FILE
 //     ledwall firmware package --image IMAGE --card-type N --drive-type C --version V OUT
 //     ledwall firmware is-mcu FILE
-//     ledwall firmware upgrade DEVICE --cards P:C[,...] [--card-type NAME] [--force]
+//     ledwall firmware upgrade DEVICE --cards P:C[,...]|all [--eth-num K] [--card-type NAME]
+//     [--force]
 //                              [--no-verify] [--quiet] FILE
 //     ledwall firmware read DEVICE --cards P:C --size KIB --card-type N --drive-type C
 //                           --version V [--quiet] OUT
@@ -182,10 +183,12 @@ int runPackage(const QStringList &args)
 
 // The options of the commands that reach cards: the device, --cards and --quiet.
 int parseCardAction(QCommandLineParser &parser, const QStringList &args, const QString &description,
-                    QString *file, cli::DeviceTarget *target, QVector<cli::firmware::Card> *cards)
+                    QString *file, cli::DeviceTarget *target, QVector<cli::firmware::Card> *cards,
+                    bool allowAll = false)
 {
     cli::addDeviceOptions(parser);
-    parser.addOption({QStringLiteral("cards"), QStringLiteral("The cards: PORT:CARD[,...]."),
+    parser.addOption({QStringLiteral("cards"),
+                      QStringLiteral("The cards: PORT:CARD[,...] (upgrade: or all)."),
                       QStringLiteral("LIST")});
     parser.addOption({QStringLiteral("quiet"), QStringLiteral("No progress on stderr.")});
     const int parsed = parseAction(parser, args, description, file);
@@ -194,6 +197,10 @@ int parseCardAction(QCommandLineParser &parser, const QStringList &args, const Q
     QString why;
     if (!cli::deviceTarget(parser, target) || !cli::requireOptions(parser, {"cards"}))
         return cli::ExitUsage;
+    if (allowAll && parser.value(QStringLiteral("cards")) == QLatin1String("all")) {
+        cards->clear(); // resolved from the card's port table once the link is open
+        return -1;
+    }
     if (!cli::firmware::parseCards(parser.value(QStringLiteral("cards")), cards, &why)) {
         cli::printError(QStringLiteral("--cards: ") + why);
         return cli::ExitUsage;
@@ -208,6 +215,29 @@ QString openCardLink(cli::FacadeSession &session, const cli::DeviceTarget &targe
     if (!guid.isEmpty())
         cli::layout::attach(guid);
     return guid;
+}
+
+// Every cabinet of the sending card's hardware port table (ethNum records).
+bool cardsOfPortTable(int ethNum, QVector<cli::firmware::Card> *cards)
+{
+    QVariantMap map;
+    QVariantMap report;
+    QString why;
+    if (!cli::layout::rebuild(ethNum, 10000, &map, &report, &why)) {
+        cli::printError(QStringLiteral("--cards all: ") + why);
+        return false;
+    }
+    for (const QVariant &display : map.value(QStringLiteral("displayArr")).toList()) {
+        for (const QVariant &value : display.toMap().value(QStringLiteral("itemArr")).toList()) {
+            const QVariantMap item = value.toMap();
+            if (item.value(QStringLiteral("init")).toInt() != 0)
+                cards->append({item.value(QStringLiteral("sender_port")).toInt(),
+                               item.value(QStringLiteral("sender_addr")).toInt()});
+        }
+    }
+    if (cards->isEmpty())
+        cli::printError(QStringLiteral("--cards all: the port table lists no card"));
+    return !cards->isEmpty();
 }
 
 QString cardName(const cli::firmware::Card &card)
@@ -226,6 +256,9 @@ int runUpgrade(const QStringList &args)
         {QStringLiteral("force"), QStringLiteral("Write a file made for another card model.")});
     parser.addOption(
         {QStringLiteral("no-verify"), QStringLiteral("Do not read the image back to compare.")});
+    parser.addOption({QStringLiteral("eth-num"),
+                      QStringLiteral("Records of the port table that --cards all reads."),
+                      QStringLiteral("K")});
     QString path;
     cli::DeviceTarget target;
     QVector<cli::firmware::Card> cards;
@@ -233,7 +266,7 @@ int runUpgrade(const QStringList &args)
         parser, args,
         QStringLiteral("Checks a receiving-card upgrade file, writes its image into the flash of "
                        "the cards named by --cards, reads it back and compares."),
-        &path, &target, &cards);
+        &path, &target, &cards, true);
     if (parsed >= 0)
         return parsed;
 
@@ -261,9 +294,13 @@ int runUpgrade(const QStringList &args)
         cli::printError(
             QStringLiteral("%1 is for another card model; written as --force asks").arg(path));
 
+    qint64 ethNum = 0;
+    if (cards.isEmpty() && (!cli::requireOptions(parser, {"eth-num"}) ||
+                            !cli::optionNumber(parser, QStringLiteral("eth-num"), 1, 78, &ethNum)))
+        return cli::ExitUsage;
     cli::FacadeSession session;
     const QString guid = openCardLink(session, target);
-    if (guid.isEmpty())
+    if (guid.isEmpty() || (cards.isEmpty() && !cardsOfPortTable(int(ethNum), &cards)))
         return cli::ExitFailed;
     const bool verify = !parser.isSet(QStringLiteral("no-verify"));
     const auto mode = cli::ProgressReporter::modeFor(parser.isSet(QStringLiteral("quiet")));

@@ -223,6 +223,8 @@ private slots:
         row("firmware upgrade for another model",
             {"firmware", "upgrade", "--port", "1", "--cards", "0:0", "--card-type", "NRX-64", ""},
             1, R"({"name": "ReceFileCardTypeError"})", "--force");
+        row("firmware upgrade all without the port table's size",
+            {"firmware", "upgrade", "--port", "1", "--cards", "all", ""}, 2, {}, "--eth-num");
         row("firmware upgrade cards not a list",
             {"firmware", "upgrade", "--port", "1", "--cards", "0-0", ""}, 2, {}, "PORT:CARD");
         row("firmware read two cards",
