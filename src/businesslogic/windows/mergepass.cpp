@@ -262,8 +262,8 @@ std::optional<Window> bestMerge(QRect otherRc, const WindowList &windows, QVecto
             if (r.left() > best.right()) {
                 const int virtualRight = best.left() + alignUp128(best.width());
                 if (virtualRight >= r.right()) {
-                    qCDebug(lcMerge) << "Full cover detected! Rect:" << r
-                                     << "VirtualRight:" << virtualRight;
+                    qCDebug(lcMerge)
+                        << "Full cover detected! Rect:" << r << "VirtualRight:" << virtualRight;
                     otherRc = r;
                     restart = true;
                     break;

@@ -55,8 +55,8 @@ QString findOverlap(QVector<Cabinet> cabinets)
               [](const Cabinet &a, const Cabinet &b) { return a.rect.x < b.rect.x; });
     for (int i = 0; i < cabinets.size(); ++i) {
         const QRect r = cabinets.at(i).rect.rect();
-        for (int j = i + 1; j < cabinets.size() && cabinets.at(j).rect.x < cabinets.at(i).rect.right();
-             ++j) {
+        for (int j = i + 1;
+             j < cabinets.size() && cabinets.at(j).rect.x < cabinets.at(i).rect.right(); ++j) {
             if (r.intersects(cabinets.at(j).rect.rect()))
                 return QStringLiteral("cabinets %1 and %2 overlap")
                     .arg(describe(cabinets.at(i)), describe(cabinets.at(j)));
@@ -173,10 +173,10 @@ QVector<Cabinet> plainCabinets(const QVariantList &items, QPoint shift, bool req
         c.col = item.value(QStringLiteral("col")).toInt();
         c.rect.w = intOf(item, "vcs_width", &numbers);
         c.rect.h = intOf(item, "vcs_height", &numbers);
-        c.rect.x = item.contains(QStringLiteral("x")) ? intOf(item, "x", &numbers)
-                                                      : c.col * c.rect.w;
-        c.rect.y = item.contains(QStringLiteral("y")) ? intOf(item, "y", &numbers)
-                                                      : c.row * c.rect.h;
+        c.rect.x =
+            item.contains(QStringLiteral("x")) ? intOf(item, "x", &numbers) : c.col * c.rect.w;
+        c.rect.y =
+            item.contains(QStringLiteral("y")) ? intOf(item, "y", &numbers) : c.row * c.rect.h;
         c.rect.x += shift.x();
         c.rect.y += shift.y();
         if (checkCabinet(c, numbers, index, errors))
@@ -226,8 +226,8 @@ PortLayout layoutPorts(const QVector<Cabinet> &cabinets, InitialWindows initial)
             layout.windows[port] = rowRunWindows(onPort, aggregate);
         } else {
             for (const Cabinet &c : qAsConst(onPort))
-                layout.windows[port].append({c.rect.x - aggregate.minX, c.rect.y - aggregate.minY,
-                                             c.rect.w, c.rect.h});
+                layout.windows[port].append(
+                    {c.rect.x - aggregate.minX, c.rect.y - aggregate.minY, c.rect.w, c.rect.h});
         }
         // Box order: along the chain, by receiving-card index.
         std::stable_sort(onPort.begin(), onPort.end(),

@@ -23,7 +23,7 @@ constexpr int NotInUse = 99999; // "minX"/"minY" of a port without cabinets
 struct PortAggregate {
     int minX = NotInUse;
     int minY = NotInUse;
-    int maxWidth = 0; // right edge
+    int maxWidth = 0;  // right edge
     int maxHeight = 0; // bottom edge
 
     bool used() const
@@ -56,11 +56,11 @@ enum class InitialWindows {
 };
 
 struct PortLayout {
-    QVector<PortAggregate> ports;              // PortCount entries
-    QVector<QVector<Cabinet>> cabinets;        // per port, in box order
-    QVector<WindowList> windows;               // per port, relative to its corner
-    QVector<QStringList> descriptors;          // "port:addr:x:y:w:h" per cabinet
-    QString error;                             // why the scan failed; empty when it did not
+    QVector<PortAggregate> ports;       // PortCount entries
+    QVector<QVector<Cabinet>> cabinets; // per port, in box order
+    QVector<WindowList> windows;        // per port, relative to its corner
+    QVector<QStringList> descriptors;   // "port:addr:x:y:w:h" per cabinet
+    QString error;                      // why the scan failed; empty when it did not
 
     bool ok() const { return error.isEmpty(); }
     // Overall extent of the used ports: right minus left, bottom minus top.

@@ -114,8 +114,8 @@ WindowList complexWindows(const WindowList &windows, bool isFreeLine, bool bMerg
         return mergeWithinWidths(windows, portSplit(box.w).splitWidth);
     }
     if (isFreeLine)
-        return repeatUntilStable(windows, {{"cornerOrRow", MaxWindowWidth},
-                                           {"stackWithinWidth", MaxWindowWidth}});
+        return repeatUntilStable(
+            windows, {{"cornerOrRow", MaxWindowWidth}, {"stackWithinWidth", MaxWindowWidth}});
     return repeatUntilStable(windows, {{"rowAdjacent", 0}, {"stack", 0}});
 }
 

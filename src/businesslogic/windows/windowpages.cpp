@@ -60,8 +60,8 @@ std::optional<int> emptyColumnWidth(const QVariantMap &empMap, int netNum)
     return empMap.value(QStringLiteral("empWidth")).toInt();
 }
 
-QByteArray imageWindowPage(QPoint offset, const WindowList &windows,
-                           std::optional<int> emptyColumn, bool addOffset)
+QByteArray imageWindowPage(QPoint offset, const WindowList &windows, std::optional<int> emptyColumn,
+                           bool addOffset)
 {
     if (windows.size() > MaxPageWindows)
         return {};

@@ -77,8 +77,8 @@ std::optional<int> emptyColumnWidth(const QVariantMap &empMap, int netNum);
 
 // The image-window page; empty when there are more windows than a page holds.
 // offset is added to every window when addOffset is set.
-QByteArray imageWindowPage(QPoint offset, const WindowList &windows,
-                           std::optional<int> emptyColumn, bool addOffset);
+QByteArray imageWindowPage(QPoint offset, const WindowList &windows, std::optional<int> emptyColumn,
+                           bool addOffset);
 // The box-position page from box positions relative to the port's corner; empty
 // when there are more boxes than the page holds.
 QByteArray boxPositionPage(const QVector<QPoint> &positions);

@@ -33,11 +33,15 @@ QVariantList randomItems(QRandomGenerator &random)
             if (random.bounded(3) == 0)
                 continue;
             const int w = random.bounded(32, 321), h = random.bounded(16, 97);
-            items.append(QVariantMap{{"sender_port", cell % 3}, {"sender_addr", items.size()},
-                                     {"row", cell / 20}, {"col", cell % 20},
+            items.append(QVariantMap{{"sender_port", cell % 3},
+                                     {"sender_addr", items.size()},
+                                     {"row", cell / 20},
+                                     {"col", cell % 20},
                                      {"x", (cell % 20) * 320 + random.bounded(321 - w)},
                                      {"y", (cell / 20) * 96 + random.bounded(97 - h)},
-                                     {"vcs_width", w}, {"vcs_height", h}, {"init", 1}});
+                                     {"vcs_width", w},
+                                     {"vcs_height", h},
+                                     {"init", 1}});
         }
         return items;
     }
@@ -52,10 +56,16 @@ QVariantList randomItems(QRandomGenerator &random)
             for (int col = 0; col < cols; ++col) {
                 const int w = 32 * random.bounded(1, 17);
                 const int step = random.bounded(4) == 0 ? 1 : 0; // a gap now and then
-                items.append(QVariantMap{{"sender_port", port}, {"sender_addr", items.size()},
-                                         {"row", row + port * 4}, {"col", col + step},
-                                         {"x", x + step * 7}, {"y", top}, {"vcs_width", w},
-                                         {"vcs_height", h}, {"init", 1}, {"is_as_null", 0}});
+                items.append(QVariantMap{{"sender_port", port},
+                                         {"sender_addr", items.size()},
+                                         {"row", row + port * 4},
+                                         {"col", col + step},
+                                         {"x", x + step * 7},
+                                         {"y", top},
+                                         {"vcs_width", w},
+                                         {"vcs_height", h},
+                                         {"init", 1},
+                                         {"is_as_null", 0}});
                 x += w + step * 7;
             }
             top += h + random.bounded(2);
@@ -78,31 +88,31 @@ private slots:
         QTest::addColumn<WindowList>("expected"); // empty: unchanged
         QTest::newRow("stack") << "stack" << 0 << WindowList{{0, 0, 64, 32}, {0, 32, 64, 32}}
                                << WindowList{{0, 0, 64, 64}};
-        QTest::newRow("1-pixel gap") << "stack" << 0
-                                     << WindowList{{0, 0, 64, 32}, {0, 33, 64, 32}} << WindowList{};
-        QTest::newRow("other width") << "stack" << 0 << WindowList{{0, 0, 64, 32}, {0, 32, 65, 32}}
-                                     << WindowList{};
+        QTest::newRow("1-pixel gap")
+            << "stack" << 0 << WindowList{{0, 0, 64, 32}, {0, 33, 64, 32}} << WindowList{};
+        QTest::newRow("other width")
+            << "stack" << 0 << WindowList{{0, 0, 64, 32}, {0, 32, 65, 32}} << WindowList{};
         QTest::newRow("row") << "rowAdjacent" << 0
                              << WindowList{{64, 0, 64, 32}, {0, 0, 64, 32}, {128, 0, 3000, 32}}
                              << WindowList{{0, 0, 3128, 32}};
-        QTest::newRow("1030 fits 1152") << "outputCheck" << 1152
-                                        << WindowList{{0, 0, 515, 8}, {515, 0, 515, 8}}
-                                        << WindowList{{0, 0, 1030, 8}};
-        QTest::newRow("1030 refused at 1100") << "outputCheck" << 1100
-                                              << WindowList{{0, 0, 515, 8}, {515, 0, 515, 8}}
-                                              << WindowList{};
-        QTest::newRow("strips of rows") << "outputCheck" << 2048
-                                        << WindowList{{0, 0, 512, 8}, {0, 8, 512, 8}, {600, 0, 8, 8}}
-                                        << WindowList{{0, 0, 608, 16}};
-        QTest::newRow("width limit -1") << "outputCheck" << -1
-                                        << WindowList{{0, 0, 8, 8}, {8, 0, 8, 8}} << WindowList{};
-        QTest::newRow("corner or row") << "cornerOrRow" << 2048
-                                       << WindowList{{0, 0, 256, 64}, {256, 0, 256, 64},
-                                                     {0, 64, 256, 64}}
-                                       << WindowList{{0, 0, 512, 64}, {0, 64, 256, 64}};
-        QTest::newRow("stack within width") << "stackWithinWidth" << 128
-                                            << WindowList{{0, 0, 200, 8}, {0, 8, 200, 8}}
-                                            << WindowList{};
+        QTest::newRow("1030 fits 1152")
+            << "outputCheck" << 1152 << WindowList{{0, 0, 515, 8}, {515, 0, 515, 8}}
+            << WindowList{{0, 0, 1030, 8}};
+        QTest::newRow("1030 refused at 1100")
+            << "outputCheck" << 1100 << WindowList{{0, 0, 515, 8}, {515, 0, 515, 8}}
+            << WindowList{};
+        QTest::newRow("strips of rows")
+            << "outputCheck" << 2048 << WindowList{{0, 0, 512, 8}, {0, 8, 512, 8}, {600, 0, 8, 8}}
+            << WindowList{{0, 0, 608, 16}};
+        QTest::newRow("width limit -1")
+            << "outputCheck" << -1 << WindowList{{0, 0, 8, 8}, {8, 0, 8, 8}} << WindowList{};
+        QTest::newRow("corner or row")
+            << "cornerOrRow" << 2048
+            << WindowList{{0, 0, 256, 64}, {256, 0, 256, 64}, {0, 64, 256, 64}}
+            << WindowList{{0, 0, 512, 64}, {0, 64, 256, 64}};
+        QTest::newRow("stack within width")
+            << "stackWithinWidth" << 128 << WindowList{{0, 0, 200, 8}, {0, 8, 200, 8}}
+            << WindowList{};
     }
     void passes()
     {
@@ -119,8 +129,8 @@ private slots:
     {
         QCOMPARE(alignUp128(1030), 1152);
         QCOMPARE(alignUp128(0), 0);
-        for (auto [width, count, slice] : {std::array<int, 3>{2048, 1, 2048}, {2049, 2, 1024},
-                                           {5000, 3, 1666}}) {
+        for (auto [width, count, slice] :
+             {std::array<int, 3>{2048, 1, 2048}, {2049, 2, 1024}, {5000, 3, 1666}}) {
             QCOMPARE(portSplit(width).wCount, count);
             QCOMPARE(portSplit(width).splitWidth, slice);
         }
@@ -136,13 +146,14 @@ private slots:
 
     void badCabinetsFailTheScan()
     {
-        const QVariantMap good{{"sender_port", 0}, {"x", 0}, {"y", 0}, {"vcs_width", "128"},
-                               {"vcs_height", 64}};
+        const QVariantMap good{
+            {"sender_port", 0}, {"x", 0}, {"y", 0}, {"vcs_width", "128"}, {"vcs_height", 64}};
         QStringList errors;
         QCOMPARE(plainCabinets({good}, {}, false, &errors).size(), 1); // numbers as text
-        for (const auto &[key, value] :
-             {std::pair<const char *, QVariant>{"vcs_width", 0}, {"x", -5}, {"sender_port", 16},
-              {"vcs_height", "tall"}}) {
+        for (const auto &[key, value] : {std::pair<const char *, QVariant>{"vcs_width", 0},
+                                         {"x", -5},
+                                         {"sender_port", 16},
+                                         {"vcs_height", "tall"}}) {
             QVariantMap bad = good;
             bad.insert(key, value);
             errors.clear();
@@ -183,8 +194,9 @@ private slots:
                     for (int r = 0; r < results.size(); ++r) {
                         const WindowList &windows = results.at(r);
                         for (const Cabinet &c : layout.cabinets.at(port))
-                            QVERIFY2(covers(windows, c.rect.rect().translated(-corner.x, -corner.y)),
-                                     qPrintable(QStringLiteral("round %1 result %2").arg(round).arg(r)));
+                            QVERIFY2(
+                                covers(windows, c.rect.rect().translated(-corner.x, -corner.y)),
+                                qPrintable(QStringLiteral("round %1 result %2").arg(round).arg(r)));
                         const bool exact = r == 0 || r == 1 || r == 6;
                         for (int a = 0; a < windows.size(); ++a) {
                             QVERIFY(initial == InitialWindows::PerCabinet ||
