@@ -44,11 +44,8 @@ QByteArray BLL_BusinessLogic_SendCardPackage::receivePosMirrorImage(QByteArray p
     qCDebug(lcRedundancy) << "==================boxNum: " << boxNum << primaryIp << primaryPort
                           << ipBoxNumMap.size();
     bool ok = false;
-    const int boxNumber = ipBoxNumMap.value(primaryIp)
-                              .toList()
-                              .value(primaryPort - 1)
-                              .toByteArray()
-                              .toInt(&ok, 16);
+    const int boxNumber =
+        ipBoxNumMap.value(primaryIp).toList().value(primaryPort - 1).toByteArray().toInt(&ok, 16);
     qCDebug(lcRedundancy) << "----------boxNumber: " << boxNumber;
     // Without a stored count the page's own count says how many entries are boxes:
     // the padding and the count itself are never moved.

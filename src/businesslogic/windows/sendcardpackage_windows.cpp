@@ -79,9 +79,9 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeWindowPage(quint8 operation, qui
     m_flashAccess.commandWord = WindowWriteField << 8 | operation;
     m_flashAccess.startAddress = address;
     qCDebug(lcWindows) << "page" << Qt::hex << operation << address << page.toHex();
-    return writeSendCardInfo(
-        guid.isEmpty() ? BLL_DataCenter_Desktop::instance()->getCurrentGuid() : guid, page,
-        PageSize, WriteTimeout);
+    return writeSendCardInfo(guid.isEmpty() ? BLL_DataCenter_Desktop::instance()->getCurrentGuid()
+                                            : guid,
+                             page, PageSize, WriteTimeout);
 }
 
 void BLL_BusinessLogic_SendCardPackage::beginUDiskWindows(const QVariantMap &params,
@@ -96,8 +96,7 @@ void BLL_BusinessLogic_SendCardPackage::beginUDiskWindows(const QVariantMap &par
     qCDebug(lcWindows) << logText << m_usbFlashDataNum;
 }
 
-void BLL_BusinessLogic_SendCardPackage::finishUDiskWindows(const QVariantMap &params,
-                                                           bool computed)
+void BLL_BusinessLogic_SendCardPackage::finishUDiskWindows(const QVariantMap &params, bool computed)
 {
     const bool uDisk = params.value(QStringLiteral("isSaveUDisk")).toBool();
     // U-disk mode never outlasts the operation: later writes go to the card.
@@ -299,9 +298,9 @@ bool BLL_BusinessLogic_SendCardPackage::setAllPxImageWindow(int maxUnused, int m
         if (!portInUse(ports.at(port), maxUnused, minUnused))
             continue;
         const PortAggregate aggregate = PortAggregate::fromHash(ports.at(port));
-        const QByteArray page = imageWindowPage(QPoint(aggregate.minX, aggregate.minY),
-                                                boxSlices(aggregate),
-                                                emptyColumnWidth(leftEmpObj, port), false);
+        const QByteArray page =
+            imageWindowPage(QPoint(aggregate.minX, aggregate.minY), boxSlices(aggregate),
+                            emptyColumnWidth(leftEmpObj, port), false);
         const PageTarget target = imageWindowTarget(bank, port);
         writeWindowPage(target.operation, target.address, page);
     }
@@ -390,8 +389,7 @@ void BLL_BusinessLogic_SendCardPackage::sendAllDVIOffset(int maxUnused, int minU
     writeDviRecords(maxUnused, minUnused, ports, bankForScreenType(scType) == Bank::B, false);
 }
 
-void BLL_BusinessLogic_SendCardPackage::sendAllDVIOffset(int x, int y, int w, int h,
-                                                         QString scType)
+void BLL_BusinessLogic_SendCardPackage::sendAllDVIOffset(int x, int y, int w, int h, QString scType)
 {
     const Bank bank = bankForScreenType(scType);
     const DviTarget target = *dviTarget(bank, 0);
@@ -434,8 +432,8 @@ bool BLL_BusinessLogic_SendCardPackage::setComplexPxImageWindow(
         const QByteArray page =
             imageWindowPage(offset, windowsFromList(windows.at(port), Dialect::Complex), {}, false);
         if (page.isEmpty()) {
-            m_windowWriteErrors.append(QStringLiteral("port %1: more windows than a page holds")
-                                           .arg(port));
+            m_windowWriteErrors.append(
+                QStringLiteral("port %1: more windows than a page holds").arg(port));
             written = false;
             continue;
         }

@@ -14,8 +14,7 @@ Q_LOGGING_CATEGORY(lcCompute, "ledwall.windows.compute")
 const QString ItemArr = QStringLiteral("itemArr");
 
 // The items of the display the request names; an error text when there is none.
-QString selectDisplay(const QVariantList &displays, const QVariantMap &request,
-                      QVariantList *items)
+QString selectDisplay(const QVariantList &displays, const QVariantMap &request, QVariantList *items)
 {
     bool ok = true;
     const QVariant index = request.value(QStringLiteral("currDisplayIdx"), 0);
@@ -129,9 +128,9 @@ ComputedWindows computeWindows(WindowOperation operation, const QVariantList &di
         qCDebug(lcCompute) << "windows not computed:" << computed.error;
         return computed;
     }
-    computed.layout = layoutPorts(cabinets, operation == WindowOperation::Multi
-                                                ? InitialWindows::RowRuns
-                                                : InitialWindows::PerCabinet);
+    computed.layout =
+        layoutPorts(cabinets, operation == WindowOperation::Multi ? InitialWindows::RowRuns
+                                                                  : InitialWindows::PerCabinet);
     if (!computed.layout.ok()) {
         computed.error = computed.layout.error;
         qCDebug(lcCompute) << "windows not computed:" << computed.error;

@@ -24,9 +24,9 @@ enum class WindowOperation { Multi, DiffWH, All, Complex };
 std::optional<WindowOperation> operationFromName(const QString &name);
 
 struct ComputedWindows {
-    PortLayout layout;          // aggregates, cabinets, and the final windows
+    PortLayout layout; // aggregates, cabinets, and the final windows
     Dialect dialect = Dialect::Plain;
-    QString error;              // why nothing was computed; empty on success
+    QString error; // why nothing was computed; empty on success
 
     bool ok() const { return error.isEmpty(); }
     // [{"port", "offset": {"x","y","width","height"}, "windows": [window maps]}]

@@ -20,8 +20,8 @@ struct Write {
 
 QVariantMap cabinet(int port, int addr, int x, int y, int w = 256, int h = 128)
 {
-    return {{"sender_port", port}, {"sender_addr", addr}, {"x", x},          {"y", y},
-            {"vcs_width", w},      {"vcs_height", h},     {"init", 1},       {"is_as_null", 0},
+    return {{"sender_port", port}, {"sender_addr", addr}, {"x", x},    {"y", y},
+            {"vcs_width", w},      {"vcs_height", h},     {"init", 1}, {"is_as_null", 0},
             {"row", y / 128},      {"col", x / 256}};
 }
 
@@ -30,8 +30,12 @@ QVariantMap layout(const QVariantList &items)
     return {{"displayArr", QVariantList{QVariantMap{{"itemArr", items}}}}};
 }
 
-const QVariantMap Request{{"currDisplayIdx", 0}, {"scType", ""},    {"dviWorkMode", 0},
-                          {"offsetX", 0},        {"offsetY", 0},    {"isSend", true},
+const QVariantMap Request{{"currDisplayIdx", 0},
+                          {"scType", ""},
+                          {"dviWorkMode", 0},
+                          {"offsetX", 0},
+                          {"offsetY", 0},
+                          {"isSend", true},
                           {"leftEmpObj", QVariantMap{{"empResult", false}}}};
 } // namespace
 
@@ -58,8 +62,8 @@ private slots:
         writes.clear();
         package->setBlockFrameSink(
             [this](const QString &, const Module_SendCard_Protocol &frame, quint8) {
-                writes.append({quint8(frame.m_head.at(2)), arm::readU32(frame.m_head, 11),
-                               frame.cmdData});
+                writes.append(
+                    {quint8(frame.m_head.at(2)), arm::readU32(frame.m_head, 11), frame.cmdData});
                 return true;
             });
     }
@@ -95,8 +99,7 @@ private slots:
                                    QVariantMap{{"x", "512"}, {"y", 0}, {"w", 512}, {"h", 256}}};
         QByteArray page = package->fillPxImageMemory(0, 0, {}, windows, 0, {}, false);
         QCOMPARE(page.size(), 1024);
-        QCOMPARE(page.left(72 + 8), QByteArray::fromHex("0000000200000000") +
-                                        QByteArray(56, '\0') +
+        QCOMPARE(page.left(72 + 8), QByteArray::fromHex("0000000200000000") + QByteArray(56, '\0') +
                                         QByteArray::fromHex("0000000001000200"
                                                             "0000020001000200"));
         QCOMPARE(page.mid(80), QByteArray(1024 - 80, char(0xFF)));
@@ -109,8 +112,8 @@ private slots:
 
     void allMultiWindowResultAndBoxPages()
     {
-        package->saveConnectDisplayData(layout({cabinet(0, 1, 256, 0), cabinet(0, 0, 0, 0),
-                                                cabinet(0, 2, 0, 128)}));
+        package->saveConnectDisplayData(
+            layout({cabinet(0, 1, 256, 0), cabinet(0, 0, 0, 0), cabinet(0, 2, 0, 128)}));
         QVariantMap request = Request;
         request.insert("scType", "4k");
         const QVariantMap result = package->setAllMultiWindow(request);
@@ -143,8 +146,8 @@ private slots:
         farDisplay.insert("currDisplayIdx", 3);
         QTest::newRow("missing key") << layout({cabinet(0, 0, 0, 0)}) << noOffset;
         QTest::newRow("display out of range") << layout({cabinet(0, 0, 0, 0)}) << farDisplay;
-        QTest::newRow("no itemArr") << QVariantMap{{"displayArr", QVariantList{QVariantMap{}}}}
-                                    << Request;
+        QTest::newRow("no itemArr")
+            << QVariantMap{{"displayArr", QVariantList{QVariantMap{}}}} << Request;
         QTest::newRow("overlap") << layout({cabinet(0, 0, 0, 0), cabinet(1, 0, 128, 64)})
                                  << Request;
         QTest::newRow("zero size") << layout({cabinet(0, 0, 0, 0, 0)}) << Request;
@@ -205,18 +208,19 @@ private slots:
         }
         package->setAllSCDisplayMap("ip");
         package->setIpBoxNumMap("ip", {QByteArray("3")});
-        QVariantMap entry{{"primaryIP", "ip"},       {"primaryPort", 1},  {"backupPort", 2},
-                          {"primaryType", "4k-AB_B_3D"}, {"backupType", "4k-AB_B"},
-                          {"primaryGuid", "p"},      {"backupGuid", "b"}};
+        QVariantMap entry{{"primaryIP", "ip"},       {"primaryPort", 1},
+                          {"backupPort", 2},         {"primaryType", "4k-AB_B_3D"},
+                          {"backupType", "4k-AB_B"}, {"primaryGuid", "p"},
+                          {"backupGuid", "b"}};
         QVERIFY(package->sendRedundancyData({{"redundancyArr", QVariantList{entry}}}));
-        QCOMPARE(addresses(), (QVector<quint32>{0xF10000, 0x84000, 0x85000, 0x810000, 0x41000,
-                                                0x910000, 0x1000, 0xF10080, 0xF10084, 0x8C000,
-                                                0x8D000}));
+        QCOMPARE(addresses(),
+                 (QVector<quint32>{0xF10000, 0x84000, 0x85000, 0x810000, 0x41000, 0x910000, 0x1000,
+                                   0xF10080, 0xF10084, 0x8C000, 0x8D000}));
         QCOMPARE(writes.first().data, QByteArray::fromHex("0001000200800100"));
         // Boxes A B C D with three in use: C B A D, the count kept.
         const QByteArray mirrored = writes.at(5).data;
-        QCOMPARE(mirrored.left(16), boxes.mid(8, 4) + boxes.mid(4, 4) + boxes.left(4) +
-                                        boxes.mid(12, 4));
+        QCOMPARE(mirrored.left(16),
+                 boxes.mid(8, 4) + boxes.mid(4, 4) + boxes.left(4) + boxes.mid(12, 4));
         QCOMPARE(mirrored.right(4), boxes.right(4));
         QCOMPARE(writes.at(7).data, QByteArray::fromHex("00008f00"));
         QCOMPARE(writes.at(8).data, QByteArray::fromHex("00000e01"));
