@@ -48,18 +48,27 @@ bool checkCabinet(const Cabinet &c, bool numbers, int index, QStringList *errors
     return false;
 }
 
-// The first pair of overlapping cabinets, as a text; empty when none overlap.
-QString findOverlap(QVector<Cabinet> cabinets)
+// The first pair of overlapping cabinets, as a text; empty when none overlap. The
+// cabinets go into a grid of cells as large as the largest cabinet side, so each
+// covers at most four cells and is compared with its neighbours only.
+QString findOverlap(const QVector<Cabinet> &cabinets)
 {
-    std::sort(cabinets.begin(), cabinets.end(),
-              [](const Cabinet &a, const Cabinet &b) { return a.rect.x < b.rect.x; });
+    int cell = 64;
+    for (const Cabinet &c : cabinets)
+        cell = std::max({cell, c.rect.w, c.rect.h});
+    QHash<QPair<int, int>, QVector<int>> grid;
     for (int i = 0; i < cabinets.size(); ++i) {
-        const QRect r = cabinets.at(i).rect.rect();
-        for (int j = i + 1;
-             j < cabinets.size() && cabinets.at(j).rect.x < cabinets.at(i).rect.right(); ++j) {
-            if (r.intersects(cabinets.at(j).rect.rect()))
-                return QStringLiteral("cabinets %1 and %2 overlap")
-                    .arg(describe(cabinets.at(i)), describe(cabinets.at(j)));
+        const Window &r = cabinets.at(i).rect;
+        for (int cx = r.x / cell; cx <= (r.right() - 1) / cell; ++cx) {
+            for (int cy = r.y / cell; cy <= (r.bottom() - 1) / cell; ++cy) {
+                QVector<int> &inCell = grid[{cx, cy}];
+                for (int j : qAsConst(inCell)) {
+                    if (r.rect().intersects(cabinets.at(j).rect.rect()))
+                        return QStringLiteral("cabinets %1 and %2 overlap")
+                            .arg(describe(cabinets.at(j)), describe(cabinets.at(i)));
+                }
+                inCell.append(i);
+            }
         }
     }
     return {};
