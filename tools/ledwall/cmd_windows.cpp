@@ -1,9 +1,8 @@
 // ledwall windows, redundancy, screen-size: the output windows of a sending card.
 //
-//     ledwall windows compute --op OP [--sc-type S] [--request REQ.json] [--svg OUT.svg] LAYOUT.json
-//     ledwall windows write --port N [--host A] --op OP [...] LAYOUT.json
-//     ledwall redundancy --port N [--host A] REQUEST.json
-//     ledwall screen-size --port N [--host A]
+//     ledwall windows compute --op OP [--sc-type S] [--request REQ.json] [--svg OUT.svg]
+//     LAYOUT.json ledwall windows write --port N [--host A] --op OP [...] LAYOUT.json ledwall
+//     redundancy --port N [--host A] REQUEST.json ledwall screen-size --port N [--host A]
 //
 // compute runs against a virtual wall in this process, write against the card at
 // --host:--port; both print {"result", "ports", "writes"} and fail unless the card
@@ -101,8 +100,9 @@ QVariant runOperation(WindowOperation op, const QVariantMap &request)
 
 bool succeeded(const QVariant &result)
 {
-    return result.type() == QVariant::Bool ? result.toBool()
-                                           : result.toMap().value(QStringLiteral("result")).toBool();
+    return result.type() == QVariant::Bool
+               ? result.toBool()
+               : result.toMap().value(QStringLiteral("result")).toBool();
 }
 
 // Opens the link, runs `work` with the capture, and prints what the card received.
@@ -112,7 +112,8 @@ int onCard(const QHostAddress &host, quint16 port, const QString &name, Work wor
     cli::FacadeSession session;
     const QString guid = session.open(host.toString(), port, name);
     if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to %1:%2").arg(host.toString()).arg(port));
+        cli::printError(
+            QStringLiteral("cannot open a link to %1:%2").arg(host.toString()).arg(port));
         return cli::ExitFailed;
     }
     cli::layout::attach(guid);
@@ -125,14 +126,14 @@ int computeOrWrite(const QCommandLineParser &parser, WindowOperation op, const Q
     QVariantMap layout;
     if (!readJsonObject(parser.positionalArguments().value(1), &layout))
         return cli::ExitFailed;
-    QVariantMap request{{QStringLiteral("currDisplayIdx"), 0},
-                        {QStringLiteral("scType"), parser.value(QStringLiteral("sc-type"))},
-                        {QStringLiteral("dviWorkMode"), 1},
-                        {QStringLiteral("offsetX"), 0},
-                        {QStringLiteral("offsetY"), 0},
-                        {QStringLiteral("leftEmpObj"),
-                         QVariantMap{{QStringLiteral("empResult"), false}}},
-                        {QStringLiteral("isSend"), true}};
+    QVariantMap request{
+        {QStringLiteral("currDisplayIdx"), 0},
+        {QStringLiteral("scType"), parser.value(QStringLiteral("sc-type"))},
+        {QStringLiteral("dviWorkMode"), 1},
+        {QStringLiteral("offsetX"), 0},
+        {QStringLiteral("offsetY"), 0},
+        {QStringLiteral("leftEmpObj"), QVariantMap{{QStringLiteral("empResult"), false}}},
+        {QStringLiteral("isSend"), true}};
     if (parser.isSet(QStringLiteral("request"))) {
         QVariantMap more;
         if (!readJsonObject(parser.value(QStringLiteral("request")), &more))
@@ -151,32 +152,32 @@ int computeOrWrite(const QCommandLineParser &parser, WindowOperation op, const Q
             return cli::ExitFailed;
         }
     }
-    return onCard(host, port, QStringLiteral("windows"), [&](cli::FacadeSession &session,
-                                                             const QString &) {
-        BLL_BusinessLogic_SendCardPackage &card = cli::layout::card();
-        if (op == WindowOperation::Complex)
-            card.saveComplexConnectDisplayData(layout);
-        else
-            card.saveConnectDisplayData(layout);
-        const int firstReply = session.replies.size();
-        cli::windows::WriteCapture capture;
-        const QVariant result = runOperation(op, request);
-        const QStringList open = capture.unacknowledged(session, firstReply, StepTimeoutMs);
-        cli::printJson(QVariantMap{{QStringLiteral("result"), result},
-                                   {QStringLiteral("ports"), card.lastPortWindows()},
-                                   {QStringLiteral("writes"), capture.writes}});
-        if (!open.isEmpty()) {
-            cli::printError(QStringLiteral("the card did not acknowledge the writes at %1")
-                                .arg(open.join(QStringLiteral(", "))));
-            return cli::ExitFailed;
-        }
-        if (!succeeded(result)) {
-            cli::printError(QStringLiteral("the windows were not computed or not written "
-                                           "(--verbose shows why)"));
-            return cli::ExitFailed;
-        }
-        return cli::ExitOk;
-    });
+    return onCard(
+        host, port, QStringLiteral("windows"), [&](cli::FacadeSession &session, const QString &) {
+            BLL_BusinessLogic_SendCardPackage &card = cli::layout::card();
+            if (op == WindowOperation::Complex)
+                card.saveComplexConnectDisplayData(layout);
+            else
+                card.saveConnectDisplayData(layout);
+            const int firstReply = session.replies.size();
+            cli::windows::WriteCapture capture;
+            const QVariant result = runOperation(op, request);
+            const QStringList open = capture.unacknowledged(session, firstReply, StepTimeoutMs);
+            cli::printJson(QVariantMap{{QStringLiteral("result"), result},
+                                       {QStringLiteral("ports"), card.lastPortWindows()},
+                                       {QStringLiteral("writes"), capture.writes}});
+            if (!open.isEmpty()) {
+                cli::printError(QStringLiteral("the card did not acknowledge the writes at %1")
+                                    .arg(open.join(QStringLiteral(", "))));
+                return cli::ExitFailed;
+            }
+            if (!succeeded(result)) {
+                cli::printError(QStringLiteral("the windows were not computed or not written "
+                                               "(--verbose shows why)"));
+                return cli::ExitFailed;
+            }
+            return cli::ExitOk;
+        });
 }
 
 // --port and --host as a card address; false after printing why.
@@ -201,8 +202,8 @@ bool cardAddress(const QCommandLineParser &parser, QHostAddress *host, quint16 *
 
 void addCardOptions(QCommandLineParser &parser)
 {
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the card."),
-                      QStringLiteral("N")});
+    parser.addOption(
+        {QStringLiteral("port"), QStringLiteral("UDP port of the card."), QStringLiteral("N")});
     parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the card."),
                       QStringLiteral("A"), QStringLiteral("127.0.0.1")});
     parser.addOption(
@@ -290,38 +291,40 @@ int runRedundancyCommand(const QStringList &args)
         return cli::ExitFailed;
     if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    return onCard(host, port, QStringLiteral("redundancy"), [&](cli::FacadeSession &session,
-                                                                const QString &guid) {
-        QString why;
-        if (!cli::windows::readDisplayBack(session, guid, StepTimeoutMs, &why)) {
-            cli::printError(why);
-            return int(cli::ExitFailed);
-        }
-        // One card: its link and its address unless the request names others.
-        QVariantList entries;
-        for (const QVariant &value : request.value(QStringLiteral("redundancyArr")).toList()) {
-            QVariantMap entry = value.toMap();
-            for (const char *key : {"primaryGuid", "backupGuid"})
-                if (!entry.contains(QLatin1String(key)))
-                    entry.insert(QLatin1String(key), guid);
-            if (!entry.contains(QStringLiteral("primaryIP")))
-                entry.insert(QStringLiteral("primaryIP"), host.toString());
-            entries.append(entry);
-        }
-        request.insert(QStringLiteral("redundancyArr"), entries);
-        const int firstReply = session.replies.size();
-        cli::windows::WriteCapture capture;
-        const bool result = BLL_BusinessLogic_Desktop::instance()->sendRedundancyData(request);
-        const QStringList open = capture.unacknowledged(session, firstReply, StepTimeoutMs);
-        cli::printJson(QVariantMap{{QStringLiteral("result"), result && open.isEmpty()},
-                                   {QStringLiteral("writes"), capture.writes}});
-        if (!open.isEmpty())
-            cli::printError(QStringLiteral("the card did not acknowledge the writes at %1")
-                                .arg(open.join(QStringLiteral(", "))));
-        else if (!result)
-            cli::printError(QStringLiteral("an entry could not be copied (--verbose shows why)"));
-        return int(result && open.isEmpty() ? cli::ExitOk : cli::ExitFailed);
-    });
+    return onCard(
+        host, port, QStringLiteral("redundancy"),
+        [&](cli::FacadeSession &session, const QString &guid) {
+            QString why;
+            if (!cli::windows::readDisplayBack(session, guid, StepTimeoutMs, &why)) {
+                cli::printError(why);
+                return int(cli::ExitFailed);
+            }
+            // One card: its link and its address unless the request names others.
+            QVariantList entries;
+            for (const QVariant &value : request.value(QStringLiteral("redundancyArr")).toList()) {
+                QVariantMap entry = value.toMap();
+                for (const char *key : {"primaryGuid", "backupGuid"})
+                    if (!entry.contains(QLatin1String(key)))
+                        entry.insert(QLatin1String(key), guid);
+                if (!entry.contains(QStringLiteral("primaryIP")))
+                    entry.insert(QStringLiteral("primaryIP"), host.toString());
+                entries.append(entry);
+            }
+            request.insert(QStringLiteral("redundancyArr"), entries);
+            const int firstReply = session.replies.size();
+            cli::windows::WriteCapture capture;
+            const bool result = BLL_BusinessLogic_Desktop::instance()->sendRedundancyData(request);
+            const QStringList open = capture.unacknowledged(session, firstReply, StepTimeoutMs);
+            cli::printJson(QVariantMap{{QStringLiteral("result"), result && open.isEmpty()},
+                                       {QStringLiteral("writes"), capture.writes}});
+            if (!open.isEmpty())
+                cli::printError(QStringLiteral("the card did not acknowledge the writes at %1")
+                                    .arg(open.join(QStringLiteral(", "))));
+            else if (!result)
+                cli::printError(
+                    QStringLiteral("an entry could not be copied (--verbose shows why)"));
+            return int(result && open.isEmpty() ? cli::ExitOk : cli::ExitFailed);
+        });
 }
 
 int runScreenSizeCommand(const QStringList &args)
@@ -340,23 +343,24 @@ int runScreenSizeCommand(const QStringList &args)
         return cli::ExitUsage;
     if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    return onCard(host, port, QStringLiteral("screen-size"), [&](cli::FacadeSession &session,
-                                                                 const QString &guid) {
-        QObject context;
-        QVariantMap size;
-        QObject::connect(&cli::layout::card(), &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh,
-                         &context, [&](int width, int height) {
-                             size = {{QStringLiteral("width"), width},
-                                     {QStringLiteral("height"), height}};
-                         });
-        cli::layout::card().setGetWidthHeightFlag(true);
-        QString why;
-        if (!cli::windows::readDisplayBack(session, guid, StepTimeoutMs, &why) ||
-            !cli::waitUntil([&] { return !size.isEmpty(); }, StepTimeoutMs)) {
-            cli::printError(why.isEmpty() ? QStringLiteral("no size reported") : why);
-            return int(cli::ExitFailed);
-        }
-        cli::printJson(size);
-        return int(cli::ExitOk);
-    });
+    return onCard(
+        host, port, QStringLiteral("screen-size"),
+        [&](cli::FacadeSession &session, const QString &guid) {
+            QObject context;
+            QVariantMap size;
+            QObject::connect(
+                &cli::layout::card(), &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh, &context,
+                [&](int width, int height) {
+                    size = {{QStringLiteral("width"), width}, {QStringLiteral("height"), height}};
+                });
+            cli::layout::card().setGetWidthHeightFlag(true);
+            QString why;
+            if (!cli::windows::readDisplayBack(session, guid, StepTimeoutMs, &why) ||
+                !cli::waitUntil([&] { return !size.isEmpty(); }, StepTimeoutMs)) {
+                cli::printError(why.isEmpty() ? QStringLiteral("no size reported") : why);
+                return int(cli::ExitFailed);
+            }
+            cli::printJson(size);
+            return int(cli::ExitOk);
+        });
 }

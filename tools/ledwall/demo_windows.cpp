@@ -74,10 +74,9 @@ bool runWindowsDemo(Context &context)
                     open.isEmpty() ? result.value(QStringLiteral("error")).toString()
                                    : QStringLiteral("no acknowledgement at ") +
                                          open.join(QStringLiteral(", ")));
-    stepOk(QStringLiteral("windows-write"),
-           QStringLiteral("%1 pages acknowledged, %2 ports")
-               .arg(writes)
-               .arg(card.lastPortWindows().size()));
+    stepOk(QStringLiteral("windows-write"), QStringLiteral("%1 pages acknowledged, %2 ports")
+                                                .arg(writes)
+                                                .arg(card.lastPortWindows().size()));
 
     QObject guard;
     QStringList readBack;
@@ -102,11 +101,12 @@ bool runWindowsDemo(Context &context)
     stepOk(QStringLiteral("windows-read-back"),
            QStringLiteral("%1 cabinets match the layout").arg(found.size()));
     if (reported != extent)
-        return fail(QStringLiteral("screen-size"), QStringLiteral("reported %1 x %2, expected %3 x %4")
-                                                       .arg(reported.width())
-                                                       .arg(reported.height())
-                                                       .arg(extent.width())
-                                                       .arg(extent.height()));
+        return fail(QStringLiteral("screen-size"),
+                    QStringLiteral("reported %1 x %2, expected %3 x %4")
+                        .arg(reported.width())
+                        .arg(reported.height())
+                        .arg(extent.width())
+                        .arg(extent.height()));
     stepOk(QStringLiteral("screen-size"),
            QStringLiteral("%1 x %2").arg(reported.width()).arg(reported.height()));
     return true;

@@ -70,15 +70,19 @@ private slots:
             m_corner.insert(port.port, QPoint(port.port * 32, y));
             int x = port.port * 32;
             for (const ledwall::sim::WallCabinet &c : port.cabinets) {
-                items.append(QVariantMap{{"sender_port", port.port}, {"sender_addr", c.card},
-                                         {"x", x}, {"y", y}, {"vcs_width", c.width},
-                                         {"vcs_height", c.height}, {"init", 1}});
+                items.append(QVariantMap{{"sender_port", port.port},
+                                         {"sender_addr", c.card},
+                                         {"x", x},
+                                         {"y", y},
+                                         {"vcs_width", c.width},
+                                         {"vcs_height", c.height},
+                                         {"init", 1}});
                 x += c.width;
             }
             y += port.cabinets.first().height;
         }
-        QVERIFY(m_card.saveConnectDisplayData({{"displayArr", QVariantList{QVariantMap{
-                                                                  {"itemArr", items}}}}}));
+        QVERIFY(m_card.saveConnectDisplayData(
+            {{"displayArr", QVariantList{QVariantMap{{"itemArr", items}}}}}));
         const QVariantMap result =
             m_facade->setAllMultiWindow({{"scType", "4k"}, {"isSend", true}, {"dviWorkMode", 10}});
         QVERIFY(result.value("result").toBool());
@@ -107,8 +111,8 @@ private slots:
     void backupPortCopiesItsPrimary()
     {
         // The primary's pages as the card's read-back delivers them.
-        for (const auto &[address, key] : {std::pair<quint32, const char *>{0x40000, "pxImageWindow"},
-                                           {0x0, "pxBoxPos"}}) {
+        for (const auto &[address, key] :
+             {std::pair<quint32, const char *>{0x40000, "pxImageWindow"}, {0x0, "pxBoxPos"}}) {
             QMetaObject::invokeMethod(
                 &m_card, "slot_dealData",
                 Q_ARG(QVariantMap, (QVariantMap{{"moduleName", "Module_SendCardFlashInfo"},
@@ -116,8 +120,11 @@ private slots:
                                                 {key, m_wall.readMemory(address, 1024)}})));
         }
         m_card.setAllSCDisplayMap("127.0.0.1");
-        const QVariantMap entry{{"primaryIP", "127.0.0.1"}, {"primaryPort", 1}, {"backupPort", 2},
-                                {"primaryGuid", m_guid},    {"backupGuid", m_guid}};
+        const QVariantMap entry{{"primaryIP", "127.0.0.1"},
+                                {"primaryPort", 1},
+                                {"backupPort", 2},
+                                {"primaryGuid", m_guid},
+                                {"backupGuid", m_guid}};
         // No DVI record was stored: reported incomplete, the pages are copied all the same.
         QVERIFY(!m_facade->sendRedundancyData({{"redundancyArr", QVariantList{entry}}}));
         QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x8D000, 4), QByteArray::fromHex("00000e01"),
