@@ -124,7 +124,8 @@ protected:
         if (n.y != s.cur.y || n.h != s.cur.h || s.cur.right() != n.x)
             return Verdict::Skip;
         s.candidate = unite(s.cur, n);
-        return Verdict::Merge;
+        // A row wider than the port carries would not be shown.
+        return alignUp128(s.candidate.w) <= s.limit ? Verdict::Merge : Verdict::Skip;
     }
 };
 

@@ -13,7 +13,7 @@
 // The passes are strategies on one skeleton (mergepass.cpp), found by name:
 //   "stack"            same column and width, exactly on top of each other
 //   "stackWithinWidth" "stack", refused when the union's aligned width exceeds the limit
-//   "rowAdjacent"      same row band, exactly side by side, no width limit
+//   "rowAdjacent"      same row band, exactly side by side, within the width limit
 //   "outputCheck"      any union whose aligned width fits the limit, unless an
 //                      emitted window already covers or touches it (then the best
 //                      merge repairs the outer window)

@@ -54,11 +54,14 @@ WindowList packStrips(const WindowList &windows, int splitWidth)
     WindowList strips;
     int left = list.size();
     while (left > 0) {
-        // The right bound of the next strip.
+        // The bounds of the next strip: [low, bound) as wide as the windows walked
+        // before one would make it wider than splitWidth.
         int minX = std::numeric_limits<int>::max();
         int maxX = 0;
         int previous = 0;
+        int previousMin = minX;
         int bound = -1;
+        int low = 0;
         for (int i = 0; i < list.size(); ++i) {
             if (consumed.at(i))
                 continue;
@@ -66,16 +69,22 @@ WindowList packStrips(const WindowList &windows, int splitWidth)
             maxX = qMax(maxX, list.at(i).right());
             if (maxX - minX > splitWidth && previous != 0) {
                 bound = previous;
+                low = previousMin;
                 break;
             }
             previous = maxX;
+            previousMin = minX;
         }
-        if (bound < 0)
+        if (bound < 0) {
             bound = maxX;
+            low = minX;
+        }
         Window strip;
         bool any = false;
         for (int i = 0; i < list.size(); ++i) {
-            if (consumed.at(i) || list.at(i).right() > bound)
+            // Only windows inside the bounds: one further left would widen the strip
+            // past what the port carries; a later strip takes it.
+            if (consumed.at(i) || list.at(i).right() > bound || list.at(i).x < low)
                 continue;
             strip = any ? unite(strip, list.at(i)) : list.at(i);
             any = true;
@@ -116,7 +125,7 @@ WindowList complexWindows(const WindowList &windows, bool isFreeLine, bool bMerg
     if (isFreeLine)
         return repeatUntilStable(
             windows, {{"cornerOrRow", MaxWindowWidth}, {"stackWithinWidth", MaxWindowWidth}});
-    return repeatUntilStable(windows, {{"rowAdjacent", 0}, {"stack", 0}});
+    return repeatUntilStable(windows, {{"rowAdjacent", MaxWindowWidth}, {"stack", 0}});
 }
 
 QVector<QPair<int, int>> splitRun(int x, int width)
