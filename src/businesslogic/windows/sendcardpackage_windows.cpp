@@ -233,6 +233,15 @@ BLL_BusinessLogic_SendCardPackage::setComplexScreenWindow(QMap<QString, QVariant
         finishUDiskWindows(params, false);
         return failedResult(run.computed.error);
     }
+    // The per-port image windows carry the screen origin in their header.
+    for (QHash<QString, QVariant> &port : m_lastPorts) {
+        port.insert(QStringLiteral("offsetminX"),
+                    port.value(QStringLiteral("minX")).toInt() +
+                        params.value(QStringLiteral("xOffset")).toInt());
+        port.insert(QStringLiteral("offsetminY"),
+                    port.value(QStringLiteral("minY")).toInt() +
+                        params.value(QStringLiteral("yOffset")).toInt());
+    }
     const bool curing = params.value(QStringLiteral("isCuring")).toBool();
     const QSize screen = run.computed.layout.screenSize();
     if (params.value(QStringLiteral("isSend")).toBool()) {
