@@ -37,3 +37,6 @@ int runGamutCommand(const QStringList &args);
 int runSendCommand(const QStringList &args);
 int runSimCommand(const QStringList &args);
 int runUsersCommand(const QStringList &args);
+int runWindowsCommand(const QStringList &args);
+int runRedundancyCommand(const QStringList &args);
+int runScreenSizeCommand(const QStringList &args);

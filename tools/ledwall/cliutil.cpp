@@ -163,4 +163,22 @@ bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)
     return true;
 }
 
+bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map)
+{
+    QByteArray contents;
+    if (!readInputFile(path, maxSize, &contents))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        printError(QStringLiteral("%1 is not a JSON object%2")
+                       .arg(path, error.error != QJsonParseError::NoError
+                                      ? QStringLiteral(": ") + error.errorString()
+                                      : QString()));
+        return false;
+    }
+    *map = document.object().toVariantMap();
+    return true;
+}
+
 } // namespace cli

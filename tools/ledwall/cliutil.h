@@ -42,5 +42,8 @@ bool optionNumber(const QCommandLineParser &parser, const QString &option, qint6
 // The whole of file `path` ("-" is standard input) when it holds at most `maxSize`
 // bytes; otherwise prints why ("cannot read <path>: <reason>") and returns false.
 bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes);
+// The JSON object in file `path` (as readInputFile reads it); otherwise prints why
+// ("<path> is not a JSON object: <reason>") and returns false.
+bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map);
 
 } // namespace cli

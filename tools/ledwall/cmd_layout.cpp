@@ -40,17 +40,7 @@ bool readFile(const QString &path, QByteArray *contents)
 
 bool readLayoutMap(const QString &path, QVariantMap *map)
 {
-    QByteArray contents;
-    if (!readFile(path, &contents))
-        return false;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        cli::printError(QStringLiteral("%1 is not a JSON object").arg(path));
-        return false;
-    }
-    *map = document.toVariant().toMap();
-    return true;
+    return cli::readJsonObjectFile(path, MaxLayoutFileSize, map);
 }
 
 int encode(const QString &path, bool complex)

@@ -28,19 +28,8 @@ bool readModuleMap(const QString &path, QVariantMap *map)
 {
     // A module data map is a handful of keys; a megabyte is far beyond any.
     constexpr qint64 MaxMapFileSize = 1024 * 1024;
-    QByteArray contents;
-    if (!cli::readInputFile(path, MaxMapFileSize, &contents))
+    if (!cli::readJsonObjectFile(path, MaxMapFileSize, map))
         return false;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        cli::printError(QStringLiteral("%1 is not a JSON object%2")
-                            .arg(path, error.error != QJsonParseError::NoError
-                                           ? QStringLiteral(": ") + error.errorString()
-                                           : QString()));
-        return false;
-    }
-    *map = document.object().toVariantMap();
     if (map->value(QStringLiteral("moduleName")).toString().isEmpty()) {
         cli::printError(QStringLiteral("%1 has no \"moduleName\"").arg(path));
         return false;

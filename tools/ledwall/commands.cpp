@@ -23,9 +23,15 @@ const QVector<CliCommand> &cliCommands()
         {"layout", "convert, draw, write, read back or rebuild a screen layout", runLayoutCommand,
          "encode decode write read rebuild render"},
         {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
+        {"redundancy", "make backup ports of a sending card copies of their primary ports",
+         runRedundancyCommand},
+        {"screen-size", "read a sending card's display registers back and print the screen size",
+         runScreenSizeCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
         {"users", "add, remove, list or check the user accounts of a database", runUsersCommand},
+        {"windows", "compute the output windows of a layout and write them into a sending card",
+         runWindowsCommand},
     };
     return commands;
 }

@@ -140,6 +140,9 @@ private slots:
         QVERIFY(m_wall.start());
         QVERIFY(writeFile(path("check.txt"), "123456789"));
         QVERIFY(writeFile(path("same.json"), toBytes(gamutRequest(Srgb, Srgb))));
+        QVERIFY(writeFile(path("wall-layout.json"),
+                          R"({"displayArr": [{"itemArr": [{"sender_port": 2, "x": 256, "y": 0,
+                              "vcs_width": 256, "vcs_height": 128, "init": 1}]}]})"));
         QVERIFY(writeFile(path("broken-wall.json"), R"({"ports": [{"port": "zero"}]})"));
         QVERIFY(writeFile(path("huge-wall.json"), R"({"ports": [{"port": 1e300}]})"));
         // Past 2 GiB, sparse: summed in pieces, not read whole as empty.
@@ -186,7 +189,9 @@ private slots:
         row("demo runs every step", {"demo"}, 0,
             "demo: start-wall \\.\\.\\. ok.*\\n[\\s\\S]*demo: connect \\.\\.\\. ok[\\s\\S]*"
             "demo: write \\.\\.\\. ok[\\s\\S]*demo: read-back \\.\\.\\. ok[\\s\\S]*"
-            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*\\ndemo: "
+            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*"
+            "demo: windows-read-back \\.\\.\\. ok[\\s\\S]*demo: screen-size \\.\\.\\. "
+            "ok[\\s\\S]*\\ndemo: "
             "OK\\n$");
 
         // sim: the port, options and the wall file.
@@ -340,6 +345,21 @@ private slots:
         row("blocks address not a number",
             {"blocks", "write", "--udisk", "u.bin", "--address", "x12", "check.txt"}, 2, {},
             "--address");
+
+        // windows: port 2 of bank B written at its own address, acknowledged.
+        row("windows compute",
+            {"windows", "compute", "--op", "diffwh", "--sc-type", "4k", "wall-layout.json"}, 0,
+            R"({"result": true, "ports": [{"port": 2, "offset": {"x": 256, "y": 0, "width": 256,
+                "height": 128}, "windows": [{"x": 0, "y": 0, "w": 256, "h": 128}]}]})");
+        row("windows compute writes", {"windows", "compute", "--op", "all", "wall-layout.json"}, 0,
+            R"("address": "0x820000",\s*"data": "[0-9a-f]{2048}",\s*"op": "0xa1")");
+        row("windows bad layout", {"windows", "compute", "--op", "multi", "same.json"}, 1,
+            R"({"result": false, "writes": []})", "not computed");
+        row("windows unknown op", {"windows", "compute", "--op", "grid", "wall-layout.json"}, 2, {},
+            "--op");
+        row("windows write without port", {"windows", "write", "--op", "all", "wall-layout.json"},
+            2, {}, "--port");
+        row("screen-size without port", {"screen-size"}, 2, {}, "--port");
 
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
