@@ -100,6 +100,7 @@ public:
 private:
     // Fetch steps shared by the full, partial and grouped fetches.
     void fetchKeys(std::initializer_list<const char *> keys);
+    void fetchGroup(std::initializer_list<const char *> keys);
     void fetchStartRefreshList();
     void fetchHighBitsList(bool writeBack);
     // Writes a generated file (old one backed up first); false on failure.

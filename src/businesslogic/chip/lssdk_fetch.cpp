@@ -51,49 +51,39 @@ bool readList(ListGetter get, QVector<int> *values, int *current)
     return true;
 }
 
-bool putRefreshList(FetchContext &c)
-{
-    QVector<int> values;
-    int current = 0;
-    if (!readList(GetRefreshRateList6619, &values, &current))
-        return false;
-    c.map.insert(QStringLiteral("RefreshRateList"), listText(values));
-    c.map.insert(QStringLiteral("RefreshRate"), current);
-    return true;
-}
+// One selectable list and its current value; `setter` writes the current value
+// back so that the library recomputes it. LS9930 shows its high bits in hex.
+struct SelectableList {
+    ListGetter get;
+    const char *listKey;
+    const char *key;
+    int (*setter)(int);
+};
+const SelectableList RefreshList{GetRefreshRateList6619, "RefreshRateList", "RefreshRate", nullptr};
+const SelectableList HighBitsList{GetHighBitsNumList, "HighBitsNumList", "HighBitsNum",
+                                  SetHighBitsNum};
+const SelectableList StartRefreshList{GetStartRefreshRateList, "StartRefreshRateList",
+                                      "StartRefreshRate", SetStartRefreshRate};
 
-// LS9930 shows its high-bits values in hexadecimal.
-bool putHighBitsList(FetchContext &c, bool writeBack)
+bool putList(FetchContext &c, const SelectableList &list, bool writeBack)
 {
     QVector<int> values;
     int current = 0;
-    if (!readList(GetHighBitsNumList, &values, &current))
+    if (!readList(list.get, &values, &current))
         return false;
-    const bool hex = c.chipId == LS9930;
-    c.map.insert(QStringLiteral("HighBitsNumList"), listText(values, hex ? 16 : 10));
-    c.map.insert(QStringLiteral("HighBitsNum"),
+    const bool hex = c.chipId == LS9930 && list.get == GetHighBitsNumList;
+    c.map.insert(QLatin1String(list.listKey), listText(values, hex ? 16 : 10));
+    c.map.insert(QLatin1String(list.key),
                  hex ? QVariant(QString::number(current, 16)) : QVariant(current));
-    if (writeBack)
-        SetHighBitsNum(current);
-    return true;
-}
-
-bool putStartRefreshList(FetchContext &c, bool writeBack)
-{
-    QVector<int> values;
-    int current = 0;
-    if (!readList(GetStartRefreshRateList, &values, &current))
-        return false;
-    c.map.insert(QStringLiteral("StartRefreshRateList"), listText(values));
-    c.map.insert(QStringLiteral("StartRefreshRate"), current);
-    if (writeBack)
-        SetStartRefreshRate(current);
+    if (writeBack && list.setter)
+        list.setter(current);
     return true;
 }
 
 void putThreeLists(FetchContext &c)
 {
-    putRefreshList(c) && putHighBitsList(c, false) && putStartRefreshList(c, false);
+    putList(c, RefreshList, false) && putList(c, HighBitsList, false) &&
+        putList(c, StartRefreshList, false);
 }
 
 void putDuty(FetchContext &c, ListGetter get, const char *listKey, const char *key)
@@ -190,6 +180,8 @@ private:
 
     QHash<QString, Reader> m_readers;
 };
+
+const Registry &registry();
 
 Registry::Registry()
 {
@@ -356,6 +348,16 @@ Registry::Registry()
     add("threePara", putThreeLists);
     add("grayCompensation", putGrayCompensation);
     add("defaultGamma", putDefaultGamma);
+    add("gammaSome", [](FetchContext &c) {
+        if (c.chipId != LS9937)
+            putDefaultGamma(c);
+        for (const char *key : {"GammaStart", "GammaStep", "GammaMax", "Contrastness"})
+            (*registry().find(QLatin1String(key)))(c);
+    });
+    add("defaultGammaNot9937", [](FetchContext &c) {
+        if (c.chipId != LS9937)
+            putDefaultGamma(c);
+    });
     add("dutyRation",
         [](FetchContext &c) { putDuty(c, GetDutyRation, "dutyRationList", "dutyRation"); });
     add("rowDutyRation", [](FetchContext &c) {
@@ -551,19 +553,20 @@ void BLL_BusinessLogic_LSSDK::getRefreshRate()
 void BLL_BusinessLogic_LSSDK::getRefreshRate2()
 {
     FetchContext c{m_paramMap, m_driverChipId};
-    putStartRefreshList(c, true) && putRefreshList(c) && putHighBitsList(c, true);
+    putList(c, StartRefreshList, true) && putList(c, RefreshList, false) &&
+        putList(c, HighBitsList, true);
 }
 
 void BLL_BusinessLogic_LSSDK::fetchHighBitsList(bool writeBack)
 {
     FetchContext c{m_paramMap, m_driverChipId};
-    putHighBitsList(c, writeBack);
+    putList(c, HighBitsList, writeBack);
 }
 
 void BLL_BusinessLogic_LSSDK::fetchStartRefreshList()
 {
     FetchContext c{m_paramMap, m_driverChipId};
-    putStartRefreshList(c, true);
+    putList(c, StartRefreshList, true);
 }
 
 void BLL_BusinessLogic_LSSDK::f_ShiftClock()
@@ -614,9 +617,7 @@ void BLL_BusinessLogic_LSSDK::f_getOELoLevelParam()
 
 void BLL_BusinessLogic_LSSDK::getGammaSomeParam()
 {
-    if (m_driverChipId != LS9937)
-        fetchKeys({"defaultGamma"});
-    fetchKeys({"GammaStart", "GammaStep", "GammaMax", "Contrastness"});
+    fetchKeys({"gammaSome"});
 }
 
 void BLL_BusinessLogic_LSSDK::getGammaSomeParamNew2()
@@ -639,144 +640,60 @@ void BLL_BusinessLogic_LSSDK::getPhase9929()
 
 // The grouped fetches read only the chips with a full parameter set; LS9918 has
 // its test mode alone.
+void BLL_BusinessLogic_LSSDK::fetchGroup(std::initializer_list<const char *> keys)
+{
+    if (isMainChip(m_driverChipId) || m_driverChipId == LS9937)
+        fetchKeys(keys);
+    if (m_driverChipId == LS9918)
+        fetchKeys({"TestMode"});
+}
+
+// clang-format off
 void BLL_BusinessLogic_LSSDK::parseBasicParam()
 {
-    if (isMainChip(m_driverChipId) || m_driverChipId == LS9937) {
-        fetchKeys({"FieldFreq", "ShiftClockList", "ShiftClock", "ClockPhase", "ShiftLen",
-                   "MaxShiftLen", "threePara", "BrightUtilization"});
-        getGammaSomeParam();
-    }
+    fetchGroup({"FieldFreq", "ShiftClockList", "ShiftClock", "ClockPhase", "ShiftLen",
+                "MaxShiftLen", "threePara", "BrightUtilization", "gammaSome"});
 }
 
 void BLL_BusinessLogic_LSSDK::parseCommonModeParam()
 {
-    if (isMainChip(m_driverChipId) || m_driverChipId == LS9937) {
-        fetchKeys(
-            {"n16to16VerLsit", "threePara", "GammaMax", "GammaStart", "GammaStep", "gammaPara"});
-        if (m_driverChipId != LS9937)
-            fetchKeys({"defaultGamma"});
-        fetchKeys({"BrightBF",         "ClockPhase",    "defaultClockPhase", "ShiftLen",
-                   "MaxShiftLen",      "OEHiLevel",     "OELoLevel",         "Current6619",
-                   "FieldFreqStatus",  "SystemClock",   "flashIndex",        "ColBlankingStatus",
-                   "preSet9929",       "RowDownTime",   "ColBankingTime",    "BlSel",
-                   "grayCompensation", "MinPulse",      "FirstLine",         "LowFirstLine",
-                   "grayIndex",        "rowDecodeMode", "GammaMode",         "Contrastness"});
-    }
-    if (m_driverChipId == LS9918)
-        fetchKeys({"TestMode"});
+    fetchGroup({"n16to16VerLsit", "threePara", "GammaMax", "GammaStart", "GammaStep",
+                "gammaPara", "defaultGammaNot9937", "BrightBF", "ClockPhase",
+                "defaultClockPhase", "ShiftLen", "MaxShiftLen", "OEHiLevel", "OELoLevel",
+                "Current6619", "FieldFreqStatus", "SystemClock", "flashIndex",
+                "ColBlankingStatus", "preSet9929", "RowDownTime", "ColBankingTime", "BlSel",
+                "grayCompensation", "MinPulse", "FirstLine", "LowFirstLine", "grayIndex",
+                "rowDecodeMode", "GammaMode", "Contrastness"});
 }
 
 void BLL_BusinessLogic_LSSDK::parseAdvanceModeParam()
 {
-    if (isMainChip(m_driverChipId) || m_driverChipId == LS9937) {
-        fetchKeys({"RowPullVol",
-                   "RowPullVolCut",
-                   "RowBank",
-                   "StartColor",
-                   "StartScan",
-                   "rowMode",
-                   "rowPhase",
-                   "defaultRowPhase",
-                   "rowDutyRation",
-                   "rowOEDelay",
-                   "totalLine",
-                   "RGBSeq9929",
-                   "rowDownFrequency",
-                   "ColBankWaitTime",
-                   "ColReleaseTime",
-                   "Iges",
-                   "mCup",
-                   "SelVds",
-                   "MPad",
-                   "DeltaK",
-                   "DefaultDeltaK",
-                   "errorBegin",
-                   "fixValue",
-                   "dutyRation",
-                   "SetValue9930",
-                   "DataPhase",
-                   "leakageIndex",
-                   "bOpenDetect",
-                   "ParaIndex3D",
-                   "PreCurrent",
-                   "p16to16Mode",
-                   "HighFrequenceStatus",
-                   "backMode",
-                   "reduceMode",
-                   "New16to16"});
-        if (chipIn(m_driverChipId, {6, 8, 12, 17, 20, 24}))
-            fetchKeys({"lowPowerMode"});
-        if (chipIn(m_driverChipId, {8, 12, 17}))
-            fetchKeys({"OpenSwitch", "PrePullSwitch", "PrePullCurrent"});
-    }
-    if (m_driverChipId == LS9918)
-        fetchKeys({"TestMode"});
+    fetchGroup({"RowPullVol", "RowPullVolCut", "RowBank", "StartColor", "StartScan", "rowMode",
+                "rowPhase", "defaultRowPhase", "rowDutyRation", "rowOEDelay", "totalLine",
+                "RGBSeq9929", "rowDownFrequency", "ColBankWaitTime", "ColReleaseTime", "Iges",
+                "mCup", "SelVds", "MPad", "DeltaK", "DefaultDeltaK", "errorBegin", "fixValue",
+                "dutyRation", "SetValue9930", "DataPhase", "leakageIndex", "bOpenDetect",
+                "ParaIndex3D", "PreCurrent", "p16to16Mode", "HighFrequenceStatus", "backMode",
+                "reduceMode", "New16to16"});
+    if (chipIn(m_driverChipId, {6, 8, 12, 17, 20, 24}))
+        fetchKeys({"lowPowerMode"});
+    if (chipIn(m_driverChipId, {8, 12, 17}))
+        fetchKeys({"OpenSwitch", "PrePullSwitch", "PrePullCurrent"});
 }
 
 void BLL_BusinessLogic_LSSDK::parseParam()
 {
-    if (isMainChip(m_driverChipId) || m_driverChipId == LS9937) {
-        fetchKeys({"flashIndex",
-                   "leakageIndex",
-                   "ShiftLen",
-                   "MaxShiftLen",
-                   "grayIndex",
-                   "errorBegin",
-                   "SetValue9930",
-                   "reduceMode",
-                   "rowDownFrequency",
-                   "DataPhase",
-                   "totalLine",
-                   "backMode",
-                   "rowPhase",
-                   "rowOEDelay",
-                   "dutyRation",
-                   "rowDutyRation",
-                   "OEHiLevel",
-                   "OELoLevel",
-                   "rowMode",
-                   "p16to16Mode",
-                   "rowDecodeMode",
-                   "scanNum",
-                   "RGBSeq9929",
-                   "fixValue",
-                   "preSet9929",
-                   "mCup",
-                   "BlSel",
-                   "SelVds",
-                   "Iges",
-                   "MPad",
-                   "highFreqStatus",
-                   "RowBank",
-                   "RowPullVol",
-                   "RowPullVolCut",
-                   "StartColor",
-                   "StartScan",
-                   "Current6619",
-                   "SystemClock",
-                   "GammaStart",
-                   "GammaMax",
-                   "FieldFreq",
-                   "ShiftClockList",
-                   "ShiftClock",
-                   "ClockPhase",
-                   "threePara",
-                   "BrightUtilization",
-                   "ControlCardID",
-                   "ColBankingTime",
-                   "RowDownTime",
-                   "ColReleaseTime",
-                   "OEEndTime",
-                   "ColBankWaitTime",
-                   "MinPulse",
-                   "GammaMode",
-                   "GammaStep",
-                   "BrightBF",
-                   "ColBlankingStatus",
-                   "DeltaK",
-                   "FirstLine"});
-    }
-    if (m_driverChipId == LS9918)
-        fetchKeys({"TestMode"});
+    fetchGroup({"flashIndex", "leakageIndex", "ShiftLen", "MaxShiftLen", "grayIndex",
+                "errorBegin", "SetValue9930", "reduceMode", "rowDownFrequency", "DataPhase",
+                "totalLine", "backMode", "rowPhase", "rowOEDelay", "dutyRation", "rowDutyRation",
+                "OEHiLevel", "OELoLevel", "rowMode", "p16to16Mode", "rowDecodeMode", "scanNum",
+                "RGBSeq9929", "fixValue", "preSet9929", "mCup", "BlSel", "SelVds", "Iges", "MPad",
+                "highFreqStatus", "RowBank", "RowPullVol", "RowPullVolCut", "StartColor",
+                "StartScan", "Current6619", "SystemClock", "GammaStart", "GammaMax", "FieldFreq",
+                "ShiftClockList", "ShiftClock", "ClockPhase", "threePara", "BrightUtilization",
+                "ControlCardID", "ColBankingTime", "RowDownTime", "ColReleaseTime", "OEEndTime",
+                "ColBankWaitTime", "MinPulse", "GammaMode", "GammaStep", "BrightBF",
+                "ColBlankingStatus", "DeltaK", "FirstLine"});
     qCDebug(lcChip) << "BLL_BusinessLogic_LSSDK::parseParam";
 }
+// clang-format on
