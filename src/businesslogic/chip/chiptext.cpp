@@ -111,6 +111,17 @@ QString registerText(const QByteArray &image)
     return text;
 }
 
+QByteArray defaultFileText(const QByteArray &image)
+{
+    QByteArray text;
+    text.reserve(image.size() / 2 * 7);
+    for (int i = 0; i + 1 < image.size(); i += 2) {
+        const quint32 word = uchar(image[i]) | (quint32(uchar(image[i + 1])) << 8);
+        text += QByteArray::number(word, 16).rightJustified(4, '0') + ",\r\n";
+    }
+    return text;
+}
+
 unsigned char byteOfWord(quint32 value, int index)
 {
     if (index < 0 || index > 3)

@@ -34,6 +34,9 @@ constexpr qint64 MaxRegisterTextSize = 1024 * 1024;
 ParsedImage parseRegisterText(const QByteArray &text);
 // The register image text of `image` (whole 16-bit words only).
 QString registerText(const QByteArray &image);
+// A default register file: each 16-bit word of `image` as four lowercase hex
+// digits followed by "," and CR LF.
+QByteArray defaultFileText(const QByteArray &image);
 // A byte as two lowercase hexadecimal digits ("0a").
 QString byteHex(int byte);
 // Byte `index` of a 32-bit value counted from the most significant (0 = bits 24 to

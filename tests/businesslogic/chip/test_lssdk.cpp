@@ -6,6 +6,8 @@
 #include "bll_businesslogic_lssdk.h"
 #include "configdll6619.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 namespace
@@ -141,6 +143,95 @@ private slots:
         int length = 0;
         QCOMPARE(GetShiftLen6619(&length), 0);
         QCOMPARE(length, 40);
+    }
+
+    void registerImage()
+    {
+        QSignalSpy spy(BLL_BusinessLogic_Desktop::instance(),
+                       &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
+        QVariantMap load = chip("LS9929");
+        load["registerAddr"] = "1234,abcd,";
+        {
+            BLL_BusinessLogic_LSSDK sdk;
+            sdk.init(chip("LS9929"));
+            sdk.loadBuffToSDK(load);
+        } // joins the load
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toMap().value("moduleName").toString(),
+                 QString("Module_loadBuffToSdk"));
+
+        BLL_BusinessLogic_LSSDK sdk;
+        sdk.loadBuffToSDKThread(load);
+        QCOMPARE(sdk.getSDKToBuff().value("registerAddr").toString(), QString("1234,abcd,"));
+        load["registerAddr"] = "1234,zz,";
+        sdk.loadBuffToSDKThread(load);
+        QCOMPARE(sdk.paramMap().value("loadFlag").toInt(), 7);
+        QCOMPARE(sdk.getSDKToBuff().value("registerAddr").toString(), QString("1234,abcd,"));
+
+        // Default files: by chip and decode index, beside the programs; none for LS9918.
+        QFile file(m_dir.filePath("pm_9930_9737yin.dat"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("0040,\r\n0008,\r\n") > 0);
+        file.close();
+        sdk.loadBuffToSDKThread(chip("LS9930", 12));
+        QCOMPARE(sdk.getParam(chip("LS9930", 12)).value("ShiftLen").toInt(), 64);
+        QFile big(m_dir.filePath("pm_9930.dat"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(2 * 1024 * 1024));
+        big.close();
+        sdk.clearData();
+        sdk.loadBuffToSDKThread(chip("LS9930", 0));
+        sdk.loadBuffToSDKThread(chip("LS9918", 0));
+        QVERIFY(!sdk.paramMap().contains("loadFlag"));
+        QCOMPARE(spy.count(), 3);
+    }
+
+    void boxParamFile()
+    {
+        BLL_BusinessLogic_LSSDK sdk;
+        sdk.init(chip("LS9929"));
+        sdk.loadBuffToSDKThread({{"driverChip", "LS9929"}, {"registerAddr", "0060,"}});
+        QVERIFY(QDir().mkpath(m_dir.filePath("ConfigData/ConfigurationFile")));
+        QFile file(m_dir.filePath("ConfigData/ConfigurationFile/boxParam.BCJ"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not json") > 0);
+        file.close();
+        QCOMPARE(sdk.saveSDKToBuff({{"lowGraySelect", 2}}).value("result").toBool(), false);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("not json"));
+        file.close();
+
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(R"({"boxWidth": 64})") > 0);
+        file.close();
+        QCOMPARE(sdk.saveSDKToBuff({{"lowGraySelect", 2}}).value("result").toBool(), true);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+        QCOMPARE(saved.value("registerAddr").toString(), QString("0060,"));
+        QCOMPARE(saved.value("lowGraySelect").toInt(), 2);
+        QCOMPARE(saved.value("boxWidth").toInt(), 64);
+    }
+
+    void dataFiles()
+    {
+        BLL_BusinessLogic_LSSDK sdk;
+        sdk.init(chip("LS9935"));
+        for (int run = 0; run < 2; ++run) {
+            sdk.genDataFile(0);
+            QCOMPARE(sdk.paramMap().value("result").toBool(), true);
+        }
+        const QDir data(m_dir.filePath("ConfigData/LSData"));
+        for (const char *name : {"pm.dat", "pm_16_total.dat", "dm2_16.txt", "bit.txt", "oe.dat"})
+            QVERIFY2(data.exists(name) && data.exists(QString("LastData_Backup/") + name), name);
+        QCOMPARE(sdk.getLSFileData(data.filePath("pm_16.dat"), 1, 0).size(), LS_CONFIG_IMAGE_SIZE);
+        QCOMPARE(sdk.getLSFileData(data.filePath("pm.dat"), 2, 8).size(), LS_CONFIG_IMAGE_SIZE);
+        QCOMPARE(sdk.getLSFileData(data.filePath("gama.dat"), 1, 0).size(), 3 * 512);
+        const QList<QString> gamma = sdk.getLsGamma("LS9935");
+        QCOMPARE(gamma.size(), 256);
+        QCOMPARE(gamma.last(), QString("3fff"));
+        QVERIFY(sdk.getLsGamma("LS6618").isEmpty());
+        QVERIFY(sdk.getLSFileData(data.filePath("missing.dat"), 0, 0).isEmpty());
+
+        // A data file that cannot be written fails the generation.
+        QVERIFY(QFile::remove(data.filePath("dm0.txt")) && data.mkdir("dm0.txt"));
+        sdk.genDataFile(0);
+        QCOMPARE(sdk.paramMap().value("result").toBool(), false);
     }
 };
 
