@@ -21,6 +21,7 @@ const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
 int runChecksumCommand(const QStringList &args);
+int runChipCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);
 int runLocusCommand(const QStringList &args);

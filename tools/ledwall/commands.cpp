@@ -5,6 +5,8 @@ const QVector<CliCommand> &cliCommands()
     // One line per subcommand; keep the list sorted by name.
     static const QVector<CliCommand> commands = {
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand},
+        {"chip", "fetch, set, default or generate the parameters of an LED driver chip",
+         runChipCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out",
          runDemoCommand},
         {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},

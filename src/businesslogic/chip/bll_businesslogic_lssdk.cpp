@@ -118,6 +118,14 @@ QString BLL_BusinessLogic_LSSDK::getDocumentPath()
     return path;
 }
 
+bool BLL_BusinessLogic_LSSDK::setDocumentPath(const QString &path)
+{
+    if (!QDir().mkpath(QDir(path).filePath(QStringLiteral("LastData_Backup"))))
+        return false;
+    m_documentPath = QDir(path).absolutePath() + QLatin1Char('/');
+    return true;
+}
+
 void BLL_BusinessLogic_LSSDK::clearData()
 {
     m_paramMap.clear();

@@ -41,6 +41,9 @@ public:
     void f_getVerion();
     static QString f_GetChipModeString(int mode);
     QString getDocumentPath();
+    // Points the generated files at `path` (created with its backup folder);
+    // false when it cannot be created.
+    bool setDocumentPath(const QString &path);
     void clearData();
     // Converts a text in the system's multibyte code page to wide characters,
     // terminator included; `wideText` must hold strlen(text) + 1 characters.
