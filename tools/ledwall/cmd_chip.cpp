@@ -159,8 +159,7 @@ int runDefaults(const QStringList &args)
                       QStringLiteral("I")});
     QVariantMap selection;
     const int parsed = parseChipAction(
-        parser, args, QStringLiteral("Prints one default set of a driver chip."), true,
-        &selection);
+        parser, args, QStringLiteral("Prints one default set of a driver chip."), true, &selection);
     if (parsed >= 0)
         return parsed;
     qint64 index = 0;
@@ -218,9 +217,8 @@ int runFileData(const QStringList &args)
                       QStringLiteral("0 one byte per entry, 1 two bytes, 2 four bytes when "
                                      "--width is 8 (else two), padded to whole 32-bit groups."),
                       QStringLiteral("M")});
-    parser.addOption(
-        {QStringLiteral("width"), QStringLiteral("Digits per entry for mode 2."),
-         QStringLiteral("W"), QStringLiteral("8")});
+    parser.addOption({QStringLiteral("width"), QStringLiteral("Digits per entry for mode 2."),
+                      QStringLiteral("W"), QStringLiteral("8")});
     QVariantMap selection;
     const int parsed = parseChipAction(
         parser, args, QStringLiteral("Prints the bytes of a hexadecimal data file."), false,
