@@ -182,6 +182,7 @@ private:
 };
 
 const Registry &registry();
+void read(const char *name, FetchContext &context);
 
 Registry::Registry()
 {
@@ -352,7 +353,7 @@ Registry::Registry()
         if (c.chipId != LS9937)
             putDefaultGamma(c);
         for (const char *key : {"GammaStart", "GammaStep", "GammaMax", "Contrastness"})
-            (*registry().find(QLatin1String(key)))(c);
+            read(key, c);
     });
     add("defaultGammaNot9937", [](FetchContext &c) {
         if (c.chipId != LS9937)
@@ -369,6 +370,14 @@ const Registry &registry()
 {
     static const Registry instance;
     return instance;
+}
+
+void read(const char *name, FetchContext &context)
+{
+    if (const Reader *reader = registry().find(QLatin1String(name)))
+        (*reader)(context);
+    else
+        qCDebug(lcChip) << "no getter registered for" << name;
 }
 
 // A step of the full fetch: the chips it runs for (empty: all main chips) and
@@ -445,12 +454,8 @@ const QVector<FetchRow> &fullFetchRows()
 void BLL_BusinessLogic_LSSDK::fetchKeys(std::initializer_list<const char *> keys)
 {
     FetchContext context{m_paramMap, m_driverChipId};
-    for (const char *key : keys) {
-        if (const Reader *reader = registry().find(QLatin1String(key)))
-            (*reader)(context);
-        else
-            qCDebug(lcChip) << "no getter registered for" << key;
-    }
+    for (const char *key : keys)
+        read(key, context);
 }
 
 void BLL_BusinessLogic_LSSDK::f_FetchPara()
@@ -463,7 +468,7 @@ void BLL_BusinessLogic_LSSDK::f_FetchPara()
             if (!row.chips.isEmpty() && !row.chips.contains(m_driverChipId))
                 continue;
             for (const char *name : row.names)
-                (*registry().find(QLatin1String(name)))(context);
+                read(name, context);
         }
     }
     f_GetParaRange();
