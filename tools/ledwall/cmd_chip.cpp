@@ -5,22 +5,27 @@
 //     ledwall chip defaults --chip NAME --index I
 //     ledwall chip gen --chip NAME [--decode N] --out DIR
 //     ledwall chip filedata --mode 0|1|2 [--width W] FILE
+//     ledwall chip send --port N [--host A] --chip NAME [--decode N] [--card-port P] [--card I]
 //
 // params prints the fetched parameter map; set applies a map (or each map of an
 // array, in order) and prints {"results": [...], "params": {...}}, exit 1 when the
 // library refused one; defaults prints the chip's default set I; gen writes the
 // data files into DIR and prints their names and sizes; filedata prints
-// {"bytes": "<hex>"} of a data file. Exit 2 on bad usage.
+// {"bytes": "<hex>"} of a data file; send loads the chip's default register image
+// through the chip layer and writes it to a receiving card of the device, done only
+// when the card returns it. Exit 2 on bad usage.
 
 #include "cli.h"
 #include "cliutil.h"
 
 #include "applicationdirectory.h"
 #include "bll_businesslogic_lssdk.h"
+#include "chipflow.h"
 #include "chipselection.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -247,6 +252,83 @@ int runFileData(const QStringList &args)
     return cli::ExitOk;
 }
 
+int runSend(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the sending card."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the sending card."),
+                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+    parser.addOption({QStringLiteral("card-port"),
+                      QStringLiteral("The sending card's output port of the cabinet, 0 to 15."),
+                      QStringLiteral("P"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("card"),
+                      QStringLiteral("The receiving card's index on that port."),
+                      QStringLiteral("I"), QStringLiteral("0")});
+    QVariantMap selection;
+    const int parsed = parseChipAction(
+        parser, args,
+        QStringLiteral("Loads a chip's default register image into the chip library and writes "
+                       "it to a receiving card; done when the card returns the same bytes."),
+        true, &selection);
+    if (parsed >= 0)
+        return parsed;
+    qint64 port = 0, cardPort = 0, card = 0;
+    if (!cli::requireOptions(parser, {"port"}) || !cli::noPositionalArguments(parser) ||
+        !cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port) ||
+        !cli::optionNumber(parser, QStringLiteral("card-port"), 0, 15, &cardPort) ||
+        !cli::optionNumber(parser, QStringLiteral("card"), 0, 65534, &card))
+        return cli::ExitUsage;
+    const QHostAddress address(parser.value(QStringLiteral("host")));
+    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
+        cli::printError(QStringLiteral("--host '%1' is not an IPv4 address")
+                            .arg(parser.value(QStringLiteral("host"))));
+        return cli::ExitUsage;
+    }
+    QString why;
+    const int chipId = ledwall::chip::driverChipId(selection.value("driverChip").toString(), -1);
+    const QByteArray text =
+        cli::chip::defaultImageText(chipId, selection.value("decodedMode").toInt(), &why);
+    if (text.isEmpty()) {
+        cli::printError(why);
+        return cli::ExitFailed;
+    }
+
+    cli::FacadeSession session;
+    const QString guid = session.open(address.toString(), quint16(port), QStringLiteral("chip"));
+    if (guid.isEmpty()) {
+        cli::printError(
+            QStringLiteral("cannot open a link to %1:%2").arg(address.toString()).arg(port));
+        return cli::ExitFailed;
+    }
+    const auto sdk = startedChip(selection);
+    if (!sdk)
+        return cli::ExitFailed;
+    QVariantMap load = selection;
+    load.insert(QStringLiteral("registerAddr"), QString::fromLatin1(text));
+    if (!cli::chip::loadThroughFacade(session, *sdk, load, 3000)) {
+        cli::printError(QStringLiteral("the chip library did not load the image (loadFlag %1)")
+                            .arg(sdk->paramMap().value(QStringLiteral("loadFlag")).toInt()));
+        return cli::ExitFailed;
+    }
+    const QByteArray image =
+        ledwall::chip::parseRegisterText(
+            sdk->getSDKToBuff().value(QStringLiteral("registerAddr")).toString().toLatin1())
+            .image;
+    const bool written = !image.isEmpty() && cli::chip::writeToCard(session, guid, int(cardPort),
+                                                                    int(card), image, 5000, &why);
+    cli::printJson(
+        QVariantMap{{QStringLiteral("moduleName"), QStringLiteral("Module_loadBuffToSdk")},
+                    {QStringLiteral("loadFlag"), sdk->paramMap().value("loadFlag")},
+                    {QStringLiteral("bytes"), image.size()},
+                    {QStringLiteral("cardPort"), int(cardPort)},
+                    {QStringLiteral("card"), int(card)},
+                    {QStringLiteral("written"), written}});
+    if (!written)
+        cli::printError(QStringLiteral("the register image is not on the card: %1").arg(why));
+    return written ? cli::ExitOk : cli::ExitFailed;
+}
+
 } // namespace
 
 int runChipCommand(const QStringList &args)
@@ -268,13 +350,16 @@ int runChipCommand(const QStringList &args)
         return runGen(rest);
     if (action == QLatin1String("filedata"))
         return runFileData(rest);
+    if (action == QLatin1String("send"))
+        return runSend(rest);
     if (action == QLatin1String("-h") || action == QLatin1String("--help")) {
-        std::fputs("usage: ledwall chip params|set|defaults|gen|filedata ... (--help on each)\n",
-                   stdout);
+        std::fputs(
+            "usage: ledwall chip params|set|defaults|gen|filedata|send ... (--help on each)\n",
+            stdout);
         return cli::ExitOk;
     }
     cli::printError(action.isEmpty()
-                        ? QStringLiteral("expected params, set, defaults, gen or filedata")
+                        ? QStringLiteral("expected params, set, defaults, gen, filedata or send")
                         : QStringLiteral("unknown chip action '%1'").arg(action));
     return cli::ExitUsage;
 }

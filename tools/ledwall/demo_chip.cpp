@@ -1,16 +1,12 @@
 // Demo group: load a driver chip's default register image into the chip library
 // (the load reports "Module_loadBuffToSdk" through the facade), change one
 // parameter and see the fetch return it, then write the library's image to a
-// receiving card and see the wall hold it.
+// receiving card, read it back and see the wall hold it.
 #include "demo.h"
 
 #include "applicationdirectory.h"
-#include "bll_businesslogic_lssdk.h"
-#include "chiptext.h"
-#include "registermap.h"
+#include "chipflow.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace demo
@@ -18,12 +14,11 @@ namespace demo
 
 bool runChipDemo(Context &context)
 {
-    cli::FacadeSession &session = context.session;
     const QString chipName = QStringLiteral("LS9929");
-    QFile defaults(QCoreApplication::applicationDirPath() + QStringLiteral("/pm_9929.dat"));
-    if (!defaults.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("chip-load"), QStringLiteral("no pm_9929.dat beside ledwall"));
-    const QByteArray defaultText = defaults.read(ledwall::chip::MaxRegisterTextSize);
+    QString why;
+    const QByteArray defaultText = cli::chip::defaultImageText(4, 0, &why);
+    if (defaultText.isEmpty())
+        return fail(QStringLiteral("chip-load"), why);
 
     // The chip layer's data folder goes to a scratch folder, not beside the program.
     QTemporaryDir scratch;
@@ -36,18 +31,7 @@ bool runChipDemo(Context &context)
     sdk.init(chip);
     QVariantMap load = chip;
     load.insert(QStringLiteral("registerAddr"), QString::fromLatin1(defaultText));
-    session.replies.clear();
-    sdk.loadBuffToSDK(load);
-    const bool loaded = cli::waitUntil(
-        [&] {
-            for (const QVariantMap &map : qAsConst(session.replies)) {
-                if (map.value(QStringLiteral("moduleName")).toString() ==
-                    QLatin1String("Module_loadBuffToSdk"))
-                    return true;
-            }
-            return false;
-        },
-        StepTimeoutMs);
+    const bool loaded = cli::chip::loadThroughFacade(context.session, sdk, load, StepTimeoutMs);
     ledwall::setApplicationDirectory(QString());
     if (!loaded)
         return fail(QStringLiteral("chip-load"), QStringLiteral("no \"Module_loadBuffToSdk\""));
@@ -64,34 +48,24 @@ bool runChipDemo(Context &context)
                     QStringLiteral("shift length %1 after setting 96").arg(shiftLength));
     stepOk(QStringLiteral("chip-set"), QStringLiteral("ShiftLen 96 fetched back"));
 
-    const ledwall::chip::ParsedImage image = ledwall::chip::parseRegisterText(
-        sdk.getSDKToBuff().value(QStringLiteral("registerAddr")).toString().toLatin1());
-    if (!image.ok || image.image.isEmpty())
-        return fail(QStringLiteral("chip-card"), QStringLiteral("no image read back"));
+    const QByteArray image =
+        ledwall::chip::parseRegisterText(
+            sdk.getSDKToBuff().value(QStringLiteral("registerAddr")).toString().toLatin1())
+            .image;
     const Cards cards = receivingCards(context.wall);
-    BLL_BusinessLogic_SendCardPackage &sendCard =
-        BLL_BusinessLogic_Desktop::instance()->sendCardPackage();
-    FlashAccessDescriptor descriptor;
-    descriptor.commandWord = 0x008000A1;
-    descriptor.startAddress = (quint32(cards.port) | 0x10) << 16;
-    descriptor.recvCommand = 0x01;
-    descriptor.recvWord1 = descriptor.recvWord2 = quint16(cards.first);
-    descriptor.recvAddress = ledwall::registers::ChipRegisterImage;
-    sendCard.setFlashAccessDescriptor(descriptor);
-    sendCard.writeRecvCardInfo(context.guid, image.image, 256, 1000, false);
-    const bool held = cli::waitUntil(
-        [&] {
-            return context.wall.readReceivingCard(cards.port, cards.first,
-                                                  ledwall::registers::ChipRegisterImage,
-                                                  image.image.size()) == image.image;
-        },
-        StepTimeoutMs);
-    if (!held)
-        return fail(QStringLiteral("chip-card"), QStringLiteral("the wall does not hold the image"));
-    stepOk(QStringLiteral("chip-card"), QStringLiteral("%1-byte register image on card %2 of port %3")
-                                            .arg(image.image.size())
-                                            .arg(cards.first)
-                                            .arg(cards.port));
+    if (image.isEmpty() || !cli::chip::writeToCard(context.session, context.guid, cards.port,
+                                                   cards.first, image, StepTimeoutMs, &why))
+        return fail(QStringLiteral("chip-card"),
+                    image.isEmpty() ? QStringLiteral("no image") : why);
+    if (context.wall.readReceivingCard(
+            cards.port, cards.first, ledwall::registers::ChipRegisterImage, image.size()) != image)
+        return fail(QStringLiteral("chip-card"),
+                    QStringLiteral("the wall does not hold the image"));
+    stepOk(QStringLiteral("chip-card"),
+           QStringLiteral("%1-byte register image on card %2 of port %3, read back")
+               .arg(image.size())
+               .arg(cards.first)
+               .arg(cards.port));
     return true;
 }
 

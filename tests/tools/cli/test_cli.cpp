@@ -299,6 +299,11 @@ private slots:
         row("layout write unconfirmed",
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
+        row("chip send unconfirmed",
+            {"chip", "send", "--port", QString::number(silentCard->localPort()), "--chip",
+             "LS9929"},
+            1, R"({"written": false})", "not on the card");
+        row("chip send without port", {"chip", "send", "--chip", "LS9929"}, 2, {}, "port");
 
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
