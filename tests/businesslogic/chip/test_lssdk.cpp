@@ -182,6 +182,19 @@ private slots:
         sdk.loadBuffToSDKThread(chip("LS9918", 0));
         QVERIFY(!sdk.paramMap().contains("loadFlag"));
         QCOMPARE(spy.count(), 3);
+
+        // LS9935 family: a load switches the new 16-to-16 mode and the reduce mode on.
+        sdk.init(chip("LS9935"));
+        sdk.loadBuffToSDKThread({{"driverChip", "LS9935"}, {"registerAddr", "0080,"}});
+        sdk.clearData();
+        sdk.parseParam();
+        sdk.parseAdvanceModeParam();
+        QCOMPARE(sdk.paramMap().value("New16to16").toInt(), 1);
+        QCOMPARE(sdk.paramMap().value("reduceMode").toInt(), 1);
+        sdk.getDriverChipId("LS9918");
+        sdk.clearData();
+        sdk.parseParam();
+        QCOMPARE(sdk.paramMap().keys(), QStringList{"TestMode"});
     }
 
     void boxParamFile()
