@@ -31,8 +31,7 @@ int main(int argc, char **argv)
         QByteArray image(LS_CONFIG_IMAGE_SIZE, '\0');
         const bool made =
             iniDLL6619(file.chipId) == CONFIGERR_OK_6619 &&
-            Set9739Mode(ledwall::chip::decodeModeForIndex(file.decodeIndex)) ==
-                CONFIGERR_OK_6619 &&
+            Set9739Mode(ledwall::chip::decodeModeForIndex(file.decodeIndex)) == CONFIGERR_OK_6619 &&
             getConfigBuffer6619(reinterpret_cast<unsigned char *>(image.data()), image.size()) ==
                 CONFIGERR_OK_6619;
         QSaveFile target(out.filePath(QFileInfo(file.fileName).fileName()));

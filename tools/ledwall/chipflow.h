@@ -104,8 +104,7 @@ inline bool writeToCard(FacadeSession &session, const QString &guid, int port, i
                 if (map.value(QStringLiteral("moduleName")).toString() !=
                         QLatin1String("Module_ReceivingSDRAMInfo") ||
                     arrived.contains(address) || offset < 0 || offset >= readBack.size() ||
-                    offset % ReadChunk != 0 ||
-                    data.size() != ReadChunk)
+                    offset % ReadChunk != 0 || data.size() != ReadChunk)
                     continue;
                 readBack.replace(int(offset), ReadChunk, data);
                 arrived.insert(address);
