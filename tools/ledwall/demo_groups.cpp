@@ -8,7 +8,7 @@ const QVector<Group> &demoGroups()
     static const QVector<Group> groups = {
         {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
         {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
-        {"windows", &runWindowsDemo},
+        {"windows", &runWindowsDemo},    {"chip", &runChipDemo},
     };
     return groups;
 }
