@@ -128,12 +128,12 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "ledwall-gen-echoclip: no H.264 encoder, the clip is empty\n");
         list += "    {";
         for (int index = 0; index < units.size(); ++index) {
-            const QByteArray name = "u" + QByteArray::number(channel) + "_" +
-                                    QByteArray::number(index);
+            const QByteArray name =
+                "u" + QByteArray::number(channel) + "_" + QByteArray::number(index);
             source += "const unsigned char " + name + "[] = {";
             for (int i = 0; i < units[index].size(); ++i)
-                source += (i % 24 == 0 ? "\n" : "") + QByteArray::number(quint8(units[index][i])) +
-                          ',';
+                source +=
+                    (i % 24 == 0 ? "\n" : "") + QByteArray::number(quint8(units[index][i])) + ',';
             source += "};\n";
             list += "unit(" + name + ", sizeof " + name + "), ";
             total += units[index].size();

@@ -22,6 +22,7 @@ const QVector<CliCommand> &cliCommands();
 // Subcommand entry points.
 int runChecksumCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
+int runEchoCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);
 int runLocusCommand(const QStringList &args);
 int runEdidCommand(const QStringList &args);

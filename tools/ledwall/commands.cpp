@@ -7,6 +7,8 @@ const QVector<CliCommand> &cliCommands()
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out",
          runDemoCommand},
+        {"echo", "receive and decode a processor's echo video, or reassemble a capture",
+         runEchoCommand},
         {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},
         {"firmware", "check, inspect or package a receiving-card upgrade file", runFirmwareCommand},
         {"gamma", "print the points of a gamma curve", runGammaCommand},

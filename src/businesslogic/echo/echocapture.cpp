@@ -12,8 +12,8 @@ bool splitCapture(const QByteArray &capture, QVector<QByteArray> *datagrams, QSt
             return false;
         }
         const auto *at = reinterpret_cast<const uchar *>(capture.constData() + offset);
-        const quint32 length = quint32(at[0]) << 24 | quint32(at[1]) << 16 |
-                               quint32(at[2]) << 8 | quint32(at[3]);
+        const quint32 length =
+            quint32(at[0]) << 24 | quint32(at[1]) << 16 | quint32(at[2]) << 8 | quint32(at[3]);
         if (length > quint32(MaxCapturedDatagram)) {
             *error = QStringLiteral("datagram length %1 at offset %2 is past the largest UDP "
                                     "datagram")

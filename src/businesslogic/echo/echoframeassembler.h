@@ -43,9 +43,9 @@ struct EchoAssemblyLimits {
 };
 
 struct EchoAssemblyCounters {
-    quint64 datagrams = 0;       // fed
-    quint64 refused = 0;         // short, foreign, unknown type, absurd count or index
-    quint64 duplicates = 0;      // parts already held
+    quint64 datagrams = 0;  // fed
+    quint64 refused = 0;    // short, foreign, unknown type, absurd count or index
+    quint64 duplicates = 0; // parts already held
     quint64 framesCompleted = 0;
     quint64 framesEvicted = 0;   // unfinished, pushed out by newer frames or the byte budget
     quint64 framesOversized = 0; // discarded past maxFrameBytes
@@ -70,8 +70,8 @@ private:
     struct Record {
         quint16 frameNumber = 0;
         quint16 packetCount = 0;
-        quint16 nextIndex = 0;                // parts 0 .. nextIndex - 1 are in `joined`
-        QByteArray joined;                    // the frame so far, in order
+        quint16 nextIndex = 0;               // parts 0 .. nextIndex - 1 are in `joined`
+        QByteArray joined;                   // the frame so far, in order
         std::map<quint16, QByteArray> ahead; // parts past a gap
         qint64 bytes = 0;
         quint64 sequence = 0; // age, for the byte budget

@@ -16,7 +16,9 @@ void AVPngRenderer::renderFrame(const QImage &frame)
     if (m_maxFiles > 0 && number >= m_maxFiles)
         return;
     const QString path =
-        QDir(m_directory).filePath(QStringLiteral("%1%2.png").arg(m_prefix).arg(number, 5, 10, QLatin1Char('0')));
+        QDir(m_directory)
+            .filePath(
+                QStringLiteral("%1%2.png").arg(m_prefix).arg(number, 5, 10, QLatin1Char('0')));
     if (frame.save(path, "PNG")) {
         ++m_written;
     } else {

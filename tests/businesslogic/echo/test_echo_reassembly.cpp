@@ -33,8 +33,9 @@ QStringList feedAll(EchoFrameAssembler &assembler, const QStringList &datagrams)
                                      ? QByteArray::fromHex(text.mid(2).toLatin1())
                                      : datagram(text);
         if (const auto frame = assembler.feed(bytes))
-            frames << QStringLiteral("%1:%2").arg(frame->channel).arg(
-                QString::fromLatin1(frame->data));
+            frames << QStringLiteral("%1:%2")
+                          .arg(frame->channel)
+                          .arg(QString::fromLatin1(frame->data));
     }
     return frames;
 }
@@ -64,29 +65,41 @@ private slots:
         QTest::addColumn<int>("duplicates");
         QTest::addColumn<int>("unfinished");
         const QStringList abc{"0:ABC"};
-        QTest::newRow("single packet") << QStringList{"b0:1:5:0:XY"} << QStringList{"0:XY"} << 0 << 0 << 0;
-        QTest::newRow("in order") << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "q0:3:1:2:C"} << abc << 0 << 0 << 0;
-        QTest::newRow("q reordered") << QStringList{"b0:3:1:0:A", "q0:3:1:2:C", "q0:3:1:1:B"} << abc << 0 << 0 << 0;
-        QTest::newRow("q before b") << QStringList{"q0:3:1:2:C", "q0:3:1:1:B", "b0:3:1:0:A"} << abc << 0 << 0 << 0;
+        QTest::newRow("single packet")
+            << QStringList{"b0:1:5:0:XY"} << QStringList{"0:XY"} << 0 << 0 << 0;
+        QTest::newRow("in order") << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "q0:3:1:2:C"} << abc
+                                  << 0 << 0 << 0;
+        QTest::newRow("q reordered")
+            << QStringList{"b0:3:1:0:A", "q0:3:1:2:C", "q0:3:1:1:B"} << abc << 0 << 0 << 0;
+        QTest::newRow("q before b")
+            << QStringList{"q0:3:1:2:C", "q0:3:1:1:B", "b0:3:1:0:A"} << abc << 0 << 0 << 0;
         QTest::newRow("duplicate q does not complete")
-            << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "q0:3:1:1:X"} << QStringList() << 0 << 1 << 1;
+            << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "q0:3:1:1:X"} << QStringList() << 0 << 1
+            << 1;
         QTest::newRow("duplicated b keeps one frame")
-            << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "b0:3:1:0:A", "q0:3:1:2:C"} << abc << 0 << 1 << 0;
+            << QStringList{"b0:3:1:0:A", "q0:3:1:1:B", "b0:3:1:0:A", "q0:3:1:2:C"} << abc << 0 << 1
+            << 0;
         QTest::newRow("channels interleaved")
             << QStringList{"b0:2:1:0:A", "b7:2:1:0:X", "q7:2:1:1:Y", "q0:2:1:1:B"}
             << QStringList{"7:XY", "0:AB"} << 0 << 0 << 0;
         QTest::newRow("same number, other count is another frame")
-            << QStringList{"b0:2:1:0:A", "q0:3:1:1:B", "q0:2:1:1:C"} << QStringList{"0:AC"} << 0 << 0 << 1;
+            << QStringList{"b0:2:1:0:A", "q0:3:1:1:B", "q0:2:1:1:C"} << QStringList{"0:AC"} << 0
+            << 0 << 1;
         QTest::newRow("bad datagrams refused")
-            << QStringList{"0xFF01000000", "0xFE0100000000620001000100000000AA", "x0:2:1:0:A",
-                           "b0:0:1:0:A", "b0:65535:1:0:A", "q0:3:1:0:A", "q0:3:1:3:A", "q0:3:1:65535:A"}
+            << QStringList{"0xFF01000000",   "0xFE0100000000620001000100000000AA",
+                           "x0:2:1:0:A",     "b0:0:1:0:A",
+                           "b0:65535:1:0:A", "q0:3:1:0:A",
+                           "q0:3:1:3:A",     "q0:3:1:65535:A"}
             << QStringList() << 8 << 0 << 0;
-        QTest::newRow("information is not frame data") << QStringList{"i0:1:0:0:"} << QStringList() << 0 << 0 << 0;
+        QTest::newRow("information is not frame data")
+            << QStringList{"i0:1:0:0:"} << QStringList() << 0 << 0 << 0;
         QStringList eleven;
         for (int frame = 0; frame < 11; ++frame)
             eleven << QStringLiteral("b0:2:%1:0:A").arg(frame);
         QTest::newRow("eleventh unfinished evicts the oldest")
-            << (eleven << "q0:2:0:1:B" << "q0:2:10:1:K") << QStringList{"0:AK"} << 0 << 0 << 9;
+            << (eleven << "q0:2:0:1:B"
+                       << "q0:2:10:1:K")
+            << QStringList{"0:AK"} << 0 << 0 << 9;
     }
 
     void reassembly()
@@ -121,7 +134,8 @@ private slots:
     {
         QVector<QByteArray> recorded;
         for (int frame = 0; frame < 8; ++frame)
-            recorded += frameDatagrams(quint8(frame % 2), quint16(frame), QByteArray(3000 + frame, 'v'), 700);
+            recorded += frameDatagrams(quint8(frame % 2), quint16(frame),
+                                       QByteArray(3000 + frame, 'v'), 700);
         EchoAssemblyLimits limits;
         limits.maxTotalBytes = 256 * 1024;
         EchoFrameAssembler assembler(limits);
@@ -129,10 +143,17 @@ private slots:
         for (int round = 0; round < 20000; ++round) {
             QByteArray bytes = recorded.at(random.bounded(recorded.size()));
             switch (random.bounded(4)) {
-            case 0: bytes.truncate(random.bounded(bytes.size() + 1)); break;
-            case 1: bytes[random.bounded(qMin(bytes.size(), 16))] = char(random.generate()); break;
-            case 2: bytes += QByteArray(random.bounded(8000), 'm'); break;
-            default: break;
+            case 0:
+                bytes.truncate(random.bounded(bytes.size() + 1));
+                break;
+            case 1:
+                bytes[random.bounded(qMin(bytes.size(), 16))] = char(random.generate());
+                break;
+            case 2:
+                bytes += QByteArray(random.bounded(8000), 'm');
+                break;
+            default:
+                break;
             }
             assembler.feed(bytes);
             QVERIFY(assembler.bytesHeld() <= limits.maxTotalBytes);
@@ -150,8 +171,9 @@ private slots:
         QString error;
         QVERIFY(splitCapture(capture, &datagrams, &error));
         QCOMPARE(datagrams, (QVector<QByteArray>{"abc", QByteArray()}));
-        for (const QByteArray &bad : {capture + QByteArray(2, 0), capture + QByteArray::fromHex("00000009ab"),
-                                      QByteArray::fromHex("00010000")}) {
+        for (const QByteArray &bad :
+             {capture + QByteArray(2, 0), capture + QByteArray::fromHex("00000009ab"),
+              QByteArray::fromHex("00010000")}) {
             datagrams.clear();
             QVERIFY(!splitCapture(bad, &datagrams, &error));
             QVERIFY(error.contains(QLatin1String("offset")));
