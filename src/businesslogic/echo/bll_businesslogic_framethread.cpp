@@ -64,13 +64,14 @@ void BLL_BusinessLogic_FrameThread::frameThreadFun(QString slot, QString address
     QUdpSocket socket;
     const QHostAddress local =
         remote.isLoopback() ? QHostAddress(QHostAddress::LocalHost) : QHostAddress::AnyIPv4;
-    if (!socket.bind(local, 0) ||
-        socket.writeDatagram(ledwall::echo::echoRequestDatagram(), remote, port) !=
-            ledwall::echo::RequestLength) {
+    if (!socket.bind(local, 0) || socket.writeDatagram(ledwall::echo::echoRequestDatagram(), remote,
+                                                       port) != ledwall::echo::RequestLength) {
         qCDebug(lcEchoReceiver) << "echo request not sent to" << address << port
                                 << socket.errorString();
         return;
     }
+    // Room for bursts of video while the thread is busy (the system may cap it).
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     ledwall::echo::EchoFrameAssembler assembler;
     while (m_running) {
         if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(WaitMs))
