@@ -25,8 +25,8 @@ QByteArray echoHeader(quint8 channel, char type, int count, quint16 frameNumber,
 
 } // namespace
 
-QVector<QByteArray> echoFrameDatagrams(quint8 channel, quint16 frameNumber,
-                                       const QByteArray &frame, int payloadSize)
+QVector<QByteArray> echoFrameDatagrams(quint8 channel, quint16 frameNumber, const QByteArray &frame,
+                                       int payloadSize)
 {
     payloadSize = qBound(1, payloadSize, 65000);
     const int count = qMax(1, int((frame.size() + qint64(payloadSize) - 1) / payloadSize));
@@ -34,8 +34,7 @@ QVector<QByteArray> echoFrameDatagrams(quint8 channel, quint16 frameNumber,
     if (count > 0xFFFF)
         return datagrams;
     for (int index = 0; index < count; ++index)
-        datagrams.append(echoHeader(channel, index == 0 ? 'b' : 'q', count, frameNumber,
-                                    index) +
+        datagrams.append(echoHeader(channel, index == 0 ? 'b' : 'q', count, frameNumber, index) +
                          frame.mid(index * payloadSize, payloadSize));
     return datagrams;
 }

@@ -5,8 +5,9 @@
 // datagram, then one frame per channel every interval, taken in turn from the
 // built-in clip (ledwall_echoclip, looped), each cut into a 'b' packet and 'q'
 // packets of at most payloadSize bytes behind the 15-byte echo header. A new
-// request starts the stream afresh. Streamed datagrams go through the wall's
-// fault injection (loss, duplication, reordering). Without a clip, or with
+// request starts the stream afresh. Requests may be lost to the wall's fault
+// injection, and streamed datagrams go through it (loss, duplication,
+// reordering). Without a clip, or with
 // `supported` off, the stream information says "not supported" and nothing
 // follows.
 //
@@ -34,8 +35,8 @@ struct EchoSettings {
 
 // The datagrams of one frame: 'b' with count and frame number, then 'q' packets
 // with their index (bytes 13..14).
-QVector<QByteArray> echoFrameDatagrams(quint8 channel, quint16 frameNumber,
-                                       const QByteArray &frame, int payloadSize);
+QVector<QByteArray> echoFrameDatagrams(quint8 channel, quint16 frameNumber, const QByteArray &frame,
+                                       int payloadSize);
 bool isEchoRequest(const QByteArray &datagram);
 
 class EchoStreamer : public QObject

@@ -77,7 +77,7 @@ void UdpServer::readPendingDatagrams()
             continue;
         }
         if (isEchoRequest(received.data())) {
-            if (m_echo)
+            if (m_echo && !m_faults->shouldDropStreamed())
                 m_echo->begin(received.senderAddress(), quint16(received.senderPort()));
             continue;
         }

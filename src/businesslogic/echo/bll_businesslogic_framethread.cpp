@@ -2,6 +2,7 @@
 #include "echoframeassembler.h"
 #include "workerthreads.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -73,7 +74,14 @@ void BLL_BusinessLogic_FrameThread::frameThreadFun(QString slot, QString address
     // Room for bursts of video while the thread is busy (the system may cap it).
     socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     ledwall::echo::EchoFrameAssembler assembler;
+    QElapsedTimer sinceRequest;
+    sinceRequest.start();
     while (m_running) {
+        // A request lost on the way is asked again until the stream information came.
+        if (streamMode() == StreamMode::Unknown && sinceRequest.elapsed() >= RequestRepeatMs) {
+            socket.writeDatagram(ledwall::echo::echoRequestDatagram(), remote, port);
+            sinceRequest.restart();
+        }
         if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(WaitMs))
             continue;
         const QNetworkDatagram received = socket.receiveDatagram(MaxDatagramSize);

@@ -1,7 +1,8 @@
 #pragma once
 // The receiver of one processor slot's echo video. start() raises a worker thread
 // that sends the echo request to the processor, waits on its UDP socket, learns
-// the stream mode from the stream information datagram and reassembles frames
+// the stream mode from the stream information datagram (asking again every second
+// until it comes) and reassembles frames
 // (echoframeassembler.h); every complete frame is emitted as sig_data from the
 // worker thread. Datagrams from any other host than the processor are ignored.
 // Stopping (or destroying) the receiver joins the worker thread.
@@ -26,6 +27,8 @@ class BLL_BusinessLogic_FrameThread : public QObject
 public:
     // How long the worker waits on the socket before it looks at the running flag.
     static constexpr int WaitMs = 50;
+    // The request is repeated this often until the stream information arrives.
+    static constexpr int RequestRepeatMs = 1000;
 
     explicit BLL_BusinessLogic_FrameThread(QObject *parent = nullptr);
     ~BLL_BusinessLogic_FrameThread() override;

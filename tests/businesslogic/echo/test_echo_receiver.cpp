@@ -1,6 +1,7 @@
 // The echo manager against the virtual wall's echo role on loopback: frames of
 // both channels reach their players through loss, duplication and reordering;
-// a processor without echo streaming is recognised; closing drops everything.
+// a processor without echo streaming is recognised, also when the first request is
+// lost; closing drops everything.
 
 #include "bll_businesslogic_echomanagement.h"
 #include "virtualwall.h"
@@ -40,6 +41,7 @@ private slots:
         BLL_BusinessLogic_EchoManagement echo;
         QSignalSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
         echo.setEchoChannel("slot1", "view", "left", "1");
+        QVERIFY(!echo.getAVPlayer("view", "right"));
         echo.openFrameThread("slot1", "127.0.0.1", wall.port());
         QTRY_COMPARE_WITH_TIMEOUT(modes.count(), 1, 5000);
         QCOMPARE(modes.at(0).at(1).toInt(), 1);
@@ -69,6 +71,7 @@ private slots:
     {
         ledwall::sim::VirtualWall wall;
         wall.echoSettings().supported = false;
+        wall.dropNext(1); // the first request is lost and asked again
         QVERIFY(wall.start());
         BLL_BusinessLogic_EchoManagement echo;
         QSignalSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
