@@ -8,6 +8,7 @@
 #include "avpngrenderer.h"
 #include "bll_businesslogic_echomanagement.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <map>
@@ -77,13 +78,12 @@ inline EchoRun receiveEcho(BLL_BusinessLogic_EchoManagement &echo, const QString
         },
         timeoutMs);
     run.complete = run.complete && !run.notSupported;
+    QCoreApplication::processEvents(); // frames on their way to the players
     for (const auto &player : players)
         player.second->waitUntilIdle(5000);
-    const QVariantMap statistics = echo.echoStatistics(slot);
-    const QVariantMap channels = statistics.value(QStringLiteral("channels")).toMap();
+    const QVariantMap channels = channelsOf();
     for (auto it = channels.cbegin(); it != channels.cend(); ++it) {
-        const QVariantMap counts =
-            statistics.value(QStringLiteral("channels")).toMap().value(it.key()).toMap();
+        const QVariantMap counts = it.value().toMap();
         const auto time = times[it.key()];
         const double seconds = (time.second - time.first) / 1000.0;
         const int received = qMin(counts.value(QStringLiteral("frames")).toInt(), frames);
@@ -92,7 +92,8 @@ inline EchoRun receiveEcho(BLL_BusinessLogic_EchoManagement &echo, const QString
             QVariantMap{{QStringLiteral("frames"), counts.value(QStringLiteral("frames"))},
                         {QStringLiteral("lost"), counts.value(QStringLiteral("lost"))},
                         {QStringLiteral("decoded"), counts.value(QStringLiteral("decoded"))},
-                        {QStringLiteral("fps"), seconds > 0 ? qRound((received - 1) / seconds * 10) / 10.0 : 0.0}});
+                        {QStringLiteral("fps"),
+                         seconds > 0 ? qRound((received - 1) / seconds * 10) / 10.0 : 0.0}});
     }
     echo.closeFrameThread(slot);
     if (run.notSupported)

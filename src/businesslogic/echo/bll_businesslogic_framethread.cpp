@@ -1,5 +1,4 @@
 #include "bll_businesslogic_framethread.h"
-#include "echoframeassembler.h"
 #include "workerthreads.h"
 
 #include <QElapsedTimer>
@@ -109,29 +108,13 @@ void BLL_BusinessLogic_FrameThread::frameThreadFun(QString slot, QString address
             ++m_datagrams;
             m_refused = assembler.counters().refused;
             m_evicted = assembler.counters().framesEvicted + assembler.counters().framesOversized;
+            if (frame)
+                m_channels[frame->channel].note(frame->frameNumber);
         }
         if (frame) {
-            noteFrame(frame->channel, frame->frameNumber);
             emit sig_data(slot, QString::number(frame->channel), frame->data);
         }
     }
-}
-
-void BLL_BusinessLogic_FrameThread::noteFrame(quint8 channel, quint16 frameNumber)
-{
-    std::lock_guard<std::mutex> lock(m_countsMutex);
-    const bool first = !m_channels.contains(channel);
-    ChannelCounts &counts = m_channels[channel];
-    const quint16 step = quint16(frameNumber - counts.last);
-    if (!first && step > 0 && step < 0x8000) {
-        counts.lost += step - 1u;
-        counts.last = frameNumber;
-    } else if (!first && step >= 0x8000 && counts.lost > 0) {
-        --counts.lost; // a late frame counted as lost before
-    } else if (first) {
-        counts.last = frameNumber;
-    }
-    ++counts.frames;
 }
 
 QVariantMap BLL_BusinessLogic_FrameThread::statistics() const
@@ -140,8 +123,8 @@ QVariantMap BLL_BusinessLogic_FrameThread::statistics() const
     QVariantMap channels;
     for (auto it = m_channels.cbegin(); it != m_channels.cend(); ++it)
         channels.insert(QString::number(it.key()),
-                        QVariantMap{{QStringLiteral("frames"), it->frames},
-                                    {QStringLiteral("lost"), it->lost}});
+                        QVariantMap{{QStringLiteral("frames"), it->frames()},
+                                    {QStringLiteral("lost"), it->lost()}});
     return {{QStringLiteral("streamMode"), m_streamMode.load()},
             {QStringLiteral("datagrams"), m_datagrams},
             {QStringLiteral("refused"), m_refused},

@@ -8,6 +8,7 @@
 // Stopping (or destroying) the receiver joins the worker thread.
 
 #include "echodatagram.h"
+#include "echoframeassembler.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -48,14 +49,7 @@ signals:
     void sig_streamMode(QString slotNum, int mode);
 
 private:
-    struct ChannelCounts {
-        quint64 frames = 0;
-        quint64 lost = 0; // frame numbers skipped
-        quint16 last = 0;
-    };
-
     void frameThreadFun(QString slot, QString address, quint16 port);
-    void noteFrame(quint8 channel, quint16 frameNumber);
 
     std::unique_ptr<WorkerThreads> m_worker;
     std::atomic<bool> m_running{false};
@@ -65,6 +59,6 @@ private:
     unsigned short m_port = 0;
 
     mutable std::mutex m_countsMutex;
-    QMap<int, ChannelCounts> m_channels;
+    QMap<int, ledwall::echo::EchoFrameLoss> m_channels;
     quint64 m_datagrams = 0, m_refused = 0, m_foreign = 0, m_evicted = 0;
 };

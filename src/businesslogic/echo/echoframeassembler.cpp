@@ -134,4 +134,18 @@ int EchoFrameAssembler::unfinishedFrames() const
     return frames;
 }
 
+void EchoFrameLoss::note(quint16 frameNumber)
+{
+    const quint16 step = quint16(frameNumber - m_last);
+    if (m_frames == 0) {
+        m_last = frameNumber;
+    } else if (step > 0 && step < 0x8000) {
+        m_lost += step - 1u;
+        m_last = frameNumber;
+    } else if (step >= 0x8000 && m_lost > 0) {
+        --m_lost;
+    }
+    ++m_frames;
+}
+
 } // namespace ledwall::echo

@@ -91,4 +91,20 @@ private:
     quint64 m_sequence = 0;
 };
 
+// Frames of one channel and the frames missing between them, judged by frame
+// number (16 bits, wrapping). A frame that comes after a later one was counted
+// as lost takes that loss back.
+class EchoFrameLoss
+{
+public:
+    void note(quint16 frameNumber);
+    quint64 frames() const { return m_frames; }
+    quint64 lost() const { return m_lost; }
+
+private:
+    quint64 m_frames = 0;
+    quint64 m_lost = 0;
+    quint16 m_last = 0;
+};
+
 } // namespace ledwall::echo

@@ -162,6 +162,25 @@ private slots:
         QVERIFY(assembler.unfinishedFrames() <= 256 * limits.recordsPerChannel);
     }
 
+    void frameLoss_data()
+    {
+        QTest::addColumn<QVector<int>>("numbers");
+        QTest::addColumn<int>("lost");
+        QTest::newRow("gap, then a late frame") << QVector<int>{5, 6, 9, 8, 10} << 1;
+        QTest::newRow("wrap") << QVector<int>{65534, 65535, 0, 2} << 1;
+        QTest::newRow("duplicate") << QVector<int>{1, 1, 2} << 0;
+    }
+
+    void frameLoss()
+    {
+        QFETCH(QVector<int>, numbers);
+        EchoFrameLoss loss;
+        for (int number : numbers)
+            loss.note(quint16(number));
+        QCOMPARE(int(loss.frames()), numbers.size());
+        QTEST(int(loss.lost()), "lost");
+    }
+
     void captureRecords()
     {
         QByteArray capture;
