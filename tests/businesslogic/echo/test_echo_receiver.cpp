@@ -40,6 +40,9 @@ private slots:
         QVERIFY(wall.start());
         BLL_BusinessLogic_EchoManagement echo;
         QSignalSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
+        // Every frame is decoded, however slow the machine: none waits long enough to drop.
+        connect(&echo, &BLL_BusinessLogic_EchoManagement::sig_playerCreated, this,
+                [](QString, QString, AVPlayer *player) { player->setQueueLength(100); });
         echo.setEchoChannel("slot1", "view", "left", "1");
         QVERIFY(!echo.getAVPlayer("view", "right"));
         echo.openFrameThread("slot1", "127.0.0.1", wall.port());

@@ -51,9 +51,10 @@ private slots:
         QVERIFY(!player.putH264ArraryData(QByteArray(AVPlayer::MaxFrameSize + 1, '\0')));
         QSignalSpy frames(&player, &AVPlayer::sig_frameDecoded);
         player.setQueueLength(100);
-        QByteArray garbage(4096, '\0');
         quint32 seed = 12345;
         for (int round = 0; round < 50; ++round) {
+            // A fresh buffer per unit: the player shares it with its thread.
+            QByteArray garbage(4096, '\0');
             for (char &byte : garbage)
                 byte = char((seed = seed * 1103515245u + 12345u) >> 24);
             // Some rounds look like Annex B units so that the NAL parser gets to work.
