@@ -63,6 +63,7 @@ signals:
 
 private:
     void decodingThreadFun();
+    int counter(int AVPlayerQueue::*field) const;
 
     std::unique_ptr<AVPlayerDecoder> m_decoder;
     std::unique_ptr<AVPlayerQueue> m_queue;

@@ -326,28 +326,30 @@ bool AVPlayer::hasDecoder() const
     return m_decoder->isOpen();
 }
 
-int AVPlayer::framesReceived() const
+int AVPlayer::counter(int AVPlayerQueue::*field) const
 {
     std::lock_guard<std::mutex> lock(m_queue->mutex);
-    return m_queue->received;
+    return (*m_queue).*field;
+}
+
+int AVPlayer::framesReceived() const
+{
+    return counter(&AVPlayerQueue::received);
 }
 
 int AVPlayer::framesDecoded() const
 {
-    std::lock_guard<std::mutex> lock(m_queue->mutex);
-    return m_queue->decoded;
+    return counter(&AVPlayerQueue::decoded);
 }
 
 int AVPlayer::decodeErrors() const
 {
-    std::lock_guard<std::mutex> lock(m_queue->mutex);
-    return m_queue->errors;
+    return counter(&AVPlayerQueue::errors);
 }
 
 int AVPlayer::framesDropped() const
 {
-    std::lock_guard<std::mutex> lock(m_queue->mutex);
-    return m_queue->dropped;
+    return counter(&AVPlayerQueue::dropped);
 }
 
 QImage AVPlayer::lastFrame() const
