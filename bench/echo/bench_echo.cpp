@@ -182,7 +182,8 @@ void BM_EndToEndLoopback(benchmark::State &state)
         for (AVPlayer *player : players)
             player->waitUntilIdle(60000);
         receiveSeconds += lastChange / 1000.0;
-        decodeSeconds += qMax(lastChange, clock.elapsed() - (framesIn() < 2 * Frames ? 300 : 0)) / 1000.0;
+        decodeSeconds +=
+            qMax(lastChange, clock.elapsed() - (framesIn() < 2 * Frames ? 300 : 0)) / 1000.0;
         const QVariantMap channels =
             echo.echoStatistics(slot).value(QStringLiteral("channels")).toMap();
         for (const QVariant &channel : channels) {

@@ -93,8 +93,8 @@ int runReceive(const QStringList &args)
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the processor."),
                       QStringLiteral("A"), QStringLiteral("127.0.0.1")});
-    parser.addOption({QStringLiteral("slot"), QStringLiteral("Slot key of the receiver (required)."),
-                      QStringLiteral("S")});
+    parser.addOption({QStringLiteral("slot"),
+                      QStringLiteral("Slot key of the receiver (required)."), QStringLiteral("S")});
     parser.addOption({QStringLiteral("frames"), QStringLiteral("Frames to receive per channel."),
                       QStringLiteral("K"), QStringLiteral("25")});
     parser.addOption({QStringLiteral("out"),
