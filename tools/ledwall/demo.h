@@ -49,5 +49,6 @@ bool runFirmwareDemo(Context &context);
 bool runLayoutDemo(Context &context);
 bool runWindowsDemo(Context &context);
 bool runChipDemo(Context &context);
+bool runEchoDemo(Context &context);
 
 } // namespace demo

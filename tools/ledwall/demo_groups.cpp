@@ -9,6 +9,7 @@ const QVector<Group> &demoGroups()
         {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
         {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
         {"windows", &runWindowsDemo},    {"chip", &runChipDemo},
+        {"echo", &runEchoDemo},
     };
     return groups;
 }
