@@ -1,0 +1,271 @@
+#include "calibrationtext.h"
+
+#include <QList>
+#include <QString>
+
+#include <cmath>
+#include <cstring>
+
+namespace ledwall::calibration
+{
+
+namespace
+{
+
+// Powers of ten that a double holds exactly.
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int MaxExactPower = 22;
+// Up to 15 significant digits the mantissa stays below 2^53: the double of the
+// mantissa is exact and one division by an exact power of ten rounds correctly,
+// which is what a correctly rounding decimal reader (Qt's) gives.
+constexpr int MaxExactDigits = 15;
+constexpr int MaxFastCoordinateDigits = 9;
+
+inline bool isFieldEnd(const char *p)
+{
+    return *p == ',' || *p == '\n' || (*p == '\r' && p[1] == '\n');
+}
+
+inline unsigned digitOf(char c)
+{
+    return unsigned(quint8(c)) - unsigned('0');
+}
+
+double slowCoefficient(const char *begin, const char *end)
+{
+    const double value = QString::fromLatin1(begin, int(end - begin)).toDouble();
+    return std::isnan(value) ? 0.0 : value;
+}
+
+int slowCoordinate(const char *begin, const char *end)
+{
+    return QString::fromLatin1(begin, int(end - begin)).toInt();
+}
+
+// A field that starts at p: "-?digits(.digits)?" ending at a field end. Sets *end
+// to where the field ends and returns true with *value when the fast path applies.
+inline bool fastCoefficient(const char *p, double *value, const char **end)
+{
+    const bool negative = *p == '-';
+    p += negative;
+    quint64 mantissa = 0;
+    int significant = 0;
+    const char *digits = p;
+    for (unsigned d; (d = digitOf(*p)) <= 9; ++p) {
+        mantissa = mantissa * 10 + d;
+        significant += mantissa != 0;
+    }
+    if (p == digits)
+        return false;
+    int fraction = 0;
+    if (*p == '.') {
+        const char *fractionDigits = ++p;
+        for (unsigned d; (d = digitOf(*p)) <= 9; ++p) {
+            mantissa = mantissa * 10 + d;
+            significant += mantissa != 0;
+        }
+        fraction = int(p - fractionDigits);
+        if (fraction == 0)
+            return false;
+    }
+    if (!isFieldEnd(p) || significant > MaxExactDigits || fraction > MaxExactPower)
+        return false;
+    const double magnitude = double(mantissa) / ExactPowersOfTen[fraction];
+    *value = negative ? -magnitude : magnitude;
+    *end = p;
+    return true;
+}
+
+inline bool fastCoordinate(const char *p, int *value, const char **end)
+{
+    const bool negative = *p == '-';
+    p += negative;
+    const char *digits = p;
+    int number = 0;
+    for (unsigned d; (d = digitOf(*p)) <= 9 && p - digits < MaxFastCoordinateDigits; ++p)
+        number = number * 10 + int(d);
+    if (p == digits || !isFieldEnd(p))
+        return false;
+    *value = negative ? -number : number;
+    *end = p;
+    return true;
+}
+
+inline const char *fieldEnd(const char *p)
+{
+    while (!isFieldEnd(p))
+        ++p;
+    return p;
+}
+
+} // namespace
+
+namespace
+{
+
+// A field on its own: the fast path needs a field end behind the digits.
+template <typename T>
+T fieldValue(const char *begin, const char *end, bool (*fast)(const char *, T *, const char **),
+             T (*slow)(const char *, const char *))
+{
+    const qsizetype size = end - begin;
+    if (size > 0 && size < 64) {
+        char field[65];
+        std::memcpy(field, begin, size_t(size));
+        field[size] = '\n';
+        T value{};
+        const char *stop = nullptr;
+        if (fast(field, &value, &stop) && stop == field + size)
+            return value;
+    }
+    return slow(begin, end);
+}
+
+} // namespace
+
+double coefficientValue(const char *begin, const char *end)
+{
+    return fieldValue<double>(begin, end, fastCoefficient, slowCoefficient);
+}
+
+int coordinateValue(const char *begin, const char *end)
+{
+    return fieldValue<int>(begin, end, fastCoordinate, slowCoordinate);
+}
+
+void CalibrationTextReader::parseLines(const char *p, const char *end)
+{
+    CalibrationLine line;
+    while (p < end && !m_stopped) {
+        ++m_lineNumber;
+        if (*p == '\n' || (*p == '\r' && p[1] == '\n')) { // blank line
+            p += *p == '\r' ? 2 : 1;
+            continue;
+        }
+        line.number = m_lineNumber;
+        line.fieldCount = 0;
+        line.coefficients.fill(0.0);
+        for (;;) {
+            const char *fieldBegin = p;
+            const char *stop = nullptr;
+            const int index = line.fieldCount++;
+            if (index == 0 || index == 1) {
+                int value = 0;
+                if (!fastCoordinate(p, &value, &stop)) {
+                    stop = fieldEnd(p);
+                    value = slowCoordinate(fieldBegin, stop);
+                }
+                (index == 0 ? line.column : line.row) = value;
+            } else if (index < MatrixFieldCount) {
+                double value = 0;
+                if (!fastCoefficient(p, &value, &stop)) {
+                    stop = fieldEnd(p);
+                    value = slowCoefficient(fieldBegin, stop);
+                }
+                line.coefficients[size_t(index - 2)] = value;
+            } else {
+                stop = fieldEnd(p);
+            }
+            p = stop;
+            if (*p != ',')
+                break;
+            ++p;
+        }
+        if (line.fieldCount < 2)
+            line.row = 0;
+        if (line.fieldCount < 1)
+            line.column = 0;
+        p += *p == '\r' ? 2 : 1; // past "\r\n" or "\n"
+        if (!m_sink.take(line))
+            m_stopped = true;
+    }
+}
+
+void CalibrationTextReader::reportOverlong()
+{
+    CalibrationLine line;
+    line.number = ++m_lineNumber;
+    line.overlong = true;
+    m_sink.take(line);
+    m_stopped = true;
+    m_carry.clear();
+}
+
+bool CalibrationTextReader::feed(const char *data, qsizetype size)
+{
+    if (m_stopped || size <= 0)
+        return !m_stopped;
+    const char *end = data + size;
+    if (!m_carry.isEmpty()) {
+        // Complete the line begun in an earlier block.
+        const char *newline = static_cast<const char *>(std::memchr(data, '\n', size_t(size)));
+        const char *take = newline ? newline + 1 : end;
+        if (m_carry.size() + (take - data) > MaxLineLength + 1) {
+            reportOverlong();
+            return false;
+        }
+        m_carry.append(data, int(take - data));
+        if (!newline)
+            return true;
+        parseLines(m_carry.constData(), m_carry.constData() + m_carry.size());
+        m_carry.clear();
+        data = take;
+    }
+    const char *lastNewline = data;
+    for (const char *p = end; p > data; --p) {
+        if (p[-1] == '\n') {
+            lastNewline = p;
+            break;
+        }
+    }
+    if (lastNewline > data)
+        parseLines(data, lastNewline);
+    if (m_stopped)
+        return false;
+    if (end - lastNewline > MaxLineLength) {
+        reportOverlong();
+        return false;
+    }
+    m_carry.append(lastNewline, int(end - lastNewline));
+    return true;
+}
+
+bool CalibrationTextReader::finish()
+{
+    if (m_stopped)
+        return false;
+    if (!m_carry.isEmpty()) {
+        m_carry.append('\n');
+        parseLines(m_carry.constData(), m_carry.constData() + m_carry.size());
+        m_carry.clear();
+    }
+    return !m_stopped;
+}
+
+void readCalibrationText(const QByteArray &text, LineSink &sink)
+{
+    CalibrationTextReader reader(sink);
+    if (reader.feed(text))
+        reader.finish();
+}
+
+bool looksEncrypted(const QByteArray &firstLine)
+{
+    QByteArray line = firstLine;
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    const QList<QByteArray> fields = line.split(',');
+    if (fields.size() < 2)
+        return true;
+    for (const QByteArray &field : fields) {
+        for (const char c : field) {
+            if (!(c == '.' || (c >= '0' && c <= '9')))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace ledwall::calibration
