@@ -110,7 +110,9 @@ void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
 {
     const Scales &s = scaling == Scaling::Truncated ? TruncatedScales : RoundedScales;
     const auto &m = line.coefficients; // m11 m12 m13 m21 m22 m23 m31 m32 m33
-    const auto diagonal = [&](int i) { return scaled(m[size_t(i)], s.diagonal, s.diagonalMax, scaling); };
+    const auto diagonal = [&](int i) {
+        return scaled(m[size_t(i)], s.diagonal, s.diagonalMax, scaling);
+    };
     const auto off = [&](int i) {
         return scaled(m[size_t(i)], s.offDiagonal, s.offDiagonalMax, scaling);
     };
@@ -123,8 +125,8 @@ void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
 
 DisplayPacker::DisplayPacker(int width, int height, uint layout)
     : m_width(width), m_height(height), m_layout(layout),
-      m_pixelsLeft(qMin(qint64(qMax(width, 0)) * qMax(height, 0),
-                        MaxPackedBytes / bytesPerPixel(layout)))
+      m_pixelsLeft(
+          qMin(qint64(qMax(width, 0)) * qMax(height, 0), MaxPackedBytes / bytesPerPixel(layout)))
 {
     // A complete file fills exactly this; reserving it spares the regrowth copies.
     data.reserve(int(qMin<qint64>(m_pixelsLeft * bytesPerPixel(layout), 256 * 1024 * 1024)));
@@ -275,8 +277,8 @@ bool CabinetPacker::take(const CalibrationLine &line)
 QByteArray cutCabinet(const QByteArray &display, int width, int pixelBytes, const QRect &rect)
 {
     QByteArray out;
-    out.reserve(int(qMin<qint64>(qint64(rect.width()) * rect.height() * pixelBytes,
-                                 display.size())));
+    out.reserve(
+        int(qMin<qint64>(qint64(rect.width()) * rect.height() * pixelBytes, display.size())));
     for (int r = rect.top(); r <= rect.bottom(); ++r) {
         const qint64 begin = (qint64(r) * width + rect.left()) * pixelBytes;
         const qint64 end = qMin<qint64>(begin + qint64(rect.width()) * pixelBytes, display.size());

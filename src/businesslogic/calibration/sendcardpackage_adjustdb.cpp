@@ -32,7 +32,8 @@ class RequestConnection
 {
 public:
     explicit RequestConnection(const QString &path)
-        : m_name(QStringLiteral("ledwall.adjustDB.%1").arg(s_connectionSerial.fetchAndAddRelaxed(1)))
+        : m_name(
+              QStringLiteral("ledwall.adjustDB.%1").arg(s_connectionSerial.fetchAndAddRelaxed(1)))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
@@ -69,8 +70,9 @@ QVariantMap insertAdjustDB(QSqlDatabase &db, const QVariantMap &request)
 {
     if (!request.contains(key("guid")) || !request.contains(key("filePath")))
         return {{key("result"), QStringLiteral("No guid")}};
-    return execute(db, "INSERT INTO adjustTab (guid, filePath) VALUES (?, ?);",
-                   {request.value(key("guid")).toString(), request.value(key("filePath")).toString()});
+    return execute(
+        db, "INSERT INTO adjustTab (guid, filePath) VALUES (?, ?);",
+        {request.value(key("guid")).toString(), request.value(key("filePath")).toString()});
 }
 
 QVariantMap deleteAdjustDB(QSqlDatabase &db, const QVariantMap &request)

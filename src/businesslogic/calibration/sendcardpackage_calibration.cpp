@@ -51,9 +51,8 @@ void BLL_BusinessLogic_SendCardPackage::setAdjustParaMap(QVariantMap params)
 
 bool BLL_BusinessLogic_SendCardPackage::checkAdjustFile(QString path)
 {
-    path.remove(QStringLiteral("file:///"));
-    path.remove(QStringLiteral("file:"));
-    QFile file(path);
+    // The URL prefixes go, a root "/" stays (file:///tmp/a is /tmp/a).
+    QFile file(stripFileUrlPrefixes(path));
     if (!file.open(QIODevice::ReadOnly))
         return true;
     return file.size() != 0;

@@ -165,7 +165,8 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
             !(everyCabinet || selection.contains(boxKey(cabinet.port, cabinet.card))))
             continue;
         cabinets.append(cabinet);
-        total += quint64(cabinet.rect.width()) * quint64(cabinet.rect.height()) * quint64(pixelBytes);
+        total +=
+            quint64(cabinet.rect.width()) * quint64(cabinet.rect.height()) * quint64(pixelBytes);
     }
 
     quint64 sent = 0;
@@ -173,13 +174,13 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
     bool allWritten = !cabinets.isEmpty();
     for (const Cabinet &cabinet : qAsConst(cabinets)) {
         const QByteArray data = cutCabinet(display, size.width(), pixelBytes, cabinet.rect);
-        qCDebug(lcTransfer) << "sendAdjustData" << cabinet.port << cabinet.card << "timeout"
-                            << wait << "adjustSendSize" << data.size();
+        qCDebug(lcTransfer) << "sendAdjustData" << cabinet.port << cabinet.card << "timeout" << wait
+                            << "adjustSendSize" << data.size();
         const quint32 portAddress = storedimage::portAddress(cabinet.port);
-        const quint32 last = data.isEmpty() ? 0
-                                            : writeCalibrationBlock(guid, descriptor, portAddress,
-                                                                    quint16(cabinet.card), data,
-                                                                    wait);
+        const quint32 last = data.isEmpty()
+                                 ? 0
+                                 : writeCalibrationBlock(guid, descriptor, portAddress,
+                                                         quint16(cabinet.card), data, wait);
         if (last == 0) {
             allWritten = false;
         } else {
@@ -204,9 +205,9 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustDataWithReceive(QVariantMap pa
     }
     const uint layout = m_adjustParaMap.value(key("adjen_type")).toUInt();
     const QHash<QString, QVariant> table =
-        size.isValid()
-            ? getAdjustDataByteArr(size.width(), size.height(), params.value(key("data")).toByteArray())
-            : QHash<QString, QVariant>();
+        size.isValid() ? getAdjustDataByteArr(size.width(), size.height(),
+                                              params.value(key("data")).toByteArray())
+                       : QHash<QString, QVariant>();
     emit sig_readDevData({{key("getDisplayAdjustDataByteArr"), !table.isEmpty()}});
 
     const QVariantMap selection = m_adjustParaMap.value(key("sendBoxMap")).toMap();

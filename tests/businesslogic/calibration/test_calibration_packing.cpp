@@ -100,10 +100,26 @@ QByteArray plainCabinet(const QByteArray &text, const QRect &rect, uint layout)
 
 QString randomCoefficient(QRandomGenerator &rng)
 {
-    static const char *const odd[] = {"",     "abc",  "nan",   "inf",   "-inf", "+0.5", " 0.25",
-                                      "1.",   ".5",   "0x10",  "-0",    "-0.0", "1e400",
-                                      "-1e9", "2E-2", "1.5e3", "00.50", "12345678901234567890",
-                                      "0.49951171875", "-2.5e-4"};
+    static const char *const odd[] = {"",
+                                      "abc",
+                                      "nan",
+                                      "inf",
+                                      "-inf",
+                                      "+0.5",
+                                      " 0.25",
+                                      "1.",
+                                      ".5",
+                                      "0x10",
+                                      "-0",
+                                      "-0.0",
+                                      "1e400",
+                                      "-1e9",
+                                      "2E-2",
+                                      "1.5e3",
+                                      "00.50",
+                                      "12345678901234567890",
+                                      "0.49951171875",
+                                      "-2.5e-4"};
     switch (rng.bounded(6)) {
     case 0:
         return QString::fromLatin1(odd[rng.bounded(int(std::size(odd)))]);
@@ -130,7 +146,8 @@ QByteArray randomText(QRandomGenerator &rng, int lines, int fields, int side)
     for (int n = 0; n < lines; ++n) {
         QStringList f;
         const auto coordinate = [&] {
-            return rng.bounded(20) == 0 ? QStringLiteral("1.0") : QString::number(rng.bounded(side + 2));
+            return rng.bounded(20) == 0 ? QStringLiteral("1.0")
+                                        : QString::number(rng.bounded(side + 2));
         };
         f << coordinate() << coordinate();
         for (int i = 2; i < fields; ++i)
@@ -142,7 +159,8 @@ QByteArray randomText(QRandomGenerator &rng, int lines, int fields, int side)
     return text;
 }
 
-template <typename Sink> void feedInPieces(const QByteArray &text, Sink &sink, QRandomGenerator &rng)
+template <typename Sink>
+void feedInPieces(const QByteArray &text, Sink &sink, QRandomGenerator &rng)
 {
     CalibrationTextReader reader(sink);
     for (int at = 0; at < text.size();) {
@@ -168,8 +186,10 @@ private slots:
             const double expected = number(QString::fromLatin1(field));
             const double got = coefficientValue(field.constBegin(), field.constEnd());
             if (std::memcmp(&got, &expected, sizeof got) != 0)
-                QFAIL(qPrintable(QStringLiteral("%1: %2 != %3").arg(QString::fromLatin1(field))
-                                     .arg(got, 0, 'g', 17).arg(expected, 0, 'g', 17)));
+                QFAIL(qPrintable(QStringLiteral("%1: %2 != %3")
+                                     .arg(QString::fromLatin1(field))
+                                     .arg(got, 0, 'g', 17)
+                                     .arg(expected, 0, 'g', 17)));
         }
         for (const char *field : {"007", "-12", "+3", "1.0", "99999999999", " 4"}) {
             const QByteArray f(field);
@@ -180,7 +200,7 @@ private slots:
     void scalingRules_data()
     {
         QTest::addColumn<double>("value");
-        QTest::addColumn<int>("rounded"); // x 1024, at most 1023
+        QTest::addColumn<int>("rounded");   // x 1024, at most 1023
         QTest::addColumn<int>("truncated"); // x 1023
         QTest::newRow("clamped one") << 1.0 << 1023 << 1023;
         QTest::newRow("half") << 0.5 << 512 << 511;
@@ -206,21 +226,21 @@ private slots:
         QTest::addColumn<QByteArray>("words"); // hex
         QTest::addColumn<QByteArray>("companion");
         const QByteArray ones(3 * 1024 * 1024, '1');
-        QTest::newRow("clamp, round") << QByteArray("1,1,1.0,0.5,0.25") << 0u
-                                      << QByteArray("100803ff") << QByteArray();
+        QTest::newRow("clamp, round")
+            << QByteArray("1,1,1.0,0.5,0.25") << 0u << QByteArray("100803ff") << QByteArray();
         QTest::newRow("header") << QByteArray("2,2\r\n1,1,1.0,0.5,0.25\r\n") << 0u
                                 << QByteArray("100803ff") << QByteArray();
-        QTest::newRow("late header") << QByteArray("1,1,1,1,1\n2,2\n") << 0u << QByteArray()
-                                     << QByteArray();
-        QTest::newRow("off-diagonal -0.5") << QByteArray("1,2,0,-0.5,0,0,0,0,0,0,0") << 7u
-                                           << QByteArray("002000000000000000000000")
-                                           << QByteArray("01ffffffffffffffffffffff");
-        QTest::newRow("matrix needs 11") << QByteArray("1,1,1,1,1") << 7u << QByteArray()
-                                         << QByteArray();
+        QTest::newRow("late header")
+            << QByteArray("1,1,1,1,1\n2,2\n") << 0u << QByteArray() << QByteArray();
+        QTest::newRow("off-diagonal -0.5")
+            << QByteArray("1,2,0,-0.5,0,0,0,0,0,0,0") << 7u
+            << QByteArray("002000000000000000000000") << QByteArray("01ffffffffffffffffffffff");
+        QTest::newRow("matrix needs 11")
+            << QByteArray("1,1,1,1,1") << 7u << QByteArray() << QByteArray();
         QTest::newRow("NUL bytes") << QByteArray(5, '\0') << 0u << QByteArray() << QByteArray();
         QTest::newRow("runaway line") << ones << 0u << QByteArray() << QByteArray();
-        QTest::newRow("beyond the display") << QByteArray("3,1,1,1,1\n1,3,1,1,1\n1,1,0,0,0")
-                                            << 0u << QByteArray("00000000") << QByteArray();
+        QTest::newRow("beyond the display") << QByteArray("3,1,1,1,1\n1,3,1,1,1\n1,1,0,0,0") << 0u
+                                            << QByteArray("00000000") << QByteArray();
     }
     void displayEdgeCases()
     {

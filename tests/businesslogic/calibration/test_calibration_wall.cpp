@@ -1,0 +1,211 @@
+// Calibration files end to end: packed by the sending-card object, written through
+// the link manager into the virtual wall's receiving cards, and compared with the
+// packed words cut per cabinet. Also the file tests of the calibration path.
+
+#include "bll_businesslogic_sendcardpackage.h"
+#include "bll_communicationmain_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "calibrationpacking.h"
+#include "virtualwall.h"
+
+#include <QtTest>
+
+using namespace ledwall::sim;
+using namespace ledwall::calibration;
+
+namespace
+{
+
+// Cabinets of a 16 x 8 display: two on port 0 side by side, one on port 1 below.
+const QVariantList Boxes = {QStringLiteral("0:0:0:0:8:4"), QStringLiteral("0:1:8:0:8:4"),
+                            QStringLiteral("1:0:0:4:16:4")};
+constexpr int Width = 16, Height = 8;
+
+QByteArray calibrationText(bool matrix)
+{
+    QByteArray text = "16,8\n";
+    for (int y = 1; y <= Height; ++y) {
+        for (int x = 1; x <= Width; ++x) {
+            text += QByteArray::number(x) + ',' + QByteArray::number(y);
+            for (int i = 0; i < (matrix ? 9 : 3); ++i)
+                text +=
+                    ',' + QByteArray::number((x * 7 + y * 13 + i * 5) % 100 / 97.0 - 0.3, 'f', 4);
+            text += "\r\n";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+class TestCalibrationWall : public QObject
+{
+    Q_OBJECT
+
+private:
+    VirtualWall wall;
+    QString guid;
+    QTemporaryDir dir;
+    BLL_BusinessLogic_SendCardPackage package;
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    // The last-address report of a transfer started by `start`.
+    template <typename Start> QVariantMap transfer(Start start)
+    {
+        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        start();
+        QVariantMap last;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (const QList<QVariant> &args : qAsConst(spy))
+                    if (args.at(0).toMap().contains(QStringLiteral("last_m_regAddr")))
+                        last = args.at(0).toMap();
+                return !last.isEmpty();
+            },
+            10000);
+        return last;
+    }
+
+    // Every cabinet's memory at `address` holds its cut of the display packing.
+    void verifyCabinets(const QByteArray &text, uint layout, quint32 address)
+    {
+        DisplayPacker display(Width, Height, layout);
+        readCalibrationText(text, display);
+        for (const QVariant &box : Boxes) {
+            const QStringList f = box.toString().split(QLatin1Char(':'));
+            const QByteArray expected =
+                cutCabinet(display.data, Width, bytesPerPixel(layout),
+                           QRect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt()));
+            QVERIFY(!expected.isEmpty());
+            QTRY_COMPARE(
+                wall.readReceivingCard(f[0].toInt(), f[1].toInt(), address, expected.size()),
+                expected);
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        WallDescription description;
+        description.ports.resize(2);
+        description.ports[0].port = 0;
+        description.ports[0].cabinets = {WallCabinet{0, 8, 4}, WallCabinet{1, 8, 4}};
+        description.ports[1].port = 1;
+        description.ports[1].cabinets = {WallCabinet{0, 16, 4}};
+        wall.setWall(description);
+        QVERIFY(wall.start());
+        auto *link = BLL_CommunicationMain_Desktop::getInstance();
+        guid = link->createCommunicateObject(NetworkLink, DefaultProtocol);
+        QVERIFY(link->connectServer(guid, QStringLiteral("127.0.0.1"), wall.port()));
+        BLL_DataCenter_Desktop::instance()->setCurrentGuid(guid);
+    }
+
+    void cleanupTestCase()
+    {
+        BLL_CommunicationMain_Desktop::getInstance()->releaseCommunicateObject(guid);
+        wall.stop();
+    }
+
+    void fileTests()
+    {
+        const QString empty = writeFile(QStringLiteral("empty.txt"), {});
+        QVERIFY(!package.checkAdjustFile(QStringLiteral("file:///") + empty.mid(1)));
+        QVERIFY(package.checkAdjustFile(dir.filePath(QStringLiteral("missing.txt"))));
+        package.setAdjustFile(writeFile(QStringLiteral("plain.txt"), "12,7,0.98,1.01,0.97\n"));
+        QVERIFY(!package.judgeEncrypt());
+        package.setAdjustFile(writeFile(QStringLiteral("single.txt"), "12\n"));
+        QVERIFY(package.judgeEncrypt());
+        package.setAdjustFile(writeFile(QStringLiteral("minus.txt"), "1,-1\n"));
+        QVERIFY(package.judgeEncrypt());
+
+        // A 4 GiB hole reads as one runaway line: refused after a bounded read.
+        QFile sparse(dir.filePath(QStringLiteral("sparse.txt")));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(4) << 30));
+        package.setAdjustFile(sparse.fileName());
+        package.setAdjustParaMap({{QStringLiteral("adjen_type"), 0}});
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(package.getDisplayAdjustDataByteArr(1920, 1080).isEmpty());
+        QVERIFY(timer.elapsed() < 5000);
+    }
+
+    void matrixFileToTheAlternativeArea()
+    {
+        const QByteArray text = calibrationText(true);
+        package.setAdjustParaMap(
+            {{QStringLiteral("adjen_type"), 7},
+             {QStringLiteral("sendBoxMap"), QVariantMap{{QStringLiteral("255,65535"), true}}}});
+        package.setBoxXYWHList(Boxes);
+        const QVariantMap last = transfer([&] {
+            package.setAdjustPath(writeFile(QStringLiteral("matrix.txt"), text),
+                                  {{QStringLiteral("isNormalAdjustMode"), false},
+                                   {QStringLiteral("bFastMode"), true}});
+        });
+        QCOMPARE(last.value(QStringLiteral("last_m_regAddr")).toUInt(), 0x110000u);
+        QCOMPARE(last.value(QStringLiteral("result")).toBool(), true);
+        verifyCabinets(text, Matrix, 0xA00F0000);
+        QCOMPARE(package.adjustCompanionData().size(), Width * Height * 12);
+    }
+
+    void threePiecesGiveTheSameMemory()
+    {
+        const QByteArray text = calibrationText(false);
+        package.setAdjustParaMap(
+            {{QStringLiteral("sendBoxMap"), QVariantMap{{QStringLiteral("255,65535"), true}}}});
+        package.setBoxXYWHList(Boxes);
+        package.resetFilePos(0);
+        const QList<QByteArray> lines = text.split('\n');
+        const int third = lines.size() / 3;
+        for (int piece = 0; piece < 3; ++piece) {
+            const QByteArray data =
+                lines.mid(piece * third, piece == 2 ? -1 : third).join('\n') + '\n';
+            const QVariantMap last = transfer([&] {
+                package.sendAdjustDataWithReceive(
+                    {{QStringLiteral("adjen_type"), 0}, {QStringLiteral("data"), data}});
+            });
+            QVERIFY(last.value(QStringLiteral("result")).toBool());
+        }
+        verifyCabinets(text, ThreeCoefficients, 0xA0030000);
+    }
+
+    void classicPassWritesEachCabinetItsPixels()
+    {
+        const QByteArray text = calibrationText(false).mid(5); // no header here
+        package.setAdjustParaMap({{QStringLiteral("adjen_type"), 0}});
+        package.setBoxXYWHList(Boxes);
+        package.setAdjustFile(writeFile(QStringLiteral("classic.txt"), text));
+        QVERIFY(package.getAdjustData());
+        QVector<ledwall::storedimage::Cabinet> cabinets;
+        for (const QVariant &box : Boxes) {
+            cabinets.append(ledwall::storedimage::Cabinet());
+            QVERIFY(ledwall::storedimage::parseCabinet(box.toString(), &cabinets.last()));
+        }
+        CabinetPacker packer(cabinets, ThreeCoefficients);
+        readCalibrationText(text, packer);
+        for (int i = 0; i < cabinets.size(); ++i)
+            QTRY_COMPARE(wall.readReceivingCard(cabinets[i].port, cabinets[i].card, 0xA0030000,
+                                                packer.data[i].size()),
+                         packer.data[i]);
+    }
+
+    void pointDataWithoutSelectionIsBroadcast()
+    {
+        QByteArray block(64, '\x5A');
+        const QVariantMap last = transfer([&] { package.startSendPointAdjustThread(block, {}); });
+        QCOMPARE(last.value(QStringLiteral("last_m_regAddr")).toUInt(), 0xFF0000u);
+        QCOMPARE(last.value(QStringLiteral("last_ltcpAddr_dst")).toUInt(), 0xFFFFu);
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000, 64), block);
+        QTRY_COMPARE(wall.readReceivingCard(0, 1, 0xA0030000, 64), block);
+    }
+};
+
+QTEST_MAIN(TestCalibrationWall)
+#include "test_calibration_wall.moc"
