@@ -20,6 +20,7 @@ struct CliCommand {
 const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
+int runCalibCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);

@@ -4,6 +4,7 @@ const QVector<CliCommand> &cliCommands()
 {
     // One line per subcommand; keep the list sorted by name.
     static const QVector<CliCommand> commands = {
+        {"calib", "pack, check, send or index calibration files", runCalibCommand},
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out",
          runDemoCommand},

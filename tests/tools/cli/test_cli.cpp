@@ -145,6 +145,8 @@ private slots:
         QFile huge(path("huge.bin"));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 31) + 16));
         QVERIFY(writeFile(path("image.bin"), QByteArray(64 * 1024, char(0x5A))));
+        QVERIFY(writeFile(path("calib.txt"), "2,1\n1,1,1.0,0.5,0.25\r\n2,1,0.5,0.5,0.5"));
+        QVERIFY(writeFile(path("calib.json"), R"({"cabinets": ["0:0:0:0:2:1"]})"));
         const Run package = run({"firmware", "package", "--image", path("image.bin"), "--card-type",
                                  "1", "--drive-type", "A", "--version", "1.a", path("fw.bin")});
         QVERIFY2(package.exitCode == 0, package.err.constData());
@@ -182,7 +184,8 @@ private slots:
         row("demo runs every step", {"demo"}, 0,
             "demo: start-wall \\.\\.\\. ok.*\\n[\\s\\S]*demo: connect \\.\\.\\. ok[\\s\\S]*"
             "demo: write \\.\\.\\. ok[\\s\\S]*demo: read-back \\.\\.\\. ok[\\s\\S]*"
-            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*\\ndemo: "
+            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*"
+            "demo: calib-verify \\.\\.\\. ok[\\s\\S]*\\ndemo: "
             "OK\\n$");
 
         // sim: the port, options and the wall file.
@@ -216,6 +219,23 @@ private slots:
              "--version", "3", "out.bin"},
             1, R"({"name": "ReceFileVersionError"})");
         row("firmware package without image", {"firmware", "package", "out.bin"}, 2, {}, "image");
+
+        // calib: calib.txt has a size header, then two pixels of three coefficients.
+        row("calib pack", {"calib", "pack", "--width", "2", "--height", "1", "", "calib.bin"}, 0,
+            R"({"bytes": 8, "pixels": 2})");
+        row("calib pack bad type",
+            {"calib", "pack", "--width", "2", "--height", "1", "--type", "3", "", "calib.bin"}, 2,
+            {}, "type");
+        row("calib cabinet: no header rule",
+            {"calib", "cabinet", "--box", "0:0:0:0:2:1", "", "c.bin"}, 1, {}, "line 1");
+        row("calib check", {"calib", "check", ""}, 0, R"({"empty": false, "encrypted": false})");
+        row("calib send",
+            {"calib", "send", "--port", QString::number(m_wall.port()), "--layout", "calib.json",
+             "--fast", ""},
+            0, R"({"result": true, "last_m_regAddr": 1048576})");
+        row("calib index update without path",
+            {"calib", "index", "--db", "calib.db", "update", "--id", "1", "--guid", "g"}, 1,
+            R"({"result": "No guid"})");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
@@ -301,8 +321,10 @@ private slots:
 
         // Files named in the rows live in the scratch directory; an empty name is the
         // file the command is about.
-        static const QMap<QString, QString> subjects{
-            {"checksum", "check.txt"}, {"firmware", "fw.bin"}, {"sim", "broken-wall.json"}};
+        static const QMap<QString, QString> subjects{{"checksum", "check.txt"},
+                                                     {"firmware", "fw.bin"},
+                                                     {"calib", "calib.txt"},
+                                                     {"sim", "broken-wall.json"}};
         for (QString &arg : args) {
             if (arg.isEmpty())
                 arg = path(subjects.value(args.value(0)));
