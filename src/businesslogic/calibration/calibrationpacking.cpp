@@ -21,10 +21,35 @@ struct Scales {
 constexpr Scales TruncatedScales{1023, 4095, 2047, 0, 0, 0};
 constexpr Scales RoundedScales{1024, 2048, 1024, 1023, 2047, 1023};
 
+// The field rules, inline here: the packing loops call them nine times a line.
+inline qint32 truncatedValue(double value, int scale)
+{
+    const double x = value * scale;
+    if (std::isnan(x))
+        return 0;
+    if (x >= 2147483648.0)
+        return MaxField;
+    if (x <= -2147483649.0)
+        return MinField;
+    return qint32(x);
+}
+
+inline qint32 roundedValue(double value, int scale, int maximum)
+{
+    const double x = value * scale;
+    if (std::isnan(x))
+        return 0;
+    if (x >= 2147483647.0)
+        return maximum;
+    if (x <= -2147483647.0)
+        return MinField;
+    return qMin(qRound(x), maximum);
+}
+
 inline qint32 scaled(double value, int scale, int maximum, Scaling scaling)
 {
-    return scaling == Scaling::Truncated ? truncatedField(value, scale)
-                                         : roundedField(value, scale, maximum);
+    return scaling == Scaling::Truncated ? truncatedValue(value, scale)
+                                         : roundedValue(value, scale, maximum);
 }
 
 inline void appendWord(QByteArray &out, quint32 word)
@@ -59,45 +84,8 @@ std::array<int, 3> roundedRgb(const CalibrationLine &line)
     return {0, 1, 2};
 }
 
-} // namespace
-
-qint32 truncatedField(double value, int scale)
-{
-    const double x = value * scale;
-    if (std::isnan(x))
-        return 0;
-    if (x >= 2147483648.0)
-        return MaxField;
-    if (x <= -2147483649.0)
-        return MinField;
-    return qint32(x);
-}
-
-qint32 roundedField(double value, int scale, int maximum)
-{
-    const double x = value * scale;
-    if (std::isnan(x))
-        return 0;
-    if (x >= 2147483647.0)
-        return maximum;
-    if (x <= -2147483647.0)
-        return MinField;
-    return qMin(qRound(x), maximum);
-}
-
-quint32 threeCoefficientWord(qint32 r, qint32 g, qint32 b)
-{
-    return (quint32(r) & 0x3FF) | (quint32(g) & 0x3FF) << 10 | (quint32(b) & 0x3FF) << 20;
-}
-
-quint32 matrixRowWord(qint32 diagonal, qint32 firstOffDiagonal, qint32 secondOffDiagonal)
-{
-    return (quint32(diagonal) & 0xFFF) | (quint32(firstOffDiagonal) & 0x3FF) << 12 |
-           (quint32(secondOffDiagonal) & 0x3FF) << 22;
-}
-
-void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scaling scaling,
-                             const std::array<int, 3> &rgb)
+inline void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scaling scaling,
+                                    const std::array<int, 3> &rgb)
 {
     const Scales &s = scaling == Scaling::Truncated ? TruncatedScales : RoundedScales;
     const auto field = [&](int i) {
@@ -106,7 +94,7 @@ void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scali
     appendWord(out, threeCoefficientWord(field(0), field(1), field(2)));
 }
 
-void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
+inline void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
 {
     const Scales &s = scaling == Scaling::Truncated ? TruncatedScales : RoundedScales;
     const auto &m = line.coefficients; // m11 m12 m13 m21 m22 m23 m31 m32 m33
@@ -116,9 +104,25 @@ void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
     const auto off = [&](int i) {
         return scaled(m[size_t(i)], s.offDiagonal, s.offDiagonalMax, scaling);
     };
-    appendWord(out, matrixRowWord(diagonal(0), off(1), off(2)));
-    appendWord(out, matrixRowWord(diagonal(4), off(3), off(5)));
-    appendWord(out, matrixRowWord(diagonal(8), off(6), off(7)));
+    const quint32 words[3] = {matrixRowWord(diagonal(0), off(1), off(2)),
+                              matrixRowWord(diagonal(4), off(3), off(5)),
+                              matrixRowWord(diagonal(8), off(6), off(7))};
+    char bytes[12];
+    for (int i = 0; i < 12; ++i)
+        bytes[i] = char(words[i / 4] >> (24 - 8 * (i % 4)));
+    out.append(bytes, 12);
+}
+
+} // namespace
+
+qint32 truncatedField(double value, int scale)
+{
+    return truncatedValue(value, scale);
+}
+
+qint32 roundedField(double value, int scale, int maximum)
+{
+    return roundedValue(value, scale, maximum);
 }
 
 // ---- the display ---------------------------------------------------------------------
@@ -130,6 +134,16 @@ DisplayPacker::DisplayPacker(int width, int height, uint layout)
 {
     // A complete file fills exactly this; reserving it spares the regrowth copies.
     data.reserve(int(qMin<qint64>(m_pixelsLeft * bytesPerPixel(layout), 256 * 1024 * 1024)));
+    if (layout == Matrix)
+        companionRows.reserve(int(qMin<qint64>(m_pixelsLeft, 64 * 1024 * 1024)));
+}
+
+QByteArray companionRecords(const QByteArray &rows)
+{
+    QByteArray records(rows.size() * 12, char(0xFF));
+    for (int i = 0; i < rows.size(); ++i)
+        records[i * 12] = rows.at(i);
+    return records;
 }
 
 bool DisplayPacker::take(const CalibrationLine &line)
@@ -139,7 +153,7 @@ bool DisplayPacker::take(const CalibrationLine &line)
         return true;
     if (verdict == LineVerdict::Wrong) {
         data.clear();
-        companion.clear();
+        companionRows.clear();
         failed = true;
         failedLine = line.number;
         return false;
@@ -150,8 +164,7 @@ bool DisplayPacker::take(const CalibrationLine &line)
         return true;
     if (m_layout == Matrix) {
         appendMatrix(data, line, Scaling::Rounded);
-        companion.append(char(quint8(y)));
-        companion.append(11, char(0xFF));
+        companionRows.append(char(quint8(y)));
     } else if (m_layout == ThreeCoefficients) {
         appendThreeCoefficients(data, line, Scaling::Rounded, roundedRgb(line));
     }

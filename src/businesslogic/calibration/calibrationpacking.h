@@ -43,24 +43,17 @@ constexpr int bytesPerPixel(uint layout)
     return layout == Matrix ? 12 : 4;
 }
 
-quint32 threeCoefficientWord(qint32 r, qint32 g, qint32 b);
-quint32 matrixRowWord(qint32 diagonal, qint32 firstOffDiagonal, qint32 secondOffDiagonal);
+constexpr quint32 threeCoefficientWord(qint32 r, qint32 g, qint32 b)
+{
+    return (quint32(r) & 0x3FF) | (quint32(g) & 0x3FF) << 10 | (quint32(b) & 0x3FF) << 20;
+}
 
-// Appends the packed pixel of `line` in big-endian words: one word from r, g, b or
-// three matrix words from m11 .. m33. `rgb` are the indexes of r, g and b among
-// the line's coefficients.
-void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scaling scaling,
-                             const std::array<int, 3> &rgb);
-void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling);
+constexpr quint32 matrixRowWord(qint32 diagonal, qint32 firstOffDiagonal, qint32 secondOffDiagonal)
+{
+    return (quint32(diagonal) & 0xFFF) | (quint32(firstOffDiagonal) & 0x3FF) << 12 |
+           (quint32(secondOffDiagonal) & 0x3FF) << 22;
+}
 
-// The display in file order (getDisplayAdjustDataByteArr): the first line is
-// skipped when it has two fields (a size header); later lines must have 5 or 11
-// fields, and the matrix layout needs 11. A wrong line empties the result and
-// ends the reading. Pixels with x or y outside [0, width) x [0, height) are left
-// out, and at most width x height pixels (and MaxPackedBytes) are taken: a longer
-// file repeats pixels.
-// The matrix layout also fills the companion records: per pixel the low byte of y
-// and eleven 0xFF bytes.
 // The packed data of one display never grows beyond this (an 8K matrix file is
 // about 400 MB).
 constexpr qint64 MaxPackedBytes = qint64(1) << 30;
@@ -72,7 +65,7 @@ public:
     bool take(const CalibrationLine &line) override;
 
     QByteArray data;
-    QByteArray companion;
+    QByteArray companionRows;
     bool failed = false;
     qint64 failedLine = 0;
 
@@ -82,6 +75,10 @@ private:
     uint m_layout;
     qint64 m_pixelsLeft;
 };
+
+// The companion records of the matrix packing: per pixel the low byte of y, then
+// eleven 0xFF bytes.
+QByteArray companionRecords(const QByteArray &rows);
 
 // Pieces of a file held in memory (getAdjustDataByteArr): a table from "x,y" to
 // the pixel's packed bytes. Same line rules as the display; a wrong line ends the

@@ -16,11 +16,11 @@ namespace
 constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int MaxExactPower = 22;
-// Up to 15 significant digits the mantissa stays below 2^53: the double of the
-// mantissa is exact and one division by an exact power of ten rounds correctly,
-// which is what a correctly rounding decimal reader (Qt's) gives.
+// Up to 15 digits the mantissa stays below 2^53: the double of the mantissa is
+// exact and one division by an exact power of ten (at most 10^15 here) rounds
+// correctly, which is what a correctly rounding decimal reader (Qt's) gives.
 constexpr int MaxExactDigits = 15;
+static_assert(MaxExactDigits < int(std::size(ExactPowersOfTen)), "an exact power for each");
 constexpr int MaxFastCoordinateDigits = 9;
 
 inline bool isFieldEnd(const char *p)
@@ -50,27 +50,26 @@ inline bool fastCoefficient(const char *p, double *value, const char **end)
 {
     const bool negative = *p == '-';
     p += negative;
+    // At most MaxExactDigits digits in all keep the mantissa exact; longer fields
+    // (and any overflow of it) take the slow path.
     quint64 mantissa = 0;
-    int significant = 0;
     const char *digits = p;
-    for (unsigned d; (d = digitOf(*p)) <= 9; ++p) {
+    for (unsigned d; (d = digitOf(*p)) <= 9; ++p)
         mantissa = mantissa * 10 + d;
-        significant += mantissa != 0;
-    }
-    if (p == digits)
+    int count = int(p - digits);
+    if (count == 0)
         return false;
     int fraction = 0;
     if (*p == '.') {
         const char *fractionDigits = ++p;
-        for (unsigned d; (d = digitOf(*p)) <= 9; ++p) {
+        for (unsigned d; (d = digitOf(*p)) <= 9; ++p)
             mantissa = mantissa * 10 + d;
-            significant += mantissa != 0;
-        }
         fraction = int(p - fractionDigits);
+        count += fraction;
         if (fraction == 0)
             return false;
     }
-    if (!isFieldEnd(p) || significant > MaxExactDigits || fraction > MaxExactPower)
+    if (count > MaxExactDigits || !isFieldEnd(p))
         return false;
     const double magnitude = double(mantissa) / ExactPowersOfTen[fraction];
     *value = negative ? -magnitude : magnitude;
@@ -159,12 +158,11 @@ void CalibrationTextReader::parseLines(const char *p, const char *end)
                 }
                 (index == 0 ? line.column : line.row) = value;
             } else if (index < MatrixFieldCount) {
-                double value = 0;
+                double &value = line.coefficients[size_t(index - 2)];
                 if (!fastCoefficient(p, &value, &stop)) {
                     stop = fieldEnd(p);
                     value = slowCoefficient(fieldBegin, stop);
                 }
-                line.coefficients[size_t(index - 2)] = value;
             } else {
                 stop = fieldEnd(p);
             }

@@ -14,6 +14,11 @@
 #include <QFile>
 #include <QLoggingCategory>
 
+QByteArray BLL_BusinessLogic_SendCardPackage::adjustCompanionData() const
+{
+    return ledwall::calibration::companionRecords(m_adjustCompanionRows);
+}
+
 namespace
 {
 Q_LOGGING_CATEGORY(lcCalibration, "ledwall.sendcard.calibration")
@@ -131,7 +136,7 @@ BLL_BusinessLogic_SendCardPackage::getAdjustDataByteArr(int width, int height, Q
 
 QByteArray BLL_BusinessLogic_SendCardPackage::getDisplayAdjustDataByteArr(int width, int height)
 {
-    m_adjustCompanionData.clear();
+    m_adjustCompanionRows.clear();
     DisplayPacker packer(width, height, layoutOf(m_adjustParaMap));
     QString why;
     if (readCalibrationFile(normalizeFilePath(m_adjustPath), packer, &why) != FileReadStatus::Ok) {
@@ -143,6 +148,6 @@ QByteArray BLL_BusinessLogic_SendCardPackage::getDisplayAdjustDataByteArr(int wi
                                << packer.failedLine;
         return {};
     }
-    m_adjustCompanionData = std::move(packer.companion);
+    m_adjustCompanionRows = std::move(packer.companionRows);
     return std::move(packer.data);
 }

@@ -99,7 +99,7 @@ public:
     // The whole calibration file packed in file order; empty on any failure.
     QByteArray getDisplayAdjustDataByteArr(int width, int height);
     // The per-pixel records of the last matrix packing (low byte of y, 11 x 0xFF).
-    QByteArray adjustCompanionData() const { return m_adjustCompanionData; }
+    QByteArray adjustCompanionData() const;
     // Stores the calibration path without sending (the tool packs files with it).
     void setAdjustFile(QString path) { m_adjustPath = path; }
     // The cabinet rectangles "port:card:x:y:w:h" that the calibration is cut by,
@@ -249,8 +249,10 @@ private:
     QByteArray recvUpdateData; // receiving-card flash read-back image
     QVariantMap m_complexDisplayMap;
     QString m_complexDisplayStr;
-    QVariantMap m_filePosMap;         // per cabinet: pixels of the calibration file sent
-    QByteArray m_adjustCompanionData; // per-pixel records of the matrix packing
+    QVariantMap m_filePosMap; // per cabinet: pixels of the calibration file sent
+    // The companion records of the last matrix packing, kept as the one byte of
+    // each 12-byte record that varies (the low byte of the pixel's y).
+    QByteArray m_adjustCompanionRows;
     QString m_adjustDatabasePath = QStringLiteral("adjustDB.db");
     QMutex m_mutex;                                       // guards the calibration index database
     std::unique_ptr<Module_SendCard_Protocol> m_protocol; // frame template of the block routines

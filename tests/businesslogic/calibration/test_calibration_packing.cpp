@@ -251,7 +251,7 @@ private slots:
         DisplayPacker display(2, 2, layout);
         readCalibrationText(text, display);
         QCOMPARE(display.data.toHex(), words);
-        QCOMPARE(display.companion.toHex(), companion);
+        QCOMPARE(companionRecords(display.companionRows).toHex(), companion);
     }
 
     void classicPassTruncates()
