@@ -13,9 +13,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -137,8 +137,10 @@ void BM_NaivePack(benchmark::State &state)
                 return roundedField(f.at(i).toDouble(), scale, max);
             };
             if (matrix) {
-                appendWord(out, matrixRowWord(d(2, 2048, 2047), d(3, 1024, 1023), d(4, 1024, 1023)));
-                appendWord(out, matrixRowWord(d(6, 2048, 2047), d(5, 1024, 1023), d(7, 1024, 1023)));
+                appendWord(out,
+                           matrixRowWord(d(2, 2048, 2047), d(3, 1024, 1023), d(4, 1024, 1023)));
+                appendWord(out,
+                           matrixRowWord(d(6, 2048, 2047), d(5, 1024, 1023), d(7, 1024, 1023)));
                 appendWord(out,
                            matrixRowWord(d(10, 2048, 2047), d(8, 1024, 1023), d(9, 1024, 1023)));
             } else {
@@ -208,8 +210,8 @@ void BM_SendAdjustData(benchmark::State &state)
 
     BLL_BusinessLogic_SendCardPackage package;
     for (auto _ : state) {
-        package.setAdjustParaMap({{"adjen_type", 7},
-                                  {"sendBoxMap", QVariantMap{{"255,65535", true}}}});
+        package.setAdjustParaMap(
+            {{"adjen_type", 7}, {"sendBoxMap", QVariantMap{{"255,65535", true}}}});
         package.setBoxXYWHList(cabinets());
         QVariantMap last;
         QObject context;

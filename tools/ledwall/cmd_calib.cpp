@@ -95,8 +95,8 @@ int runPack(const QStringList &args)
 {
     QCommandLineParser parser;
     addTypeOption(parser);
-    parser.addOption({QStringLiteral("width"), QStringLiteral("Display width in pixels."),
-                      QStringLiteral("W")});
+    parser.addOption(
+        {QStringLiteral("width"), QStringLiteral("Display width in pixels."), QStringLiteral("W")});
     parser.addOption({QStringLiteral("height"), QStringLiteral("Display height in pixels."),
                       QStringLiteral("H")});
     const int parsed = parseAction(
@@ -125,8 +125,9 @@ int runPack(const QStringList &args)
     }
     if (!writeOutput(files.at(1), data))
         return cli::ExitFailed;
-    cli::printJson(QVariantMap{{QStringLiteral("bytes"), data.size()},
-                               {QStringLiteral("pixels"), data.size() / bytesPerPixel(uint(type))}});
+    cli::printJson(
+        QVariantMap{{QStringLiteral("bytes"), data.size()},
+                    {QStringLiteral("pixels"), data.size() / bytesPerPixel(uint(type))}});
     return cli::ExitOk;
 }
 
@@ -196,7 +197,8 @@ bool readCabinets(const QString &path, QVariantList *boxes)
     QByteArray bytes;
     if (!cli::readInputFile(path, MaxLayoutFileSize, &bytes))
         return false;
-    const QJsonValue cabinets = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("cabinets"));
+    const QJsonValue cabinets =
+        QJsonDocument::fromJson(bytes).object().value(QStringLiteral("cabinets"));
     for (const QJsonValue &box : cabinets.toArray()) {
         ledwall::storedimage::Cabinet cabinet;
         if (!ledwall::storedimage::parseCabinet(box.toString(), &cabinet)) {
@@ -269,7 +271,8 @@ int runSend(const QStringList &args)
     cli::FacadeSession session;
     const QString guid = session.open(host.toString(), quint16(port), QStringLiteral("calib"));
     if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to %1:%2").arg(host.toString()).arg(port));
+        cli::printError(
+            QStringLiteral("cannot open a link to %1:%2").arg(host.toString()).arg(port));
         return cli::ExitFailed;
     }
     cli::layout::attach(guid);
@@ -291,10 +294,10 @@ int runSend(const QStringList &args)
 int runIndex(const QStringList &args)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("db"), QStringLiteral("The index database file."),
-                      QStringLiteral("FILE")});
-    parser.addOption({QStringLiteral("id"), QStringLiteral("Row (delete, update)."),
-                      QStringLiteral("N")});
+    parser.addOption(
+        {QStringLiteral("db"), QStringLiteral("The index database file."), QStringLiteral("FILE")});
+    parser.addOption(
+        {QStringLiteral("id"), QStringLiteral("Row (delete, update)."), QStringLiteral("N")});
     parser.addOption({QStringLiteral("guid"), QStringLiteral("Device guid (insert, update)."),
                       QStringLiteral("G")});
     parser.addOption({QStringLiteral("path"), QStringLiteral("Calibration file (insert, update)."),
@@ -303,10 +306,11 @@ int runIndex(const QStringList &args)
         parser, args, QStringLiteral("Inserts, deletes, updates or lists calibration files."), 1);
     if (parsed >= 0)
         return parsed;
-    static const QMap<QString, QString> Operations{{QStringLiteral("insert"), QStringLiteral("Insert")},
-                                                   {QStringLiteral("delete"), QStringLiteral("Delete")},
-                                                   {QStringLiteral("update"), QStringLiteral("Update")},
-                                                   {QStringLiteral("select"), QStringLiteral("Selete")}};
+    static const QMap<QString, QString> Operations{
+        {QStringLiteral("insert"), QStringLiteral("Insert")},
+        {QStringLiteral("delete"), QStringLiteral("Delete")},
+        {QStringLiteral("update"), QStringLiteral("Update")},
+        {QStringLiteral("select"), QStringLiteral("Selete")}};
     const QString action = parser.positionalArguments().constFirst();
     if (!Operations.contains(action)) {
         cli::printError(QStringLiteral("unknown index action '%1'").arg(action));

@@ -77,11 +77,13 @@ bool runCalibrationDemo(Context &context)
         },
         StepTimeoutMs);
     if (!held)
-        return fail(QStringLiteral("calib-verify"),
-                    QStringLiteral("card %1 of port %2 does not hold its words").arg(card).arg(port));
-    stepOk(QStringLiteral("calib-verify"),
-           QStringLiteral("card %1 of port %2 holds its %3 bytes").arg(card).arg(port).arg(
-               expected.size()));
+        return fail(
+            QStringLiteral("calib-verify"),
+            QStringLiteral("card %1 of port %2 does not hold its words").arg(card).arg(port));
+    stepOk(QStringLiteral("calib-verify"), QStringLiteral("card %1 of port %2 holds its %3 bytes")
+                                               .arg(card)
+                                               .arg(port)
+                                               .arg(expected.size()));
     return true;
 }
 

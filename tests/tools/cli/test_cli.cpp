@@ -223,9 +223,6 @@ private slots:
         // calib: calib.txt has a size header, then two pixels of three coefficients.
         row("calib pack", {"calib", "pack", "--width", "2", "--height", "1", "", "calib.bin"}, 0,
             R"({"bytes": 8, "pixels": 2})");
-        row("calib pack bad type",
-            {"calib", "pack", "--width", "2", "--height", "1", "--type", "3", "", "calib.bin"}, 2,
-            {}, "type");
         row("calib cabinet: no header rule",
             {"calib", "cabinet", "--box", "0:0:0:0:2:1", "", "c.bin"}, 1, {}, "line 1");
         row("calib check", {"calib", "check", ""}, 0, R"({"empty": false, "encrypted": false})");
@@ -233,9 +230,6 @@ private slots:
             {"calib", "send", "--port", QString::number(m_wall.port()), "--layout", "calib.json",
              "--fast", ""},
             0, R"({"result": true, "last_m_regAddr": 1048576})");
-        row("calib index update without path",
-            {"calib", "index", "--db", "calib.db", "update", "--id", "1", "--guid", "g"}, 1,
-            R"({"result": "No guid"})");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
