@@ -234,11 +234,15 @@ CabinetPacker::CabinetPacker(const QVector<storedimage::Cabinet> &cabinets, uint
     data.resize(cabinets.size());
     sendable = cabinets.size();
     m_pixelsLeft.reserve(cabinets.size());
+    // Reserve what a complete file fills, within one budget for all cabinets: their
+    // rectangles come from the card and may claim far more than a file holds.
+    qint64 budget = 256 * 1024 * 1024;
     for (int i = 0; i < cabinets.size(); ++i) {
         const qint64 pixels = qint64(cabinets.at(i).rect.width()) * cabinets.at(i).rect.height();
-        m_pixelsLeft.append(pixels);
-        // Reserve what a complete file fills, within reason.
-        data[i].reserve(int(qMin<qint64>(pixels * bytesPerPixel(layout), 64 * 1024 * 1024)));
+        m_pixelsLeft.append(qMin(pixels, MaxPackedBytes / bytesPerPixel(layout)));
+        const qint64 reserve = qMin(pixels * bytesPerPixel(layout), budget);
+        data[i].reserve(int(reserve));
+        budget -= reserve;
     }
 }
 

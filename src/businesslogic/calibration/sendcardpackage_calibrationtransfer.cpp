@@ -281,8 +281,11 @@ void BLL_BusinessLogic_SendCardPackage::sendTopologyAdjustData(QVariantMap param
                         << moduleY << moduleY + moduleHeight;
     const QByteArray display = getDisplayAdjustDataByteArr(displayWidth, displayHeight);
     emit sig_readDevData({{key("getDisplayAdjustDataByteArr"), !display.isEmpty()}});
+    // The module lies inside the cabinet; outside, its rows would land on others.
     const bool addressable = port >= 0 && port <= 15 && card >= 0 && card < 0xFFFF &&
-                             moduleX >= 0 && moduleY >= 0 && moduleWidth > 0 && moduleHeight > 0;
+                             moduleX >= 0 && moduleY >= 0 && moduleWidth > 0 && moduleHeight > 0 &&
+                             qint64(moduleX) + moduleWidth <= displayWidth &&
+                             qint64(moduleY) + moduleHeight <= displayHeight;
     if (display.isEmpty() || !addressable) {
         emitLastAddresses(0, 0, 0, false);
         return;

@@ -231,13 +231,6 @@ private slots:
         QCOMPARE(companionRecords(display.companionRows).toHex(), companion);
     }
 
-    void classicPassTruncates()
-    {
-        CabinetPacker packer({{0, 3, QRect(0, 0, 2, 2)}}, ThreeCoefficients);
-        readCalibrationText("1,1,1.0,0.5,0.25\n", packer);
-        QCOMPARE(packer.data.value(0).toHex(), QByteArray("0ff7ffff"));
-    }
-
     void randomFilesPackAsThePlainReading()
     {
         QRandomGenerator rng(7);

@@ -196,6 +196,29 @@ private slots:
                      packer.data[0]);
     }
 
+    void topologyModuleRowsLandInTheirRows()
+    {
+        // The file in the cabinet's own frame; the module takes its rows from the start.
+        const QByteArray text = calibrationText(false);
+        package.setAdjustParaMap({{"adjen_type", 0}});
+        package.setAdjustFile(writeFile(QStringLiteral("module.txt"), text));
+        DisplayPacker display(16, 4, ThreeCoefficients);
+        readCalibrationText(text, display);
+        const QVariantMap last = transfer([&] {
+            package.sendTopologyAdjustData({{"Port", 1},
+                                            {"addr", 0},
+                                            {"vcs_width", 16},
+                                            {"vcs_height", 4},
+                                            {"module_x", 4},
+                                            {"module_y", 1},
+                                            {"module_width", 8},
+                                            {"module_height", 2}});
+        });
+        QVERIFY(last.value(QStringLiteral("result")).toBool());
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 20, 32), display.data.mid(0, 32));
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 36, 32), display.data.mid(32, 32));
+    }
+
     void pointDataWithoutSelectionIsBroadcast()
     {
         QByteArray block(64, '\x5A');
