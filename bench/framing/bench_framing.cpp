@@ -1,9 +1,10 @@
 // Framing speed of the block routines: a 64 MiB receiving-card block cut into
-// 1 KiB chunks, each wrapped in its inner frame and ARM header (sums, two CRC-32
-// passes) and laid into the U-disk image, with no link and no pacing. Baselines in
+// 1 KiB chunks, each wrapped in its inner frame and ARM header (sums, one CRC-32
+// pass: the header's CRC is combined from the inner frame's) and built in place in
+// the U-disk image, with no link and no pacing. Baselines in
 // the same run: a memcpy of the same bytes and one zlib CRC-32 pass over them.
 //
-//   build-b/bench/framing/bench_framing
+//   build/bin/bench_framing --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 #include "bll_businesslogic_sendcardpackage.h"
 #include "module_sendcard_protocol.h"

@@ -1,15 +1,23 @@
-// Register reads through the link manager to a device on loopback and back,
-// against raw UDP echo round trips to the same device measured in the same run.
+// Register reads through the link manager to a device on loopback and back, each
+// against raw UDP round trips of the same request to the same device with the same
+// number of requests in flight. The two run interleaved, batch by batch, in every
+// iteration, so that the ratio compares like with like even when the machine's load
+// drifts during the run.
 //
 //   bench_link_roundtrip --benchmark_counters_tabular=true
 //
-// BM_RawEcho          one datagram at a time over a bare QUdpSocket (the baseline)
-// BM_LinkBusyQueue    a batch of frames pushed at once: throughput with a full
-//                     window; latency counted from push (queueing included)
-// BM_LinkOneInFlight  push, wait for the reply, push the next: link overhead
+// BM_OneInFlight  push, wait for the reply, push the next: the link's own overhead
+//                 (two thread hops) against one bare datagram at a time
+// BM_FullWindow   a batch of frames pushed at once, the link keeping its window of
+//                 16 requests on the wire, against a bare socket keeping 16 datagrams
+//                 outstanding; link latency counted from push (queueing included)
+//
+// Counters: frames_per_s and p50/p99 are the link's; raw_frames_per_s the
+// baseline's; ratio_to_raw = link rate / raw rate.
 #include "armframe.h"
 #include "bll_communicationmain_desktop.h"
 #include "module_sendcard_protocol.h"
+#include "requestqueue.h"
 
 #ifdef LEDWALL_BENCH_VIRTUAL_WALL
 #include "virtualwall.h"
@@ -32,7 +40,7 @@ namespace
 {
 
 constexpr quint32 RegisterAddress = 0x2000;
-constexpr int BatchSize = 2000;
+constexpr int Window = ledwall::link::RequestQueue::NetworkWindow;
 
 #ifdef LEDWALL_BENCH_VIRTUAL_WALL
 struct Device {
@@ -49,7 +57,6 @@ struct Device {
 #endif
 
 Device *g_device = nullptr;
-double g_rawEchoRate = 0;
 
 Module_SendCard_Protocol registerRead()
 {
@@ -61,166 +68,180 @@ Module_SendCard_Protocol registerRead()
     return frame;
 }
 
-void setPercentiles(benchmark::State &state, std::vector<double> &latenciesUs)
+// Frames and nanoseconds of one side of the comparison, with its latencies.
+struct Tally {
+    qint64 frames = 0;
+    qint64 nanoseconds = 0;
+    std::vector<double> latenciesUs;
+    double rate() const { return nanoseconds > 0 ? double(frames) * 1e9 / double(nanoseconds) : 0; }
+};
+
+void report(benchmark::State &state, const Tally &link, const Tally &raw)
 {
-    if (latenciesUs.empty())
+    state.counters["frames_per_s"] = link.rate();
+    state.counters["raw_frames_per_s"] = raw.rate();
+    if (raw.rate() > 0)
+        state.counters["ratio_to_raw"] = link.rate() / raw.rate();
+    std::vector<double> latencies = link.latenciesUs;
+    if (latencies.empty())
         return;
-    std::sort(latenciesUs.begin(), latenciesUs.end());
-    auto at = [&](double q) { return latenciesUs[size_t(q * double(latenciesUs.size() - 1))]; };
+    std::sort(latencies.begin(), latencies.end());
+    auto at = [&](double q) { return latencies[size_t(q * double(latencies.size() - 1))]; };
     state.counters["p50_us"] = at(0.50);
     state.counters["p99_us"] = at(0.99);
 }
 
-void BM_RawEcho(benchmark::State &state)
+// `count` bare round trips keeping `window` requests outstanding; false when the
+// device stopped answering.
+bool rawRoundTrips(QUdpSocket &socket, int count, int window, Tally *tally)
 {
-    QUdpSocket socket;
-    socket.bind(QHostAddress::LocalHost, 0);
-    const QByteArray request = registerRead().encode(1);
-    const QHostAddress device(QHostAddress::LocalHost);
-    std::vector<double> latencies;
-    latencies.reserve(size_t(BatchSize) * 8);
-    qint64 frames = 0;
-    QElapsedTimer total;
-    total.start();
-    for (auto _ : state) {
-        for (int i = 0; i < BatchSize; ++i) {
-            QElapsedTimer clock;
-            clock.start();
-            socket.writeDatagram(request, device, g_device->port());
-            while (!socket.hasPendingDatagrams())
-                socket.waitForReadyRead(1000);
-            socket.receiveDatagram();
-            latencies.push_back(double(clock.nsecsElapsed()) / 1000.0);
-            ++frames;
-        }
+    static const QByteArray request = registerRead().encode(1);
+    QElapsedTimer clock;
+    clock.start();
+    int sent = 0;
+    auto sendOne = [&] {
+        ++sent;
+        socket.writeDatagram(request, QHostAddress(QHostAddress::LocalHost), g_device->port());
+    };
+    while (sent < window && sent < count)
+        sendOne();
+    for (int received = 0; received < count; ++received) {
+        if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(1000))
+            return false;
+        socket.receiveDatagram();
+        if (sent < count)
+            sendOne();
     }
-    g_rawEchoRate = double(frames) / (double(total.nsecsElapsed()) / 1e9);
-    state.counters["frames_per_s"] =
-        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
-    setPercentiles(state, latencies);
+    tally->frames += count;
+    tally->nanoseconds += clock.nsecsElapsed();
+    return true;
 }
 
-struct LinkRun {
-    QString guid;
-    std::vector<qint64> pushedAt;
-    std::vector<double> latenciesUs;
-    QElapsedTimer clock;
-    int replies = 0;
-    int firstSequence = -1;
+// A network link to the device whose replies are timed from their push.
+class TimedLink
+{
+public:
+    TimedLink() : m_links(BLL_CommunicationMain_Desktop::getInstance())
+    {
+        m_guid = m_links->createCommunicateObject(NetworkLink, DefaultProtocol);
+        m_open = m_links->connectServer(m_guid, "127.0.0.1", g_device->port());
+        QObject::connect(
+            m_links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &m_receiver,
+            [this](const QString &guid, Module_ProtocolBase *frame) { onReply(guid, *frame); },
+            Qt::DirectConnection);
+        QTimer::singleShot(50, &m_loop, &QEventLoop::quit); // the discovery answer
+        m_loop.exec();
+    }
+    ~TimedLink() { m_links->releaseCommunicateObject(m_guid); }
+    bool isOpen() const { return m_open; }
+
+    // Pushes `count` reads, at most `inFlight` of them unanswered at a time (the
+    // link's window limits what is on the wire); false when replies went missing.
+    bool roundTrips(int count, int inFlight, Tally *tally)
+    {
+        m_replies = 0;
+        m_firstSequence = -1;
+        m_pushedAt.assign(size_t(count), 0);
+        m_answeredAt.assign(size_t(count), 0);
+        m_clock.start();
+        int pushed = 0;
+        while (m_replies < count) {
+            while (pushed < count && pushed - m_replies < inFlight) {
+                m_pushedAt[size_t(pushed++)] = m_clock.nsecsElapsed();
+                m_links->pushCmdToClient(m_guid, &m_frame, false);
+            }
+            // Woken by each reply (or a late wake-up of an earlier one); two
+            // seconds without any reply mean replies went missing.
+            bool expired = false;
+            QTimer guard;
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, &m_loop, [&] {
+                expired = true;
+                m_loop.quit();
+            });
+            guard.start(2000);
+            m_loop.exec();
+            if (expired)
+                return false;
+        }
+        tally->frames += count;
+        tally->nanoseconds += m_clock.nsecsElapsed();
+        for (int i = 0; i < count; ++i)
+            tally->latenciesUs.push_back(double(m_answeredAt[size_t(i)] - m_pushedAt[size_t(i)]) /
+                                         1000.0);
+        return true;
+    }
+
+private:
+    // On the link manager's thread.
+    void onReply(const QString &guid, const Module_ProtocolBase &frame)
+    {
+        if (guid != m_guid)
+            return;
+        // Frames leave in push order with consecutive sequence numbers.
+        if (m_firstSequence < 0)
+            m_firstSequence = frame.m_sequence;
+        const size_t index = quint16(frame.m_sequence - m_firstSequence);
+        if (index < m_answeredAt.size())
+            m_answeredAt[index] = m_clock.nsecsElapsed();
+        ++m_replies;
+        QMetaObject::invokeMethod(&m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+
+    BLL_CommunicationMain_Desktop *m_links;
+    QString m_guid;
+    bool m_open = false;
+    QObject m_receiver;
+    QEventLoop m_loop;
+    Module_SendCard_Protocol m_frame = registerRead();
+    QElapsedTimer m_clock;
+    std::vector<qint64> m_pushedAt;
+    std::vector<qint64> m_answeredAt;
+    std::atomic<int> m_replies{0};
+    int m_firstSequence = -1;
 };
 
-void BM_LinkBusyQueue(benchmark::State &state)
+// Each iteration: one batch of bare round trips with `rawWindow` outstanding, then
+// the same batch through the link with up to `pushed` frames queued at once.
+void runPaired(benchmark::State &state, int batch, int rawWindow, int pushed)
 {
-    auto *links = BLL_CommunicationMain_Desktop::getInstance();
-    LinkRun run;
-    run.guid = links->createCommunicateObject(NetworkLink, DefaultProtocol);
-    if (!links->connectServer(run.guid, "127.0.0.1", g_device->port())) {
+    TimedLink link;
+    if (!link.isOpen()) {
         state.SkipWithError("cannot open the link");
         return;
     }
-    QEventLoop loop;
-    QObject receiver;
-    QObject::connect(
-        links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-        [&](const QString &guid, Module_ProtocolBase *frame) {
-            if (guid != run.guid)
-                return;
-            // Frames leave in push order with consecutive sequence numbers.
-            if (run.firstSequence < 0)
-                run.firstSequence = frame->m_sequence;
-            const int index = quint16(frame->m_sequence - run.firstSequence);
-            if (index < int(run.pushedAt.size()))
-                run.latenciesUs.push_back(
-                    double(run.clock.nsecsElapsed() - run.pushedAt[size_t(index)]) / 1000.0);
-            if (++run.replies == BatchSize)
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        },
-        Qt::DirectConnection);
-    QTimer::singleShot(50, &loop, &QEventLoop::quit); // the discovery answer
-    loop.exec();
-    const Module_SendCard_Protocol frame = registerRead();
-    qint64 frames = 0;
-    QElapsedTimer total;
-    total.start();
+    QUdpSocket socket;
+    socket.bind(QHostAddress::LocalHost, 0);
+    Tally raw;
+    Tally timed;
     for (auto _ : state) {
-        run.replies = 0;
-        run.firstSequence = -1;
-        run.pushedAt.clear();
-        run.clock.start();
-        for (int i = 0; i < BatchSize; ++i) {
-            run.pushedAt.push_back(run.clock.nsecsElapsed());
-            links->pushCmdToClient(run.guid, const_cast<Module_SendCard_Protocol *>(&frame), false);
+        if (!rawRoundTrips(socket, batch, rawWindow, &raw)) {
+            state.SkipWithError("the device stopped echoing");
+            return;
         }
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-        guard.start(10000);
-        loop.exec();
-        frames += run.replies;
-        if (run.replies != BatchSize) {
+        if (!link.roundTrips(batch, pushed, &timed)) {
             state.SkipWithError("replies missing");
-            break;
+            return;
         }
     }
-    const double rate = double(frames) / (double(total.nsecsElapsed()) / 1e9);
-    const QVariantMap stats = links->linkStatistics(run.guid);
-    state.counters["frames_per_s"] =
-        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
-    state.counters["timeouts"] = stats.value("timeouts").toDouble();
-    if (g_rawEchoRate > 0)
-        state.counters["ratio_to_raw_echo"] = rate / g_rawEchoRate;
-    setPercentiles(state, run.latenciesUs);
-    links->releaseCommunicateObject(run.guid);
+    report(state, timed, raw);
 }
 
-void BM_LinkOneInFlight(benchmark::State &state)
+void BM_OneInFlight(benchmark::State &state)
 {
-    auto *links = BLL_CommunicationMain_Desktop::getInstance();
-    const QString guid = links->createCommunicateObject(NetworkLink, DefaultProtocol);
-    if (!links->connectServer(guid, "127.0.0.1", g_device->port())) {
-        state.SkipWithError("cannot open the link");
-        return;
-    }
-    QEventLoop loop;
-    QObject receiver;
-    bool answered = false;
-    QObject::connect(
-        links, &BLL_CommunicationMain_Desktop::sig_reciveCmd, &receiver,
-        [&](const QString &g, Module_ProtocolBase *) {
-            if (g == guid) {
-                answered = true;
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-            }
-        },
-        Qt::DirectConnection);
-    QTimer::singleShot(50, &loop, &QEventLoop::quit);
-    loop.exec();
-    const Module_SendCard_Protocol frame = registerRead();
-    std::vector<double> latencies;
-    qint64 frames = 0;
-    for (auto _ : state) {
-        for (int i = 0; i < BatchSize; ++i) {
-            QElapsedTimer clock;
-            clock.start();
-            answered = false;
-            links->pushCmdToClient(guid, const_cast<Module_SendCard_Protocol *>(&frame), false);
-            while (!answered)
-                loop.exec();
-            latencies.push_back(double(clock.nsecsElapsed()) / 1000.0);
-            ++frames;
-        }
-    }
-    state.counters["frames_per_s"] =
-        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
-    setPercentiles(state, latencies);
-    links->releaseCommunicateObject(guid);
+    runPaired(state, 500, 1, 1);
+}
+
+void BM_FullWindow(benchmark::State &state)
+{
+    // The link queues the whole batch at once and keeps its window on the wire.
+    runPaired(state, 2000, Window, 2000);
 }
 
 } // namespace
 
-BENCHMARK(BM_RawEcho)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-BENCHMARK(BM_LinkBusyQueue)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-BENCHMARK(BM_LinkOneInFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_OneInFlight)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FullWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 int main(int argc, char **argv)
 {

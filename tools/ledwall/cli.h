@@ -14,6 +14,9 @@ struct CliCommand {
     const char *name;
     const char *summary;
     int (*run)(const QStringList &args);
+    // The first word of commands that take an action ("check info ..."), for
+    // completion; none for the others.
+    const char *actions = nullptr;
 };
 
 // Every subcommand, in the order `ledwall --help` lists them.
@@ -21,8 +24,11 @@ const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
 int runCalibCommand(const QStringList &args);
+int runBlocksCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
+int runCompletionCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
+int runDevicesCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);
 int runLocusCommand(const QStringList &args);
 int runEdidCommand(const QStringList &args);

@@ -3,7 +3,7 @@
 //     ledwall calib pack --width W --height H --type 0|7 FILE OUT
 //     ledwall calib cabinet --type 0|7 --box PORT:CARD:X:Y:W:H FILE OUT
 //     ledwall calib check FILE
-//     ledwall calib send --port N [--host A] --layout FILE.json CALIB.txt [--fast] [--type 0|7]
+//     ledwall calib send DEVICE --layout FILE.json CALIB.txt [--fast] [--type 0|7] [--quiet]
 //     ledwall calib index --db FILE insert|delete|update|select [--id N] [--guid G] [--path P]
 //
 // pack prints {"bytes", "pixels"}, cabinet {"bytes"}, check {"empty", "encrypted"},
@@ -13,6 +13,8 @@
 #include "calibflow.h"
 #include "cli.h"
 #include "cliutil.h"
+#include "devicetarget.h"
+#include "progress.h"
 
 #include "bll_businesslogic_desktop.h"
 #include "calibrationfile.h"
@@ -20,14 +22,12 @@
 #include "filepaths.h"
 
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace
 {
@@ -213,34 +213,16 @@ bool readCabinets(const QString &path, QVariantList *boxes)
     return !boxes->isEmpty();
 }
 
-void showProgress(quint64 sent, quint64 total)
-{
-    const int percent = total ? int(qMin<quint64>(100, sent * 100 / total)) : 100;
-    if (isatty(fileno(stderr))) {
-        const int filled = percent * 30 / 100;
-        std::fprintf(stderr, "\r[%s%s] %3d%% %llu/%llu bytes", QByteArray(filled, '#').constData(),
-                     QByteArray(30 - filled, ' ').constData(), percent,
-                     static_cast<unsigned long long>(sent), static_cast<unsigned long long>(total));
-    } else {
-        std::fprintf(stderr, "progress: %llu/%llu bytes (%d%%)\n",
-                     static_cast<unsigned long long>(sent), static_cast<unsigned long long>(total),
-                     percent);
-    }
-    std::fflush(stderr);
-}
-
 int runSend(const QStringList &args)
 {
     QCommandLineParser parser;
     addTypeOption(parser);
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the sending card."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the sending card."),
-                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+    cli::addDeviceOptions(parser);
     parser.addOption({QStringLiteral("layout"),
                       QStringLiteral("JSON {\"cabinets\": [\"port:card:x:y:w:h\", ...]}."),
                       QStringLiteral("FILE.json")});
     parser.addOption({QStringLiteral("fast"), QStringLiteral("Fast mode (shorter write wait).")});
+    parser.addOption({QStringLiteral("quiet"), QStringLiteral("No progress on stderr.")});
     const int parsed = parseAction(
         parser, args,
         QStringLiteral("Sends a calibration file to the receiving cards of the layout's "
@@ -248,18 +230,11 @@ int runSend(const QStringList &args)
         1);
     if (parsed >= 0)
         return parsed;
-    qint64 port = 0;
+    cli::DeviceTarget target;
     int type = 0;
-    if (!cli::requireOptions(parser, {"port", "layout"}) ||
-        !cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port) ||
+    if (!cli::deviceTarget(parser, &target) || !cli::requireOptions(parser, {"layout"}) ||
         !typeOption(parser, &type))
         return cli::ExitUsage;
-    const QHostAddress host(parser.value(QStringLiteral("host")));
-    if (host.isNull() || host.protocol() != QAbstractSocket::IPv4Protocol) {
-        cli::printError(QStringLiteral("--host '%1' is not an IPv4 address")
-                            .arg(parser.value(QStringLiteral("host"))));
-        return cli::ExitUsage;
-    }
     QVariantList boxes;
     if (!readCabinets(parser.value(QStringLiteral("layout")), &boxes))
         return cli::ExitFailed;
@@ -269,19 +244,19 @@ int runSend(const QStringList &args)
         return cli::ExitFailed;
     }
     cli::FacadeSession session;
-    const QString guid = session.open(host.toString(), quint16(port), QStringLiteral("calib"));
-    if (guid.isEmpty()) {
-        cli::printError(
-            QStringLiteral("cannot open a link to %1:%2").arg(host.toString()).arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("calib"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     cli::layout::attach(guid);
+    cli::ProgressReporter progress(
+        cli::ProgressReporter::modeFor(parser.isSet(QStringLiteral("quiet"))), file);
     QVariantMap report;
     QString why;
-    const bool sent = cli::calib::send(file, boxes, type, parser.isSet(QStringLiteral("fast")),
-                                       10 * 60 * 1000, showProgress, &report, &why);
-    if (isatty(fileno(stderr)))
-        std::fputc('\n', stderr);
+    const bool sent = cli::calib::send(
+        file, boxes, type, parser.isSet(QStringLiteral("fast")), 10 * 60 * 1000,
+        [&progress](quint64 done, quint64 total) { progress.update(qint64(done), qint64(total)); },
+        &report, &why);
+    progress.finish();
     if (!report.isEmpty())
         cli::printJson(report);
     if (!sent) {

@@ -1,8 +1,8 @@
 // ledwall send: one module data map to a device, the replies as JSON lines.
 //
-//     ledwall send --port N [--host A] [--wait MS] MAP.json
+//     ledwall send (--port N [--host A] | --usb | --serial NAME [--baud B]) [--wait MS] MAP.json
 //
-// Opens a direct network link through the library's facade, fills in the map's
+// Opens a link to the device through the library's facade, fills in the map's
 // "guid", appends the map to the command pipeline and prints every reply and
 // time-out the facade reports within the wait, one compact JSON line each:
 //     {"map":{...},"signal":"sig_devicesModuleData"}
@@ -16,7 +16,6 @@
 #include "facadesession.h"
 
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
@@ -54,10 +53,7 @@ bool readModuleMap(const QString &path, QVariantMap *map)
 int runSendCommand(const QStringList &args)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the device (required)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the device."),
-                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+    cli::addDeviceOptions(parser);
     parser.addOption({QStringLiteral("wait"), QStringLiteral("How long to collect replies, in ms."),
                       QStringLiteral("MS"), QStringLiteral("1000")});
     parser.addOption(
@@ -67,7 +63,8 @@ int runSendCommand(const QStringList &args)
     const int parsed = cli::parseArguments(
         parser, args,
         QStringLiteral(
-            "Sends one module data map to the device at --host:--port through the library "
+            "Sends one module data map to the device (--host:--port, --usb or --serial) through "
+            "the library "
             "and prints the replies and time-outs that arrive within --wait ms as JSON lines."));
     if (parsed >= 0)
         return parsed;
@@ -75,21 +72,11 @@ int runSendCommand(const QStringList &args)
         cli::printError(QStringLiteral("expected one MAP.json file"));
         return cli::ExitUsage;
     }
-    if (!parser.isSet(QStringLiteral("port"))) {
-        cli::printError(QStringLiteral("--port is required"));
-        return cli::ExitUsage;
-    }
-    qint64 port = 0;
+    cli::DeviceTarget target;
     qint64 waitMs = 0;
-    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port) ||
+    if (!cli::deviceTarget(parser, &target) ||
         !cli::optionNumber(parser, QStringLiteral("wait"), 0, 600000, &waitMs))
         return cli::ExitUsage;
-    const QString host = parser.value(QStringLiteral("host"));
-    const QHostAddress address(host);
-    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
-        cli::printError(QStringLiteral("--host '%1' is not an IPv4 address").arg(host));
-        return cli::ExitUsage;
-    }
 
     QVariantMap map;
     if (!readModuleMap(parser.positionalArguments().constFirst(), &map))
@@ -102,12 +89,9 @@ int runSendCommand(const QStringList &args)
             QVariantMap{{QStringLiteral("signal"), signal}, {QStringLiteral("map"), reported}},
             cli::Compact);
     });
-    const QString guid = session.open(address.toString(), quint16(port), QStringLiteral("send"));
-    if (guid.isEmpty()) {
-        cli::printError(
-            QStringLiteral("cannot open a link to %1:%2").arg(address.toString()).arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("send"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     map.insert(QStringLiteral("guid"), guid);
     session.append(map);
     cli::waitUntil([] { return false; }, int(waitMs));

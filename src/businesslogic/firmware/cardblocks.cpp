@@ -2,6 +2,8 @@
 
 #include "armframe.h"
 
+#include <cstring>
+
 namespace ledwall::blocks
 {
 
@@ -95,6 +97,37 @@ void appendUsbFrame(QByteArray &image, const QByteArray &head, const QByteArray 
     image.append(head);
     image.append(payload);
     image.append(padding, char(0xFF));
+}
+
+void appendUsbChunkFrame(QByteArray &image, QByteArray &head,
+                         const FlashAccessDescriptor &descriptor, quint32 receivingAddress,
+                         const char *chunk, int length, int paddedLength, int flags)
+{
+    const int payloadSize = arm::InnerOverhead + paddedLength;
+    const int padding = (4 - payloadSize % 4) % 4;
+    const int at = image.size();
+    image.resize(at + arm::HeaderSize + payloadSize + padding);
+    char *frame = image.data() + at;
+
+    arm::InnerFrame fields;
+    fields.command = descriptor.recvCommand;
+    fields.word1 = descriptor.recvWord1;
+    fields.word2 = descriptor.recvWord2;
+    fields.dataLength = quint16(paddedLength);
+    fields.address = receivingAddress;
+    const quint32 payloadCrc =
+        arm::writeInnerFrame(frame + arm::HeaderSize, fields, chunk, length, paddedLength);
+
+    if (head.size() != arm::HeaderSize)
+        head = arm::emptyHeader();
+    arm::setCommandBytes(head, descriptor.commandBytes());
+    arm::setAddress(head, descriptor.startAddress);
+    arm::setLength(head, quint16(payloadSize));
+    arm::finishHeader(head, payloadSize, payloadCrc);
+    if (flags >= 0)
+        setFlagsByte(head, quint8(flags));
+    std::memcpy(frame, head.constData(), arm::HeaderSize);
+    std::memset(frame + arm::HeaderSize + payloadSize, 0xFF, size_t(padding));
 }
 
 } // namespace ledwall::blocks

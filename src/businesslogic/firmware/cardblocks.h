@@ -80,4 +80,13 @@ private:
 // bytes up to a multiple of 4.
 void appendUsbFrame(QByteArray &image, const QByteArray &head, const QByteArray &payload);
 
+// Appends the frame of one receiving-card chunk to a U-disk image, built in place
+// with the bytes appendUsbFrame would lay down for fillHeader + innerFrame: the
+// chunk (length bytes) is zero-padded to paddedLength inside its inner frame, and
+// the header carries the descriptor's start address and, when flags >= 0, that
+// byte 4. `head` is scratch space for the header, kept between calls.
+void appendUsbChunkFrame(QByteArray &image, QByteArray &head,
+                         const FlashAccessDescriptor &descriptor, quint32 receivingAddress,
+                         const char *chunk, int length, int paddedLength, int flags);
+
 } // namespace ledwall::blocks

@@ -12,8 +12,13 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace
 {
+
 Q_LOGGING_CATEGORY(lcBlocks, "ledwall.sendcard.blocks")
 
 using namespace ledwall;
@@ -22,6 +27,22 @@ constexpr int FlashFramePause = 200;  // ms after a frame of receiving-card flas
 constexpr int FlashGroupPause = 10;   // ms inside a 4 KiB group in fast mode
 constexpr int FastFlashTimeout = 501; // the time-out that selects the fast mode
 constexpr int UsbChunkSize = 1024;
+
+// A U-disk image runs to tens of megabytes written front to back: huge pages save
+// the page fault of every 4 KiB. Only a hint; nothing changes where it is ignored.
+void adviseHugePages(QByteArray &image)
+{
+#ifdef __linux__
+    constexpr quintptr HugePage = 2 * 1024 * 1024;
+    const auto begin = reinterpret_cast<quintptr>(image.data());
+    const quintptr first = (begin + HugePage - 1) & ~(HugePage - 1);
+    const quintptr last = (begin + quintptr(image.capacity())) & ~(HugePage - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(image);
+#endif
+}
 
 bool isPortAddress(quint32 address)
 {
@@ -174,31 +195,50 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
     blocks::AckSchedule schedule(chunks.size(), m_blockTransferStarted);
     m_blockTransferStarted = false;
     const int framesPerGroup = qMax(1, blocks::FlashGroupSize / chunkSize);
-    if (m_uDiskMode) // one allocation for the whole block
+    if (m_uDiskMode) { // one allocation for the whole block
         m_usbFlashData.reserve(m_usbFlashData.size() + data.size() +
                                chunks.size() *
                                    (arm::HeaderSize + arm::InnerOverhead + blocks::PaddedUnit));
+        adviseHugePages(m_usbFlashData);
+    }
     m_ackPortAddress.store(descriptor.startAddress);
     if (flash)
         m_recvAckFlag.store(false);
 
     quint32 lastAddress = 0;
+    m_unacknowledgedFrames.store(0);
+    QByteArray usbHead; // the U-disk image's frames are built in place
     for (int i = 0; i < chunks.size(); ++i) {
         const blocks::Chunk &chunk = chunks.at(i);
-        QByteArray chunkData = data.mid(chunk.offset, chunk.length);
-        if (chunk.length < chunkSize && space == blocks::PaddedSpace)
-            chunkData = blocks::padToUnit(chunkData);
+        const bool padded = chunk.length < chunkSize && space == blocks::PaddedSpace;
+        const int paddedLength = padded ? (chunk.length + blocks::PaddedUnit - 1) /
+                                              blocks::PaddedUnit * blocks::PaddedUnit
+                                        : chunk.length;
         const quint32 address = descriptor.recvAddress + quint32(chunk.offset) / 4;
+        int frameTimeout = timeout;
+        int flags = -1;
+        if (withAck && !flashPages) {
+            const bool asks = schedule.asks(i);
+            flags = asks ? blocks::AckRequest : 0;
+            frameTimeout = asks ? timeout : 0;
+        }
+        if (m_uDiskMode) {
+            blocks::appendUsbChunkFrame(m_usbFlashData, usbHead, descriptor, address,
+                                        data.constData() + chunk.offset, chunk.length, paddedLength,
+                                        flags);
+            ++m_usbFlashDataNum;
+            lastAddress = address;
+            continue;
+        }
+        QByteArray chunkData = data.mid(chunk.offset, chunk.length);
+        if (padded)
+            chunkData = blocks::padToUnit(chunkData);
         m_protocol->cmdData =
             blocks::innerFrame(descriptor, address, quint16(chunkData.size()), chunkData);
         blocks::fillHeader(m_protocol->m_head, c, descriptor.startAddress,
                            quint16(chunkData.size() + arm::InnerOverhead), m_protocol->cmdData);
-        int frameTimeout = timeout;
-        if (withAck && !flashPages) {
-            const bool asks = schedule.asks(i);
-            blocks::setFlagsByte(m_protocol->m_head, asks ? blocks::AckRequest : 0);
-            frameTimeout = asks ? timeout : 0;
-        }
+        if (flags >= 0)
+            blocks::setFlagsByte(m_protocol->m_head, quint8(flags));
         m_protocol->m_timeout = frameTimeout;
         // A frame the link refuses (no such device, link closed) ends the write: the
         // rest would not reach the card either, and the caller must not count it.
@@ -209,6 +249,8 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
             return 0;
         }
         lastAddress = address;
+        if (m_blockProgress)
+            m_blockProgress(i + 1, chunks.size());
 
         if (!flash)
             continue;
@@ -217,6 +259,8 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
             continue;
         }
         waitForBlockAcknowledgement(frameTimeout);
+        if (frameTimeout > 0 && !m_recvAckFlag.load())
+            ++m_unacknowledgedFrames;
         const bool insideGroup = i % framesPerGroup != 0;
         pauseBlock(timeout == FastFlashTimeout && insideGroup ? FlashGroupPause : FlashFramePause);
         m_recvAckFlag.store(false);

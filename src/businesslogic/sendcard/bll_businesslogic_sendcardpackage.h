@@ -170,6 +170,13 @@ public:
         const QString &guid, const Module_SendCard_Protocol &frame, quint8 routeByte)>;
     using BlockPause = std::function<void(int milliseconds)>;
     void setBlockFrameSink(BlockFrameSink sink) { m_blockFrameSink = std::move(sink); }
+    // Called on the writing thread after each frame of a receiving-card block
+    // (frames sent so far, frames of the block).
+    using BlockProgress = std::function<void(int sent, int frames)>;
+    void setBlockProgress(BlockProgress progress) { m_blockProgress = std::move(progress); }
+    // Frames of the last receiving-card flash write that asked for an
+    // acknowledgement and got none in time.
+    int unacknowledgedFrames() const { return m_unacknowledgedFrames.load(); }
     void setBlockPacing(BlockPause pause) { m_blockPause = std::move(pause); }
     void setProtocolObject(std::unique_ptr<Module_SendCard_Protocol> protocol);
 
@@ -281,6 +288,8 @@ private:
     void runUsbEntryPoint(const QVariantMap &map, const QByteArray &block, int timeout);
     BlockFrameSink m_blockFrameSink;
     BlockPause m_blockPause;
+    BlockProgress m_blockProgress;
+    std::atomic<int> m_unacknowledgedFrames{0};
     QByteArray m_usbFlashData; // the U-disk image
     int m_usbFlashDataNum = 0; // frames of the current U-disk entry point
     std::atomic<bool> m_recvAckFlag{true};

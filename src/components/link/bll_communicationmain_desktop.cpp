@@ -121,13 +121,18 @@ struct Link {
     int pendingUnsolicited = 0;
     int backlogLimit = BLL_CommunicationMain_Desktop::DefaultReceiveBacklog;
 
+    // Network links to one device: sends from the caller's thread (see sendDirect).
+    std::shared_ptr<ledwall::link::DatagramWriter> directWriter;
+    // When the time-out timer fires next (-1: not armed). The timer itself belongs
+    // to the I/O thread; the deadline is read by callers that send directly.
+    qint64 armedDeadline = -1;
+
     std::atomic<bool> pumpPending{false};
     std::atomic<bool> released{false};
 
     // I/O thread only.
     LinkTransport *transport = nullptr;
     QTimer *timer = nullptr;
-    qint64 armedDeadline = -1;
     QString peerAddress; // network links: where replies must come from
     quint16 peerPort = 0;
 };
@@ -188,6 +193,7 @@ public:
     void ensureIoThread();
     bool runInIo(const std::function<void()> &work);
     void schedulePump(const LinkPtr &link);
+    bool sendDirect(const LinkPtr &link, std::unique_lock<std::mutex> &locker);
     void shutdown();
     void clearOutbox();
 
@@ -223,9 +229,9 @@ public:
 
     std::mutex controlMutex; // serialises starting, stopping and blocking calls into the I/O thread
     std::mutex ioMutex;      // guards the two pointers below
-    QThread *ioThread = nullptr;
-    QObject *ioContext = nullptr;
-    QThread *deliveryThread = nullptr; // the link manager's own thread: emits the signals
+    QThread *linkThread = nullptr; // the link manager's own thread; kept for a restart
+    QThread *ioThread = nullptr;   // linkThread while the I/O context exists
+    QObject *ioContext = nullptr;  // sockets and timers hang off it
 
     std::mutex outboxMutex;
     std::deque<Event> outbox;
@@ -261,31 +267,32 @@ void registerShutdownHook()
 // ---------------------------------------------------------------------------
 // I/O thread management
 
-// Signals leave from a thread of the link manager's own, so that they flow
-// whichever thread (with or without an event loop) touched it first.
+// The link manager has one thread of its own. Its sockets and timers live there,
+// and its signals leave from there, so that they flow whichever thread (with or
+// without an event loop) touched it first. A reply is therefore emitted by the
+// thread that read it, without a hand-over to a second thread; receivers
+// connected directly must return quickly (copy the frame and queue the work).
 void LinkManagerPrivate::startDelivery()
 {
-    if (!deliveryThread) {
-        deliveryThread = new QThread;
-        deliveryThread->setObjectName(QStringLiteral("ledwall.link.signals"));
-        q->moveToThread(deliveryThread);
+    if (!linkThread) {
+        linkThread = new QThread;
+        linkThread->setObjectName(QStringLiteral("ledwall.link"));
+        q->moveToThread(linkThread);
     }
-    if (!deliveryThread->isRunning())
-        deliveryThread->start();
+    if (!linkThread->isRunning())
+        linkThread->start();
     registerShutdownHook();
 }
 
 void LinkManagerPrivate::ensureIoThread()
 {
     std::unique_lock<std::mutex> locker(ioMutex);
-    if (ioThread)
+    if (ioContext)
         return;
-    ioThread = new QThread;
-    ioThread->setObjectName(QStringLiteral("ledwall.link.io"));
+    startDelivery(); // again after a shutdown
+    ioThread = linkThread;
     ioContext = new QObject;
     ioContext->moveToThread(ioThread);
-    ioThread->start();
-    startDelivery(); // again after a shutdown
 }
 
 bool LinkManagerPrivate::runInIo(const std::function<void()> &work)
@@ -325,46 +332,80 @@ void LinkManagerPrivate::schedulePump(const LinkPtr &link)
         ioContext, [this, link] { pump(link); }, Qt::QueuedConnection);
 }
 
+// On the caller's thread, with the link's lock held: sends the next frame of a
+// network link straight to its device when the window has room, saving the
+// wake-up of the link manager's thread. True when that thread has nothing to do
+// for it: no other frame waiting and a time-out timer that fires no later than the
+// new deadline (it re-arms for the rest when it fires).
+bool LinkManagerPrivate::sendDirect(const LinkPtr &link, std::unique_lock<std::mutex> &locker)
+{
+    const std::shared_ptr<ledwall::link::DatagramWriter> writer = link->directWriter;
+    RequestQueue::Dispatch dispatch;
+    if (!writer || !link->queue.takeNext(monotonicNs(), &dispatch))
+        return false;
+    // Encoded under the link's lock: only then is the frame sure to stay.
+    const QByteArray datagram = dispatch.frame->encode(dispatch.sequence);
+    const bool debug = link->debug;
+    std::unique_lock<std::mutex> writing = writer->lock();
+    locker.unlock();
+    const bool written = writer->writeLocked(datagram);
+    writing.unlock();
+    if (debug)
+        qCDebug(lcLink).noquote() << "tx" << link->guid << datagram.toHex(' ');
+    locker.lock();
+    if (written) {
+        ++link->counters.sent;
+    } else {
+        ++link->counters.sendErrors;
+        qCDebug(lcLink) << "send failed, guid:" << link->guid << "sequence" << dispatch.sequence;
+    }
+    const qint64 deadline = link->queue.nextDeadline();
+    const bool timerCovers =
+        deadline < 0 || (link->armedDeadline >= 0 && link->armedDeadline <= deadline);
+    return timerCovers && link->queue.queuedCount() == 0;
+}
+
 void LinkManagerPrivate::shutdown()
 {
     std::unique_lock<std::mutex> control(controlMutex);
-    QThread *thread = nullptr;
     QObject *context = nullptr;
     {
         std::unique_lock<std::mutex> locker(ioMutex);
-        thread = ioThread;
         context = ioContext;
         ioThread = nullptr;
         ioContext = nullptr;
     }
-    if (deliveryThread && deliveryThread != QThread::currentThread()) {
-        deliveryThread->quit();
-        deliveryThread->wait();
-    }
-    if (!thread) {
-        clearOutbox();
-        return;
-    }
-    QList<LinkPtr> all;
-    {
-        std::unique_lock<std::mutex> locker(linksMutex);
-        all = links.values();
-    }
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    QMetaObject::invokeMethod(
-        context,
-        [this, &all, &done] {
+    const bool onOwnThread = linkThread == QThread::currentThread();
+    if (context) {
+        QList<LinkPtr> all;
+        {
+            std::unique_lock<std::mutex> locker(linksMutex);
+            all = links.values();
+        }
+        const auto closeAll = [this, &all] {
             for (const LinkPtr &link : all)
                 closeTransport(link, Deletion::Now);
-            done.set_value();
-        },
-        Qt::QueuedConnection);
-    finished.wait();
-    thread->quit();
-    thread->wait();
+        };
+        if (onOwnThread) {
+            closeAll();
+        } else {
+            std::promise<void> done;
+            std::future<void> finished = done.get_future();
+            QMetaObject::invokeMethod(
+                context,
+                [&closeAll, &done] {
+                    closeAll();
+                    done.set_value();
+                },
+                Qt::QueuedConnection);
+            finished.wait();
+        }
+    }
+    if (linkThread && !onOwnThread) {
+        linkThread->quit();
+        linkThread->wait();
+    }
     delete context;
-    delete thread;
     clearOutbox();
 }
 
@@ -461,13 +502,14 @@ bool LinkManagerPrivate::closeTransport(const LinkPtr &link, Deletion deletion)
         // Frames of a closed link are dropped, not reported as timed out: the
         // caller closed it on purpose.
         link->queue.clearAll();
+        link->directWriter.reset();
+        link->armedDeadline = -1;
     }
     if (!link->transport)
         return false;
     LinkTransport *transport = link->transport;
     link->transport = nullptr;
     link->timer = nullptr; // a child of the transport
-    link->armedDeadline = -1;
     transport->close();
     if (deletion == Deletion::Now)
         delete transport;
@@ -506,16 +548,26 @@ void LinkManagerPrivate::pump(const LinkPtr &link)
     for (;;) {
         RequestQueue::Dispatch dispatch;
         bool debug = false;
+        std::shared_ptr<ledwall::link::DatagramWriter> writer;
+        std::unique_lock<std::mutex> writing;
         {
             std::unique_lock<std::mutex> locker(link->mutex);
             if (!link->queue.takeNext(monotonicNs(), &dispatch))
                 break;
             debug = link->debug;
+            // Taken before the link's lock goes: frames leave in the order of their
+            // sequence numbers even while a caller sends the next one directly.
+            writer = link->directWriter;
+            if (writer)
+                writing = writer->lock();
         }
         // An outstanding frame is only deleted in this thread, so it stays valid
         // while it is encoded outside the lock.
         const QByteArray datagram = dispatch.frame->encode(dispatch.sequence);
-        const bool written = link->transport->write(datagram);
+        const bool written =
+            writer ? writer->writeLocked(datagram) : link->transport->write(datagram);
+        if (writing.owns_lock())
+            writing.unlock();
         if (debug)
             qCDebug(lcLink).noquote() << "tx" << link->guid << datagram.toHex(' ');
         std::unique_lock<std::mutex> locker(link->mutex);
@@ -535,14 +587,13 @@ void LinkManagerPrivate::armTimer(const LinkPtr &link)
 {
     if (!link->timer)
         return;
-    qint64 deadline;
-    {
-        std::unique_lock<std::mutex> locker(link->mutex);
-        deadline = link->queue.nextDeadline();
-    }
+    std::unique_lock<std::mutex> locker(link->mutex);
+    const qint64 deadline = link->queue.nextDeadline();
     if (deadline < 0) {
-        link->timer->stop();
-        link->armedDeadline = -1;
+        // Nothing outstanding. A running timer is left to fire once and find
+        // nothing: the next frame sent directly then needs no wake-up to arm it.
+        if (!link->timer->isActive())
+            link->armedDeadline = -1;
         return;
     }
     if (link->timer->isActive() && link->armedDeadline <= deadline)
@@ -555,11 +606,11 @@ void LinkManagerPrivate::armTimer(const LinkPtr &link)
 
 void LinkManagerPrivate::expire(const LinkPtr &link)
 {
-    link->armedDeadline = -1;
     std::vector<RequestQueue::FramePtr> expired;
     bool report = true;
     {
         std::unique_lock<std::mutex> locker(link->mutex);
+        link->armedDeadline = -1;
         expired = link->queue.takeExpired(monotonicNs());
         link->counters.timeouts += qint64(expired.size());
         report = link->timeoutFlag;
@@ -828,6 +879,8 @@ bool BLL_CommunicationMain_Desktop::connectServer(QString guid, QString address,
             if (link) {
                 link->peerAddress = host.toString();
                 link->peerPort = port;
+                std::unique_lock<std::mutex> locker(link->mutex);
+                link->directWriter = search ? nullptr : transport->writer();
             }
             return transport;
         });
@@ -889,6 +942,8 @@ bool BLL_CommunicationMain_Desktop::pushCmdToClient(QString guid, Module_Protoco
         }
         const bool collect = link->isSearch() || addressesSeveralCards(*copy);
         link->queue.push(std::move(copy), collect);
+        if (!collect && !link->pumpPending && d->sendDirect(link, locker))
+            return true;
     }
     d->schedulePump(link);
     return true;

@@ -88,12 +88,17 @@ bool UdpTransport::open(const QHostAddress &address, quint16 port, bool anyRespo
     }
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpTransport::readPending);
+    m_writer = std::make_shared<DatagramWriter>(m_socket->socketDescriptor(), address, port);
     return true;
 }
 
 void UdpTransport::readPending()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
+    // A bounded batch per wake-up: under a flood the link's thread still gets
+    // round to delivering what it read and to its time-outs. The socket stays
+    // readable, so the rest comes with the next turn of the event loop.
+    constexpr int MaxDatagramsPerWakeUp = 256;
+    for (int n = 0; n < MaxDatagramsPerWakeUp && m_socket && m_socket->hasPendingDatagrams(); ++n) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
         if (!datagram.isValid())
             break;
@@ -109,14 +114,14 @@ void UdpTransport::readPending()
 
 bool UdpTransport::write(const QByteArray &datagram)
 {
-    if (!m_socket)
-        return false;
-    return m_socket->writeDatagram(datagram, m_address, m_port) == datagram.size();
+    return m_writer && m_writer->write(datagram);
 }
 
 void UdpTransport::close()
 {
     m_closed = true;
+    if (m_writer)
+        m_writer->close(); // before the descriptor goes
     if (!m_socket)
         return;
     m_socket->disconnect(this);
@@ -298,10 +303,12 @@ bool UsbTransport::open(quint16 vendorId, quint16 productId, const QString &seri
             return serialNumber.isEmpty() || serial == serialNumber;
         });
     if (!handle) {
-        m_error = QStringLiteral("no USB device %1:%2 with serial number \"%3\"")
+        m_error = QStringLiteral("no USB device %1:%2%3")
                       .arg(vendorId, 4, 16, QLatin1Char('0'))
                       .arg(productId, 4, 16, QLatin1Char('0'))
-                      .arg(serialNumber);
+                      .arg(serialNumber.isEmpty()
+                               ? QString()
+                               : QStringLiteral(" with serial number \"%1\"").arg(serialNumber));
         libusb_exit(context);
         return false;
     }

@@ -5,6 +5,7 @@
 // A transport lives in the link manager's I/O thread and reports through the
 // handlers set before opening; it never outlives a thread it started.
 
+#include "datagramwriter.h"
 #include "streamframing.h"
 
 #include <QHostAddress>
@@ -13,6 +14,7 @@
 #include <QVariantMap>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 class QSerialPort;
@@ -67,11 +69,14 @@ public:
     bool write(const QByteArray &datagram) override;
     void close() override;
     QVariantMap endpoint() const override;
+    // Writes to the device from any thread while the transport is open.
+    std::shared_ptr<DatagramWriter> writer() const { return m_writer; }
 
 private:
     void readPending();
 
     QUdpSocket *m_socket = nullptr;
+    std::shared_ptr<DatagramWriter> m_writer;
     QHostAddress m_address;
     quint16 m_port = 0;
 };

@@ -1,9 +1,17 @@
 #include "armframe.h"
 
+#include <QtEndian>
+#include <cstring>
+
 #include <zlib.h>
 
 namespace ledwall::arm
 {
+
+namespace
+{
+const uchar InnerSync[3] = {0x55, 0x55, 0xD5};
+} // namespace
 
 quint16 readU16(const QByteArray &bytes, int offset)
 {
@@ -87,32 +95,75 @@ quint16 headerSum(const QByteArray &head)
 
 void finishHeader(QByteArray &head, const QByteArray &payload)
 {
-    writeU16(head, 18, quint16(qMin(payload.size(), MaxPayload) + HeaderSize));
-    writeU32(head, 22, crc32(payload, 0, payload.size()));
+    finishHeader(head, payload.size(), crc32(payload, 0, payload.size()));
+}
+
+void finishHeader(QByteArray &head, int payloadSize, quint32 payloadCrc)
+{
+    writeU16(head, 18, quint16(qMin(payloadSize, MaxPayload) + HeaderSize));
+    writeU32(head, 22, payloadSize > 0 ? payloadCrc : 0);
     writeU16(head, 26, headerSum(head));
 }
 
+namespace
+{
+
+// CRC-32 of the three sync bytes followed by `length` bytes whose own CRC-32 is
+// `crc`. The operator that shifts the sync bytes' CRC past `length` bytes depends
+// on the length only, and a block's chunks share one length: it is kept.
+uLong prefixCrc(uInt length, uLong crc)
+{
+    static const uLong syncCrc = ::crc32(::crc32(0L, Z_NULL, 0), InnerSync, 3);
+#if ZLIB_VERNUM >= 0x12c0 // zlib 1.2.12 brought the combine operators
+    thread_local uInt cachedLength = 0;
+    thread_local uLong shift = ::crc32_combine_gen(0);
+    if (length != cachedLength) {
+        shift = ::crc32_combine_gen(z_off_t(length));
+        cachedLength = length;
+    }
+    return ::crc32_combine_op(syncCrc, crc, shift);
+#else
+    return ::crc32_combine(syncCrc, crc, z_off_t(length));
+#endif
+}
+
+} // namespace
+
 QByteArray buildInnerFrame(const InnerFrame &frame)
 {
-    QByteArray bytes(InnerHeaderSize, '\0');
-    bytes[0] = char(0x55);
-    bytes[1] = char(0x55);
-    bytes[2] = char(0xD5);
-    bytes[3] = char(frame.command);
-    writeU16(bytes, 4, frame.word1);
-    writeU16(bytes, 6, frame.word2);
-    writeU16(bytes, 8, frame.dataLength);
-    writeU32(bytes, 10, frame.address);
+    QByteArray bytes(InnerOverhead + frame.data.size(), Qt::Uninitialized);
+    writeInnerFrame(bytes.data(), frame, frame.data.constData(), frame.data.size(),
+                    frame.data.size());
+    return bytes;
+}
+
+quint32 writeInnerFrame(char *out, const InnerFrame &fields, const char *data, int length,
+                        int paddedLength)
+{
+    auto *bytes = reinterpret_cast<uchar *>(out);
+    std::memcpy(bytes, InnerSync, 3);
+    bytes[3] = fields.command;
+    qToBigEndian(fields.word1, bytes + 4);
+    qToBigEndian(fields.word2, bytes + 6);
+    qToBigEndian(fields.dataLength, bytes + 8);
+    qToBigEndian(fields.address, bytes + 10);
     quint32 sum = 0;
     for (int i = 3; i < 14; ++i)
-        sum += quint8(bytes.at(i));
-    bytes[14] = char(sum & 0xFF);
-    bytes.reserve(InnerOverhead + frame.data.size());
-    bytes += frame.data;
-    const int crcOffset = bytes.size();
-    bytes.resize(crcOffset + 4);
-    writeU32(bytes, crcOffset, crc32(bytes, 3, crcOffset));
-    return bytes;
+        sum += bytes[i];
+    bytes[14] = uchar(sum & 0xFF);
+    if (length > 0)
+        std::memcpy(bytes + InnerHeaderSize, data, size_t(length));
+    if (paddedLength > length)
+        std::memset(bytes + InnerHeaderSize + length, 0, size_t(paddedLength - length));
+    // The trailing CRC-32 covers bytes 3 to the end of the data.
+    const uInt summed = uInt(InnerHeaderSize - 3 + paddedLength);
+    const uLong empty = ::crc32(0L, Z_NULL, 0);
+    const uLong innerCrc = ::crc32(empty, bytes + 3, summed);
+    uchar *tail = bytes + InnerHeaderSize + paddedLength;
+    qToBigEndian(quint32(innerCrc), tail);
+    // The CRC-32 of the whole frame, combined from the one just computed instead
+    // of reading the data a second time.
+    return quint32(::crc32(prefixCrc(summed, innerCrc), tail, 4));
 }
 
 bool looksLikeInnerFrame(const QByteArray &bytes)

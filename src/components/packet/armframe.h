@@ -49,6 +49,8 @@ quint16 headerSum(const QByteArray &head);
 // Fills the datagram size (18-19), the payload CRC-32 (22-25, 0 for an empty
 // payload) and the header sum (26-27).
 void finishHeader(QByteArray &head, const QByteArray &payload);
+// The same for a payload of payloadSize bytes whose CRC-32 is already known.
+void finishHeader(QByteArray &head, int payloadSize, quint32 payloadCrc);
 
 struct InnerFrame {
     quint8 command = 0;
@@ -61,6 +63,12 @@ struct InnerFrame {
 
 // Sync, fields, header sum, data and the CRC-32 over bytes 3 to the end of data.
 QByteArray buildInnerFrame(const InnerFrame &frame);
+// Lays an inner frame into out (InnerOverhead + paddedLength bytes) in place: the
+// header of `fields` (data ignored), `length` bytes of data, zeros up to
+// paddedLength, the trailing CRC-32. Returns the CRC-32 of all the bytes written,
+// the payload CRC of an ARM frame that carries exactly this inner frame.
+quint32 writeInnerFrame(char *out, const InnerFrame &fields, const char *data, int length,
+                        int paddedLength);
 // True when bytes start with the inner frame's sync.
 bool looksLikeInnerFrame(const QByteArray &bytes);
 // Checks sync, header sum, the data length against the bytes present and the

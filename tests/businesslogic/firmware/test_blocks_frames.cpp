@@ -3,6 +3,7 @@
 
 #include "armframe.h"
 #include "bll_businesslogic_sendcardpackage.h"
+#include "cardblocks.h"
 #include "dal_sendcard.h"
 #include "module_sendcard_protocol.h"
 #include "sendcardmodules.h"
@@ -151,6 +152,20 @@ private slots:
         QCOMPARE(int(arm::readU16(frame.head, 15)), 240 + 19);
         QCOMPARE(quint8(frame.head.at(4)), quint8(0x80)); // c2 without acknowledgement mode
         verifyHeader(frame);
+
+        // The U-disk image holds the very frames the link gets, each padded to 4 bytes.
+        for (const bool withAck : {false, true}) {
+            sent.clear();
+            package->writeRecvCardInfo("dev", data, 256, 1000, withAck);
+            QByteArray expected;
+            for (const Sent &f : qAsConst(sent))
+                blocks::appendUsbFrame(expected, f.head, f.payload);
+            package->clearUsbFlashData();
+            package->setUDiskMode(true);
+            package->writeRecvCardInfo("dev", data, 256, 1000, withAck);
+            package->setUDiskMode(false);
+            QCOMPARE(package->usbFlashData(), expected);
+        }
 
         // Outside the 0xA0 space the rest goes as it is.
         sent.clear();
