@@ -175,25 +175,19 @@ private slots:
         }
     }
 
-    void scalingRules_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("rounded");   // x 1024, at most 1023
-        QTest::addColumn<int>("truncated"); // x 1023
-        QTest::newRow("clamped one") << 1.0 << 1023 << 1023;
-        QTest::newRow("half") << 0.5 << 512 << 511;
-        QTest::newRow("-2.5 up") << -2.5 / 1024 << -2 << -2;
-        QTest::newRow("2.5 up") << 2.5 / 1024 << 3 << 2;
-        QTest::newRow("huge") << 1e300 << 1023 << INT_MAX;
-        QTest::newRow("infinity") << qInf() << 1023 << INT_MAX;
-    }
     void scalingRules()
     {
-        QFETCH(double, value);
-        QFETCH(int, rounded);
-        QFETCH(int, truncated);
-        QCOMPARE(roundedField(value, 1024, 1023), rounded);
-        QCOMPARE(truncatedField(value, 1023), truncated);
+        const struct {
+            double value;
+            int rounded;   // x 1024, at most 1023
+            int truncated; // x 1023
+        } rows[] = {{1.0, 1023, 1023},      {0.5, 512, 511},        {-2.5 / 1024, -2, -2},
+                    {2.5 / 1024, 3, 2},     {1e300, 1023, INT_MAX}, {-1e300, INT_MIN, INT_MIN},
+                    {qInf(), 1023, INT_MAX}};
+        for (const auto &row : rows) {
+            QCOMPARE(roundedField(row.value, 1024, 1023), row.rounded);
+            QCOMPARE(truncatedField(row.value, 1023), row.truncated);
+        }
     }
 
     void displayEdgeCases_data()

@@ -238,8 +238,6 @@ private slots:
         // calib: calib.txt has a size header, then two pixels of three coefficients.
         row("calib pack", {"calib", "pack", "--width", "2", "--height", "1", "", "calib.bin"}, 0,
             R"({"bytes": 8, "pixels": 2})");
-        row("calib cabinet: no header rule",
-            {"calib", "cabinet", "--box", "0:0:0:0:2:1", "", "c.bin"}, 1, {}, "line 1");
         row("calib check", {"calib", "check", ""}, 0, R"({"empty": false, "encrypted": false})");
         row("calib send",
             {"calib", "send", "--port", QString::number(m_wall.port()), "--layout", "calib.json",
