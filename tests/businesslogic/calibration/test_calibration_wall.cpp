@@ -80,14 +80,13 @@ private:
         DisplayPacker display(Width, Height, layout);
         readCalibrationText(text, display);
         for (const QVariant &box : Boxes) {
-            const QStringList f = box.toString().split(QLatin1Char(':'));
+            ledwall::storedimage::Cabinet c;
+            QVERIFY(ledwall::storedimage::parseCabinet(box.toString(), &c));
             const QByteArray expected =
-                cutCabinet(display.data, Width, bytesPerPixel(layout),
-                           QRect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt()));
+                cutCabinet(display.data, Width, bytesPerPixel(layout), c.rect);
             QVERIFY(!expected.isEmpty());
-            QTRY_COMPARE(
-                wall.readReceivingCard(f[0].toInt(), f[1].toInt(), address, expected.size()),
-                expected);
+            QTRY_COMPARE(wall.readReceivingCard(c.port, c.card, address, expected.size()),
+                         expected);
         }
     }
 
@@ -104,11 +103,8 @@ private slots:
     {
         QVERIFY(dir.isValid());
         WallDescription description;
-        description.ports.resize(2);
-        description.ports[0].port = 0;
-        description.ports[0].cabinets = {WallCabinet{0, 8, 4}, WallCabinet{1, 8, 4}};
-        description.ports[1].port = 1;
-        description.ports[1].cabinets = {WallCabinet{0, 16, 4}};
+        description.ports = {WallPort{0, {WallCabinet{0, 8, 4}, WallCabinet{1, 8, 4}}, {}},
+                             WallPort{1, {WallCabinet{0, 16, 4}}, {}}};
         wall.setWall(description);
         QVERIFY(wall.start());
         auto *link = BLL_CommunicationMain_Desktop::getInstance();
