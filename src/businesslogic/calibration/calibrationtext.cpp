@@ -134,6 +134,49 @@ int coordinateValue(const char *begin, const char *end)
     return fieldValue<int>(begin, end, fastCoordinate, slowCoordinate);
 }
 
+namespace
+{
+
+// One field at p, by the fast path or Qt's; returns where the field ends.
+template <typename T>
+inline const char *parsedField(const char *p, T *value,
+                               bool (*fast)(const char *, T *, const char **),
+                               T (*slow)(const char *, const char *))
+{
+    const char *stop = nullptr;
+    if (fast(p, value, &stop))
+        return stop;
+    stop = fieldEnd(p);
+    *value = slow(p, stop);
+    return stop;
+}
+
+// Fields of the line at p into `line`; returns the line's end ('\r' or '\n').
+inline const char *parseFields(const char *p, CalibrationLine &line)
+{
+    line.column = line.row = 0;
+    line.coefficients.fill(0.0);
+    line.fieldCount = 1;
+    p = parsedField(p, &line.column, fastCoordinate, slowCoordinate);
+    if (*p != ',')
+        return p;
+    ++line.fieldCount;
+    p = parsedField(p + 1, &line.row, fastCoordinate, slowCoordinate);
+    for (double &coefficient : line.coefficients) {
+        if (*p != ',')
+            return p;
+        ++line.fieldCount;
+        p = parsedField(p + 1, &coefficient, fastCoefficient, slowCoefficient);
+    }
+    while (*p == ',') { // fields beyond the matrix: counted only
+        ++line.fieldCount;
+        p = fieldEnd(p + 1);
+    }
+    return p;
+}
+
+} // namespace
+
 void CalibrationTextReader::parseLines(const char *p, const char *end)
 {
     CalibrationLine line;
@@ -144,37 +187,7 @@ void CalibrationTextReader::parseLines(const char *p, const char *end)
             continue;
         }
         line.number = m_lineNumber;
-        line.fieldCount = 0;
-        line.coefficients.fill(0.0);
-        for (;;) {
-            const char *fieldBegin = p;
-            const char *stop = nullptr;
-            const int index = line.fieldCount++;
-            if (index == 0 || index == 1) {
-                int value = 0;
-                if (!fastCoordinate(p, &value, &stop)) {
-                    stop = fieldEnd(p);
-                    value = slowCoordinate(fieldBegin, stop);
-                }
-                (index == 0 ? line.column : line.row) = value;
-            } else if (index < MatrixFieldCount) {
-                double &value = line.coefficients[size_t(index - 2)];
-                if (!fastCoefficient(p, &value, &stop)) {
-                    stop = fieldEnd(p);
-                    value = slowCoefficient(fieldBegin, stop);
-                }
-            } else {
-                stop = fieldEnd(p);
-            }
-            p = stop;
-            if (*p != ',')
-                break;
-            ++p;
-        }
-        if (line.fieldCount < 2)
-            line.row = 0;
-        if (line.fieldCount < 1)
-            line.column = 0;
+        p = parseFields(p, line);
         p += *p == '\r' ? 2 : 1; // past "\r\n" or "\n"
         if (!m_sink.take(line))
             m_stopped = true;
