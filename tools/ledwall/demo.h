@@ -50,5 +50,6 @@ bool runLayoutDemo(Context &context);
 bool runWindowsDemo(Context &context);
 bool runChipDemo(Context &context);
 bool runEchoDemo(Context &context);
+bool runCalibrationDemo(Context &context);
 
 } // namespace demo

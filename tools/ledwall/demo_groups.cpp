@@ -8,8 +8,8 @@ const QVector<Group> &demoGroups()
     static const QVector<Group> groups = {
         {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
         {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
-        {"windows", &runWindowsDemo},    {"chip", &runChipDemo},
-        {"echo", &runEchoDemo},
+        {"windows", &runWindowsDemo},    {"calibration", &runCalibrationDemo},
+        {"chip", &runChipDemo},          {"echo", &runEchoDemo},
     };
     return groups;
 }
