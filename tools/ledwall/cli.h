@@ -30,4 +30,6 @@ int runGammaCommand(const QStringList &args);
 int runGamutCommand(const QStringList &args);
 int runSendCommand(const QStringList &args);
 int runSimCommand(const QStringList &args);
+int runSubtitleCommand(const QStringList &args);
+int runTablesCommand(const QStringList &args);
 int runUsersCommand(const QStringList &args);

@@ -17,6 +17,9 @@ const QVector<CliCommand> &cliCommands()
         {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
+        {"subtitle", "convert a bitmap into subtitle pixels or send it to a card",
+         runSubtitleCommand},
+        {"tables", "print the scene table records a processor receives, as hex", runTablesCommand},
         {"users", "add, remove, list or check the user accounts of a database", runUsersCommand},
     };
     return commands;

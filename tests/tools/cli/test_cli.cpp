@@ -145,6 +145,13 @@ private slots:
         QFile huge(path("huge.bin"));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 31) + 16));
         QVERIFY(writeFile(path("image.bin"), QByteArray(64 * 1024, char(0x5A))));
+        // A 32 x 1 1-bit subtitle (pixels 0xA5), and one 200 rows tall with no pixels.
+        const QByteArray header = QByteArray::fromHex(
+            "424d3a000000000000003600000028000000200000000100000001000100000000000400000000000000"
+            "000000000000000000000000");
+        const QByteArray subtitle = header + QByteArray::fromHex("a5000000");
+        QVERIFY(writeFile(path("sub.bin"), subtitle));
+        QVERIFY(writeFile(path("tall.bin"), QByteArray(subtitle).replace(22, 1, "\xc8")));
         const Run package = run({"firmware", "package", "--image", path("image.bin"), "--card-type",
                                  "1", "--drive-type", "A", "--version", "1.a", path("fw.bin")});
         QVERIFY2(package.exitCode == 0, package.err.constData());
@@ -285,6 +292,19 @@ private slots:
         row("layout write unconfirmed",
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
+
+        // subtitle convert and tables: the pure conversions.
+        row("subtitle convert", {"subtitle", "convert", "sub.bin", "--bg", "0,0,0,1"}, 0,
+            R"({"bytes": "ff40ff4040ff40ff404040404040404040404040404040404040404040404040"})");
+        row("subtitle too tall", {"subtitle", "convert", "tall.bin"}, 1,
+            R"({"error": "Bitmap height exceeds size,Bitmap pixel data out of range"})");
+        row("subtitle bad colour", {"subtitle", "convert", "sub.bin", "--fg", "1,2,3"}, 2, {},
+            "--fg");
+        row("tables output-setup", {"tables", "output-setup", "-"}, 0,
+            R"({"recordLength": 38, "frames": [{"startIndex": 1, "recordCount": 1, "totalCount": 1,
+                "records": ["0003010102000000000000000000000000000000000000000000000000000000000000000000"]}]})",
+            {}, R"([{"portSwitch": 1, "portNum": 3, "brightness": 258}, {"portSwitch": 0}])");
+        row("tables unknown kind", {"tables", "fusion", "-"}, 2, {}, "edge-fusion");
 
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
