@@ -28,6 +28,7 @@ int runEdidCommand(const QStringList &args);
 int runFirmwareCommand(const QStringList &args);
 int runGammaCommand(const QStringList &args);
 int runGamutCommand(const QStringList &args);
+int runPresetsCommand(const QStringList &args);
 int runSendCommand(const QStringList &args);
 int runSimCommand(const QStringList &args);
 int runSubtitleCommand(const QStringList &args);

@@ -3,6 +3,7 @@
 #include "filereader.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -139,6 +140,34 @@ bool noPositionalArguments(const QCommandLineParser &parser)
     printError(
         QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     return false;
+}
+
+void addDeviceOptions(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the device (required)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the device."),
+                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+}
+
+bool deviceOptions(const QCommandLineParser &parser, QString *host, quint16 *port)
+{
+    if (!parser.isSet(QStringLiteral("port"))) {
+        printError(QStringLiteral("--port is required"));
+        return false;
+    }
+    qint64 number = 0;
+    if (!optionNumber(parser, QStringLiteral("port"), 1, 65535, &number))
+        return false;
+    const QString text = parser.value(QStringLiteral("host"));
+    const QHostAddress address(text);
+    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
+        printError(QStringLiteral("--host '%1' is not an IPv4 address").arg(text));
+        return false;
+    }
+    *host = address.toString();
+    *port = quint16(number);
+    return true;
 }
 
 bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)

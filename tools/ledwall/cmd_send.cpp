@@ -54,10 +54,7 @@ bool readModuleMap(const QString &path, QVariantMap *map)
 int runSendCommand(const QStringList &args)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the device (required)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the device."),
-                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
+    cli::addDeviceOptions(parser);
     parser.addOption({QStringLiteral("wait"), QStringLiteral("How long to collect replies, in ms."),
                       QStringLiteral("MS"), QStringLiteral("1000")});
     parser.addOption(
@@ -75,21 +72,12 @@ int runSendCommand(const QStringList &args)
         cli::printError(QStringLiteral("expected one MAP.json file"));
         return cli::ExitUsage;
     }
-    if (!parser.isSet(QStringLiteral("port"))) {
-        cli::printError(QStringLiteral("--port is required"));
-        return cli::ExitUsage;
-    }
-    qint64 port = 0;
+    QString host;
+    quint16 port = 0;
     qint64 waitMs = 0;
-    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port) ||
+    if (!cli::deviceOptions(parser, &host, &port) ||
         !cli::optionNumber(parser, QStringLiteral("wait"), 0, 600000, &waitMs))
         return cli::ExitUsage;
-    const QString host = parser.value(QStringLiteral("host"));
-    const QHostAddress address(host);
-    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
-        cli::printError(QStringLiteral("--host '%1' is not an IPv4 address").arg(host));
-        return cli::ExitUsage;
-    }
 
     QVariantMap map;
     if (!readModuleMap(parser.positionalArguments().constFirst(), &map))
@@ -102,10 +90,9 @@ int runSendCommand(const QStringList &args)
             QVariantMap{{QStringLiteral("signal"), signal}, {QStringLiteral("map"), reported}},
             cli::Compact);
     });
-    const QString guid = session.open(address.toString(), quint16(port), QStringLiteral("send"));
+    const QString guid = session.open(host, port, QStringLiteral("send"));
     if (guid.isEmpty()) {
-        cli::printError(
-            QStringLiteral("cannot open a link to %1:%2").arg(address.toString()).arg(port));
+        cli::printError(QStringLiteral("cannot open a link to %1:%2").arg(host).arg(port));
         return cli::ExitFailed;
     }
     map.insert(QStringLiteral("guid"), guid);

@@ -31,16 +31,15 @@ void addColourOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("bg"),
                       QStringLiteral("Background colour R,G,B,A (default 0,0,0,0)."),
                       QStringLiteral("R,G,B,A")});
-    parser.addOption({QStringLiteral("image"),
-                      QStringLiteral("24-bit bitmaps keep their own colours.")});
+    parser.addOption(
+        {QStringLiteral("image"), QStringLiteral("24-bit bitmaps keep their own colours.")});
 }
 
 bool colourOptions(const QCommandLineParser &parser, QVariantMap *request)
 {
     const auto parse = [&](const char *option, const char *prefix, const QString &fallback) {
-        const QString text = parser.isSet(QLatin1String(option))
-                                 ? parser.value(QLatin1String(option))
-                                 : fallback;
+        const QString text =
+            parser.isSet(QLatin1String(option)) ? parser.value(QLatin1String(option)) : fallback;
         const QStringList parts = text.split(QLatin1Char(','));
         if (parts.size() != 4) {
             printError(QStringLiteral("--%1 takes R,G,B,A").arg(QLatin1String(option)));
@@ -101,8 +100,8 @@ int runConvert(const QStringList &args)
         return cli::ExitOk;
     }
     QSaveFile out(parser.value(QStringLiteral("out")));
-    if (!out.open(QIODevice::WriteOnly) || out.write(conversion.pixels) != conversion.pixels.size() ||
-        !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(conversion.pixels) != conversion.pixels.size() || !out.commit()) {
         cli::printError(QStringLiteral("cannot write %1: %2")
                             .arg(parser.value(QStringLiteral("out")), out.errorString()));
         return cli::ExitFailed;

@@ -66,9 +66,9 @@ int runTablesCommand(const QStringList &args)
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (!document.isArray()) {
         cli::printError(QStringLiteral("%1 is not a JSON array of items%2")
-                            .arg(positional.at(1),
-                                 error.error ? QStringLiteral(": ") + error.errorString()
-                                             : QString()));
+                            .arg(positional.at(1), error.error
+                                                       ? QStringLiteral(": ") + error.errorString()
+                                                       : QString()));
         return cli::ExitFailed;
     }
     QVariantList frames;

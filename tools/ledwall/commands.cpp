@@ -15,6 +15,7 @@ const QVector<CliCommand> &cliCommands()
         {"layout", "convert a screen layout, write it to a card, read it back or rebuild it",
          runLayoutCommand},
         {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
+        {"presets", "copy the preset scenes into a video processor", runPresetsCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
         {"subtitle", "convert a bitmap into subtitle pixels or send it to a card",

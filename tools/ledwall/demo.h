@@ -38,5 +38,6 @@ bool runRegisterDemo(Context &context);
 bool runDevicesDemo(Context &context);
 bool runFirmwareDemo(Context &context);
 bool runLayoutDemo(Context &context);
+bool runProcessorDemo(Context &context);
 
 } // namespace demo

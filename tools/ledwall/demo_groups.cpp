@@ -6,10 +6,9 @@ namespace demo
 const QVector<Group> &demoGroups()
 {
     static const QVector<Group> groups = {
-        {"registers", &runRegisterDemo},
-        {"devices", &runDevicesDemo},
-        {"firmware", &runFirmwareDemo},
-        {"layout", &runLayoutDemo},
+        {"registers", &runRegisterDemo},  {"devices", &runDevicesDemo},
+        {"firmware", &runFirmwareDemo},   {"layout", &runLayoutDemo},
+        {"processor", &runProcessorDemo},
     };
     return groups;
 }

@@ -10,7 +10,7 @@ namespace ledwall::processor
 constexpr int MaxPresets = 16;
 
 struct PresetStep {
-    bool sendScene = false;  // send scene list entry `sceneIndex` (before-synchronisation 5)
+    bool sendScene = false; // send scene list entry `sceneIndex` (before-synchronisation 5)
     int sceneIndex = -1;
     int templateNumber = -1; // >= 0: store the previous scene as this template first
     int nextCounter = 0;     // the step counter after this step

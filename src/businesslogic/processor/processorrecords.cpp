@@ -210,11 +210,11 @@ const QVector<RecordLayout> &recordLayouts()
         {SynGroups, 3, GroupTable, GroupRecordSize, "groups", groupRecord, everyItem, false},
         {SynImageAdjust, 1, ImageAdjustTable, ImageAdjustRecordSize, "image-adjust",
          imageAdjustRecord, everyItem, false},
-        {SynInputBlocks, 1, InputBlockTable, InputBlockRecordSize, "input-blocks",
-         inputBlockRecord, hasInputSlot, true},
+        {SynInputBlocks, 1, InputBlockTable, InputBlockRecordSize, "input-blocks", inputBlockRecord,
+         hasInputSlot, true},
         {SynLayers, 0, LayerTable, LayerRecordSize, "layers", layerRecord, everyItem, false},
-        {SynChannels, 2, ChannelTable, ChannelUnitSize, "channels", channelRecord,
-         channelSwitchOn, false},
+        {SynChannels, 2, ChannelTable, ChannelUnitSize, "channels", channelRecord, channelSwitchOn,
+         false},
         {SynOutputSetup, 2, OutputSetupTable, OutputSetupRecordSize, "output-setup",
          outputSetupRecord, portSwitchOn, false},
     };
@@ -262,8 +262,8 @@ QVector<TableFrame> planTableFrames(const RecordLayout &layout, const QVariantLi
     for (int k = 1; k <= total; ++k) {
         frame.records += records.at(k - 1);
         frame.recordCount = k;
-        const bool full = !layout.singleFrame &&
-                          frame.records.size() + layout.recordSize > TableBlockLimit;
+        const bool full =
+            !layout.singleFrame && frame.records.size() + layout.recordSize > TableBlockLimit;
         if (k == total || full) {
             frames.append(frame);
             frame = TableFrame{k + 1, 0, total, {}};

@@ -48,8 +48,8 @@ constexpr int OutputSetupRecordSize = 38;
 constexpr int InputBlockRecordSize = 30;
 constexpr int ImageAdjustRecordSize = 25;
 constexpr int LayerRecordSize = 31;
-constexpr int ChannelRecordSize = 27;  // one channel's fields
-constexpr int ChannelUnitSize = 219;   // the record size the frames and the capacity test use
+constexpr int ChannelRecordSize = 27; // one channel's fields
+constexpr int ChannelUnitSize = 219;  // the record size the frames and the capacity test use
 constexpr int GroupRecordSize = 55;
 constexpr int TableBlockLimit = 1344; // bytes of records one table frame carries at most
 
@@ -83,7 +83,7 @@ bool anyGrouping(const QVariantList &items);
 
 // One frame of a table: the numbers given to the frame builder and its records.
 struct TableFrame {
-    int startIndex = 1; // number of the first record in this frame (from 1)
+    int startIndex = 1;  // number of the first record in this frame (from 1)
     int recordCount = 0; // number of the last record in this frame (0 in an empty table)
     int totalCount = 0;
     QByteArray records;

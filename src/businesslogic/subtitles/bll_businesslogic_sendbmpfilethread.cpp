@@ -192,7 +192,10 @@ void BLL_BusinessLogic_SendBMPFileThread::slot_closeThread(QString message)
 {
     qCDebug(lcSubtitle) << "close thread" << message;
     m_running = false;
-    m_worker.joinAll();
+    // The worker notices within one 10 ms turn; its thread is joined by the next
+    // start or by the destructor (WorkerThreads).
+    while (m_worker.runningCount() > 0)
+        QThread::msleep(1);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_data.clear();

@@ -37,7 +37,8 @@ public:
     bool sendBMPFileName(QVariantMap map);
     // Sends the chunk at `position`, or the end command after the last one.
     void sendBMPFileByteArray(int position);
-    bool isRunning() const { return m_running; }
+    // A transfer was started and not closed yet.
+    bool isRunning() const { return m_active; }
     // Chunks the card acknowledged in the current transfer, and their number in all.
     int acknowledgedChunks() const;
     int chunkTotal() const;

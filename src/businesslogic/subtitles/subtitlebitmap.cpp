@@ -67,9 +67,8 @@ void convertStream(const QByteArray &data, int bitCount, const ConversionOptions
             if (options.isImage)
                 out.append(char(0xC0 | twoBits(red) << 4 | twoBits(green) << 2 | twoBits(blue)));
             else
-                out.append(char(near(red, f.red) && near(green, f.green) && near(blue, f.blue)
-                                    ? fore
-                                    : back));
+                out.append(char(
+                    near(red, f.red) && near(green, f.green) && near(blue, f.blue) ? fore : back));
         }
     } else { // 32
         out.reserve(size / 4);

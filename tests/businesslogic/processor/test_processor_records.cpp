@@ -34,8 +34,8 @@ private slots:
         QTest::newRow("fusion direction")
             << "edge-fusion" << QVariantMap{{"switch3", 1}, {"direction3", 0x0345}} << 18
             << QByteArray::fromHex("0103");
-        QTest::newRow("fusion points") << "edge-fusion" << QVariantMap{{"table4_Point2_Y", 9}}
-                                       << 49 << QByteArray::fromHex("0900000000");
+        QTest::newRow("fusion points") << "edge-fusion" << QVariantMap{{"table4_Point2_Y", 9}} << 49
+                                       << QByteArray::fromHex("0900000000");
         QTest::newRow("output BE") << "output-setup" << QVariantMap{{"brightness", 0x0102}} << 3
                                    << QByteArray::fromHex("0102");
         QTest::newRow("output joint")
@@ -59,13 +59,14 @@ private slots:
         QTest::newRow("channel cut")
             << "channels" << QVariantMap{{"cutSwitch", 1}, {"inputSignalHeight", 1080}} << 14
             << QByteArray::fromHex("01000000000000000000000438");
-        QTest::newRow("image colours")
-            << "image-adjust"
-            << QVariantMap{{"imageRGBRed", 10}, {"imageRGBGreen", 20}, {"imageRGBBlue", 30},
-                           {"imageLuminance", 5}}
-            << 2 << QByteArray::fromHex("0a0514051e05");
-        QTest::newRow("group values") << "groups" << QVariantMap{{"groupData7", 0x01020304}}
-                                      << 27 << QByteArray::fromHex("04030201");
+        QTest::newRow("image colours") << "image-adjust"
+                                       << QVariantMap{{"imageRGBRed", 10},
+                                                      {"imageRGBGreen", 20},
+                                                      {"imageRGBBlue", 30},
+                                                      {"imageLuminance", 5}}
+                                       << 2 << QByteArray::fromHex("0a0514051e05");
+        QTest::newRow("group values") << "groups" << QVariantMap{{"groupData7", 0x01020304}} << 27
+                                      << QByteArray::fromHex("04030201");
     }
     void fieldsAndByteOrder()
     {
@@ -86,15 +87,15 @@ private slots:
         QTest::addColumn<QVariantList>("list");
         QTest::addColumn<Numbers>("frames");
         const QVariantMap on{{"portSwitch", 1}}, off{{"portSwitch", 0}};
-        QTest::newRow("30 fusion") << 0 << items(30, on)
-                                   << Numbers{{1, 24, 30, 24}, {25, 30, 30, 6}};
+        QTest::newRow("30 fusion")
+            << 0 << items(30, on) << Numbers{{1, 24, 30, 24}, {25, 30, 30, 6}};
         QTest::newRow("4 of 10") << 255 << items(6, off) + items(4, on) << Numbers{{1, 4, 4, 4}};
         QTest::newRow("none on") << 255 << items(3, off) << Numbers{{1, 0, 0, 0}};
         QTest::newRow("30 output") << 255 << items(30, on) << Numbers{{1, 30, 30, 30}};
-        QTest::newRow("36 output") << 255 << items(36, on)
-                                   << Numbers{{1, 35, 36, 35}, {36, 36, 36, 1}};
-        QTest::newRow("43 channels") << 6 << items(43, {{"channelSwitch", 1}})
-                                     << Numbers{{1, 42, 43, 42}, {43, 43, 43, 1}};
+        QTest::newRow("36 output")
+            << 255 << items(36, on) << Numbers{{1, 35, 36, 35}, {36, 36, 36, 1}};
+        QTest::newRow("43 channels")
+            << 6 << items(43, {{"channelSwitch", 1}}) << Numbers{{1, 42, 43, 42}, {43, 43, 43, 1}};
         QTest::newRow("input slot 12")
             << 3 << items(2, {{"inputSlot", 12}}) + items(60, {{"inputSlot", 1}})
             << Numbers{{1, 60, 60, 60}};

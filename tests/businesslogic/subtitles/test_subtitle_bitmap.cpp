@@ -65,7 +65,8 @@ private slots:
         // Top-down rows come out bottom row first.
         QTest::newRow("top-down") << bitmap(32, -2, 1, QByteArray::fromHex("80000000 01000000"))
                                   << false
-                                  << QByteArray(7, B) + F + QByteArray(24, B) + F + QByteArray(31, B);
+                                  << QByteArray(7, B) + F + QByteArray(24, B) + F +
+                                         QByteArray(31, B);
     }
     void convertsPixels()
     {
@@ -86,10 +87,10 @@ private slots:
         QTest::newRow("tall") << bitmap(8, 129, 1, QByteArray(129 * 4, 0))
                               << "Bitmap height exceeds size";
         QTest::newRow("8-bit") << bitmap(4, 1, 8, QByteArray(4, 0)) << ",Unsupported bitmaps";
-        QTest::newRow("truncated") << bitmap(100, 2, 24, QByteArray(300, 0))
-                                   << ",Bitmap pixel data out of range";
-        QTest::newRow("absurd width") << bitmap(0x7FFFFFFF, 1, 32, QByteArray(8, 0))
-                                      << ",Bitmap pixel data out of range";
+        QTest::newRow("truncated")
+            << bitmap(100, 2, 24, QByteArray(300, 0)) << ",Bitmap pixel data out of range";
+        QTest::newRow("absurd width")
+            << bitmap(0x7FFFFFFF, 1, 32, QByteArray(8, 0)) << ",Bitmap pixel data out of range";
         QByteArray offset = bitmap(1, 1, 32, QByteArray(4, 0));
         put(offset, 10, 0xFFFFFF00u, 4);
         QTest::newRow("offset past the end") << offset << ",Bitmap pixel data out of range";

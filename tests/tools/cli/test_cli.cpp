@@ -306,6 +306,17 @@ private slots:
             {}, R"([{"portSwitch": 1, "portNum": 3, "brightness": 258}, {"portSwitch": 0}])");
         row("tables unknown kind", {"tables", "fusion", "-"}, 2, {}, "edge-fusion");
 
+        // presets and subtitle send: against the wall's processor role.
+        const QString wallPort = QString::number(m_wall.port());
+        row("presets run", {"presets", "run", "--port", wallPort}, 0,
+            R"({"result": true, "presets": 16, "scenesFinished": 17})", "scene 17 stored");
+        row("presets run without port", {"presets", "run"}, 2, {}, "--port");
+        row("subtitle send", {"subtitle", "send", "--port", wallPort, "sub.bin"}, 0,
+            R"({"result": true, "chunks": 1, "message": "Bitmap transfer completed"})",
+            "chunk 1 of 1 acknowledged");
+        row("subtitle send without file", {"subtitle", "send", "--port", wallPort}, 2, {},
+            "bitmap");
+
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
         row("users unknown action", {"users", "--db", "u.db", "rename", "op"}, 2, {}, "rename");
