@@ -30,6 +30,7 @@ int runGammaCommand(const QStringList &args);
 int runGamutCommand(const QStringList &args);
 int runPresetsCommand(const QStringList &args);
 int runSendCommand(const QStringList &args);
+int runServerCommand(const QStringList &args);
 int runSimCommand(const QStringList &args);
 int runSubtitleCommand(const QStringList &args);
 int runTablesCommand(const QStringList &args);

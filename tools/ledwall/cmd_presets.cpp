@@ -76,11 +76,10 @@ int runPresetRun(const QStringList &args)
                                {QStringLiteral("scenesFinished"), run.scenesFinished},
                                {QStringLiteral("templates"), run.templates}});
     if (!run.finished)
-        cli::printError(run.presets == 0
-                            ? QStringLiteral("no preset scenes to send")
-                            : QStringLiteral("the processor finished %1 of %2 scenes")
-                                  .arg(run.scenesFinished)
-                                  .arg(run.presets + 1));
+        cli::printError(run.presets == 0 ? QStringLiteral("no preset scenes to send")
+                                         : QStringLiteral("the processor finished %1 of %2 scenes")
+                                               .arg(run.scenesFinished)
+                                               .arg(run.presets + 1));
     return run.finished ? cli::ExitOk : cli::ExitFailed;
 }
 } // namespace

@@ -17,6 +17,7 @@ const QVector<CliCommand> &cliCommands()
         {"locus", "tell whether a chromaticity lies inside the CIE 1931 diagram", runLocusCommand},
         {"presets", "copy the preset scenes into a video processor", runPresetsCommand},
         {"send", "send one module data map to a device and print the replies", runSendCommand},
+        {"server", "run the server bridge for remote tools until interrupted", runServerCommand},
         {"sim", "run the virtual LED wall on 127.0.0.1 until interrupted", runSimCommand},
         {"subtitle", "convert a bitmap into subtitle pixels or send it to a card",
          runSubtitleCommand},

@@ -28,14 +28,15 @@ bool runProcessorDemo(Context &context)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("subtitle.bmp"));
     QFile file(path);
-    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(cli::processor::sampleSubtitle(480, 8)) < 0)
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) ||
+        file.write(cli::processor::sampleSubtitle(480, 8)) < 0)
         return fail(QStringLiteral("subtitle"), QStringLiteral("cannot write the sample bitmap"));
     file.close();
-    const cli::processor::SubtitleSend sent = cli::processor::sendSubtitle(
-        {{QStringLiteral("guid"), context.guid},
-         {QStringLiteral("fileName"), path},
-         {QStringLiteral("foregroundAlpha"), 3}},
-        StepTimeoutMs * 3);
+    const cli::processor::SubtitleSend sent =
+        cli::processor::sendSubtitle({{QStringLiteral("guid"), context.guid},
+                                      {QStringLiteral("fileName"), path},
+                                      {QStringLiteral("foregroundAlpha"), 3}},
+                                     StepTimeoutMs * 3);
     if (!sent.ok() || sent.acknowledged != 3 || processor.state().subtitle.size() != 3840)
         return fail(QStringLiteral("subtitle"),
                     sent.message.isEmpty() ? QStringLiteral("no completion report") : sent.message);

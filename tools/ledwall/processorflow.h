@@ -27,19 +27,21 @@ inline QVariantList sampleScenes(int presets = 16)
     for (int scene = 0; scene <= presets; ++scene) {
         QVariantList layers, inputs, outputs, groups;
         for (int port = 0; port < 4; ++port) {
-            outputs << QVariantMap{{"portSwitch", 1}, {"channelSwitch", 1}, {"portNum", port},
-                                   {"cardSlotNum", 1}, {"brightness", 100 + scene},
-                                   {"xWidth", 1920}, {"yHeight", 1080}};
+            outputs << QVariantMap{
+                {"portSwitch", 1},  {"channelSwitch", 1},        {"portNum", port},
+                {"cardSlotNum", 1}, {"brightness", 100 + scene}, {"xWidth", 1920},
+                {"yHeight", 1080}};
             layers << QVariantMap{{"layerID", port}, {"width", 960}, {"height", 540}};
-            inputs << QVariantMap{{"inputSlot", port}, {"width_Block1", 1920},
-                                  {"height_Block1", 1080}, {"imageLuminance", 50}};
+            inputs << QVariantMap{{"inputSlot", port},
+                                  {"width_Block1", 1920},
+                                  {"height_Block1", 1080},
+                                  {"imageLuminance", 50}};
         }
         groups << QVariantMap{{"isGrouping", false}, {"groupData1", scene}};
-        scenes << QVariantMap{{"sceneId", scene == 0 ? QString() : QString::number(scene)},
-                              {"dataLists", QVariantMap{{"0", layers},
-                                                        {"1", inputs},
-                                                        {"2", outputs},
-                                                        {"3", groups}}}};
+        scenes << QVariantMap{
+            {"sceneId", scene == 0 ? QString() : QString::number(scene)},
+            {"dataLists",
+             QVariantMap{{"0", layers}, {"1", inputs}, {"2", outputs}, {"3", groups}}}};
     }
     return scenes;
 }
@@ -99,8 +101,8 @@ inline PresetRun runPresets(int stallMs, const std::function<void(int, int)> &on
     }
     for (int number : facade->localPreinstall().templatesSent())
         run.templates << number;
-    run.finished = run.presets > 0 && run.failures == 0 &&
-                   run.scenesFinished == run.presets + 1 && run.templates.size() == run.presets;
+    run.finished = run.presets > 0 && run.failures == 0 && run.scenesFinished == run.presets + 1 &&
+                   run.templates.size() == run.presets;
     return run;
 }
 
@@ -112,7 +114,8 @@ inline QByteArray sampleSubtitle(int width, int height)
     colours.foreground = {3, 3, 3, 3};
     QByteArray pixels;
     for (int i = 0; i < width * height; ++i)
-        pixels.append(char(i % 3 ? colours.background.pixelByte() : colours.foreground.pixelByte()));
+        pixels.append(
+            char(i % 3 ? colours.background.pixelByte() : colours.foreground.pixelByte()));
     return ledwall::subtitle::oneBitBitmap(pixels, width, height, colours);
 }
 
@@ -133,8 +136,8 @@ inline SubtitleSend sendSubtitle(const QVariantMap &request, int timeoutMs,
     SubtitleSend result;
     bool closed = false;
     QObject context;
-    QObject::connect(&sender, &BLL_BusinessLogic_SendBMPFileThread::sig_chunkAcknowledged,
-                     &context, [&](int done, int total) {
+    QObject::connect(&sender, &BLL_BusinessLogic_SendBMPFileThread::sig_chunkAcknowledged, &context,
+                     [&](int done, int total) {
                          result.acknowledged = done;
                          result.chunks = total;
                          if (onChunk)

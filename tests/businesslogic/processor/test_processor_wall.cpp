@@ -109,8 +109,8 @@ private slots:
         m_wall.setSilent(silent);
         QList<int> progress;
         const cli::processor::SubtitleSend sent = cli::processor::sendSubtitle(
-            {{"guid", m_guid}, {"fileName", "file:///" + path}, {"foregroundAlpha", 3}},
-            WaitMs * 2, [&](int done, int total) { progress << done << total; });
+            {{"guid", m_guid}, {"fileName", "file:///" + path}, {"foregroundAlpha", 3}}, WaitMs * 2,
+            [&](int done, int total) { progress << done << total; });
         m_wall.clearFaults();
         QCOMPARE(sent.message, message);
         QCOMPARE(sent.acknowledged, acknowledged);

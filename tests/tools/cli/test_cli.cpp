@@ -11,6 +11,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
@@ -317,6 +318,8 @@ private slots:
         row("subtitle send without file", {"subtitle", "send", "--port", wallPort}, 2, {},
             "bitmap");
 
+        row("server listen without port", {"server", "--listen", "127.0.0.1"}, 2, {}, "--listen");
+
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
         row("users unknown action", {"users", "--db", "u.db", "rename", "op"}, 2, {}, "rename");
@@ -401,6 +404,30 @@ private slots:
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+    // server: listens where it is told, prints what a client sends, stops on SIGTERM.
+    void serverPrintsClientMessages()
+    {
+        QProcess process;
+        process.start(Cli, {"server", "--listen", "127.0.0.1:0"});
+        QVERIFY(process.waitForStarted(5000));
+        const QJsonObject listening = QJsonDocument::fromJson(waitForLine(process)).object();
+        QCOMPARE(listening.value("address").toString(), QString("127.0.0.1"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, quint16(listening.value("port").toInt()));
+        QVERIFY(client.waitForConnected(5000));
+        const QByteArray xml =
+            R"(<message type="2"><item key="cmd" type="string" value="Go"/></message>)";
+        QByteArray header(4, '\0');
+        header[3] = char(xml.size());
+        client.write(header + xml);
+        QVERIFY(client.waitForBytesWritten(5000));
+        QCOMPARE(QJsonDocument::fromJson(waitForLine(process)).object().value("map").toObject(),
+                 QJsonObject({{"cmd", "Go"}}));
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitCode(), 0);
     }
 
