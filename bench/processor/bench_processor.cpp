@@ -31,8 +31,8 @@ QVariantList outputItems()
 {
     QVariantList items;
     for (int i = 0; i < 1000; ++i)
-        items << QVariantMap{{"portSwitch", 1},     {"portNum", i % 64},  {"cardSlotNum", i / 64},
-                             {"brightness", 200},   {"xWidth", 1920},     {"yHeight", 1080},
+        items << QVariantMap{{"portSwitch", 1},     {"portNum", i % 64}, {"cardSlotNum", i / 64},
+                             {"brightness", 200},   {"xWidth", 1920},    {"yHeight", 1080},
                              {"xJointPosition", i}, {"logoID", i % 255}};
     return items;
 }
@@ -108,6 +108,19 @@ QByteArray framed(const QByteArray &message)
     return bytes + message;
 }
 
+// Takes one whole framed message off the socket; false while it has not all come.
+bool takeMessage(QTcpSocket *socket)
+{
+    if (socket->bytesAvailable() < 4)
+        return false;
+    const QByteArray head = socket->peek(4);
+    const qint64 length = qFromBigEndian<quint32>(head.constData());
+    if (socket->bytesAvailable() < 4 + length)
+        return false;
+    socket->read(4 + length);
+    return true;
+}
+
 // Each client sends one request, waits for a whole answer, and repeats; the batch
 // ends when every client has had its rounds.
 void runClients(quint16 port, const QByteArray &request, benchmark::State &state)
@@ -127,12 +140,7 @@ void runClients(quint16 port, const QByteArray &request, benchmark::State &state
             QTcpSocket *socket = clients[size_t(i)].get();
             int *left = &rounds[size_t(i)];
             links.push_back(QObject::connect(socket, &QTcpSocket::readyRead, [=, &pending, &loop] {
-                while (socket->bytesAvailable() >= 4) {
-                    const QByteArray head = socket->peek(4);
-                    const int length = int(qFromBigEndian<quint32>(head.constData()));
-                    if (socket->bytesAvailable() < 4 + length)
-                        return;
-                    socket->read(4 + length);
+                while (takeMessage(socket)) {
                     if (--pending == 0)
                         loop.quit();
                     if (--*left > 0)
@@ -150,8 +158,8 @@ void runClients(quint16 port, const QByteArray &request, benchmark::State &state
 
 const QByteArray &adjustRequest()
 {
-    static const QByteArray request =
-        framed(R"(<message type="1"><item key="cmd" type="string" value="SendAdjustData"/></message>)");
+    static const QByteArray request = framed(
+        R"(<message type="1"><item key="cmd" type="string" value="SendAdjustData"/></message>)");
     return request;
 }
 
@@ -169,18 +177,13 @@ void BM_EchoServer(benchmark::State &state)
 {
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
-    const QByteArray answer = framed(BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1));
+    const QByteArray answer =
+        framed(BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1));
     QObject::connect(&server, &QTcpServer::newConnection, [&] {
         while (QTcpSocket *socket = server.nextPendingConnection()) {
             QObject::connect(socket, &QTcpSocket::readyRead, [socket, &answer] {
-                while (socket->bytesAvailable() >= 4) {
-                    const QByteArray head = socket->peek(4);
-                    const int length = int(qFromBigEndian<quint32>(head.constData()));
-                    if (socket->bytesAvailable() < 4 + length)
-                        return;
-                    socket->read(4 + length);
+                while (takeMessage(socket))
                     socket->write(answer);
-                }
             });
         }
     });
