@@ -48,11 +48,9 @@ bool BLL_BusinessLogic_SendBMPFileThread::sendBMPFileName(QVariantMap map)
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_position = 0;
         m_converted = false;
-        m_sendNext = true;
-        m_acknowledged = 0;
         m_data.clear();
+        m_transfer = {};
     }
     m_request = map;
     m_guid = map.value(QStringLiteral("guid")).toString();
@@ -90,6 +88,7 @@ bool BLL_BusinessLogic_SendBMPFileThread::convertFile(const QVariantMap &request
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_data = conversion.pixels;
+    m_transfer.start(m_guid, m_data);
     m_converted = true;
     return true;
 }
@@ -97,8 +96,6 @@ bool BLL_BusinessLogic_SendBMPFileThread::convertFile(const QVariantMap &request
 void BLL_BusinessLogic_SendBMPFileThread::sendBMPFileThreadFun()
 {
     QElapsedTimer sinceSent;
-    int attempts = 0;
-    int lastPosition = -1;
     while (m_running) {
         QThread::msleep(10);
         bool converted;
@@ -111,31 +108,37 @@ void BLL_BusinessLogic_SendBMPFileThread::sendBMPFileThreadFun()
                 return;
             continue;
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_sendNext) {
-            m_sendNext = false;
-            const int position = m_position;
-            const bool last = position >= m_data.size();
-            attempts = position == lastPosition ? attempts + 1 : 1;
-            lastPosition = position;
-            lock.unlock();
-            sendBMPFileByteArray(position);
-            if (last)
-                return;
-            sinceSent.start();
-        } else if (sinceSent.isValid() && sinceSent.elapsed() >= AckTimeoutMs) {
-            if (attempts >= MaxAttempts) {
-                const int position = m_position;
-                lock.unlock();
-                m_running = false;
-                qCDebug(lcSubtitle) << "no acknowledgement of the chunk at" << position;
-                emit sig_closeThread(
-                    QStringLiteral("Bitmap transfer failed: chunk at %1 not acknowledged")
-                        .arg(position));
-                return;
+        std::optional<QVariantMap> command;
+        bool last = false;
+        int unanswered = -1;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            command = m_transfer.takeCommand();
+            last = m_transfer.finished();
+            if (command) {
+                sinceSent.start();
+            } else if (m_transfer.waiting() && sinceSent.elapsed() >= AckTimeoutMs) {
+                if (m_transfer.retry())
+                    qCDebug(lcSubtitle)
+                        << "chunk at" << m_transfer.position() << "not acknowledged; sent again";
+                else
+                    unanswered = m_transfer.position();
             }
-            qCDebug(lcSubtitle) << "chunk at" << m_position << "not acknowledged; sent again";
-            m_sendNext = true;
+        }
+        if (command)
+            BLL_BusinessLogic_Desktop::instance()->moduleThread().appendModuleData(*command);
+        if (command && last) {
+            m_running = false;
+            emit sig_closeThread(Completed);
+            return;
+        }
+        if (unanswered >= 0) {
+            m_running = false;
+            qCDebug(lcSubtitle) << "no acknowledgement of the chunk at" << unanswered;
+            emit sig_closeThread(
+                QStringLiteral("Bitmap transfer failed: chunk at %1 not acknowledged")
+                    .arg(unanswered));
+            return;
         }
     }
 }
@@ -157,21 +160,14 @@ void BLL_BusinessLogic_SendBMPFileThread::sendBMPFileByteArray(int position)
 
 void BLL_BusinessLogic_SendBMPFileThread::slot_nextSendBMPFile(QVariantMap map)
 {
-    if (!map.contains(QStringLiteral("subtitleResult")) ||
-        map.value(QStringLiteral("guid")).toString() != m_guid)
-        return;
     int done = 0, total = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // Only the chunk in flight counts: a late or repeated answer changes nothing.
-        if (map.value(QStringLiteral("subtitleResult")).toInt() != 1 ||
-            map.value(QStringLiteral("subtitleAddress")).toLongLong() != m_position || m_sendNext ||
-            m_position >= m_data.size())
+        if (!m_transfer.acknowledge(map))
             return;
-        m_position += ChunkSize;
-        m_sendNext = true;
-        done = ++m_acknowledged;
-        total = chunkCount(m_data.size());
+        done = m_transfer.acknowledged();
+        total = m_transfer.chunkTotal();
     }
     emit sig_chunkAcknowledged(done, total);
 }
@@ -179,13 +175,13 @@ void BLL_BusinessLogic_SendBMPFileThread::slot_nextSendBMPFile(QVariantMap map)
 int BLL_BusinessLogic_SendBMPFileThread::acknowledgedChunks() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_acknowledged;
+    return m_transfer.acknowledged();
 }
 
 int BLL_BusinessLogic_SendBMPFileThread::chunkTotal() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return chunkCount(m_data.size());
+    return m_transfer.chunkTotal();
 }
 
 void BLL_BusinessLogic_SendBMPFileThread::slot_closeThread(QString message)

@@ -10,6 +10,7 @@
 // with an error. sig_closeThread is the one completion report, and
 // slot_closeThread (reached queued) joins the worker.
 
+#include "subtitletransfer.h"
 #include "workerthreads.h"
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ class BLL_BusinessLogic_SendBMPFileThread : public QObject
     Q_OBJECT
 public:
     static constexpr int AckTimeoutMs = 1000;
-    static constexpr int MaxAttempts = 3;
+    static constexpr int MaxAttempts = ledwall::subtitle::SubtitleTransfer::MaxAttempts;
 
     explicit BLL_BusinessLogic_SendBMPFileThread(QObject *parent = nullptr);
     // Stops and joins a running transfer.
@@ -68,7 +69,5 @@ private:
     mutable std::mutex m_mutex; // guards the members below
     QByteArray m_data;
     bool m_converted = false;
-    bool m_sendNext = false;
-    int m_position = 0;
-    int m_acknowledged = 0;
+    ledwall::subtitle::SubtitleTransfer m_transfer;
 };

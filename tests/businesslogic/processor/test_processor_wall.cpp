@@ -2,6 +2,8 @@
 // preset run, the large-package handshake, and subtitle transfers with lost and
 // missing acknowledgements.
 
+#include "applicationdirectory.h"
+#include "bll_businesslogic_bmpfile.h"
 #include "processorflow.h"
 #include "virtualwall.h"
 
@@ -120,6 +122,40 @@ private slots:
         const ledwall::sim::ProcessorState state = processor.state();
         QCOMPARE(state.subtitle.size(), 480 * 8);
         QTRY_VERIFY_WITH_TIMEOUT(processor.state().subtitleEnded, WaitMs);
+    }
+
+    void olderWorkersSendAndSave()
+    {
+        m_wall.model().processor().resetState();
+        const QString path = m_dir.filePath(QStringLiteral("older.bmp"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(cli::processor::sampleSubtitle(480, 8));
+        file.close();
+        BLL_BusinessLogic_BMPFile workers;
+        QSignalSpy sent(&workers, &BLL_BusinessLogic_BMPFile::sig_endSendBMPFile);
+        QSignalSpy saved(&workers, &BLL_BusinessLogic_BMPFile::sig_endSaveBMPFile);
+        workers.sendBMPFileName({{"guid", m_guid}, {"fileName", path}, {"foregroundAlpha", 3}});
+        QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 1, WaitMs);
+        QCOMPARE(sent.at(0).at(0).toString(), QString("Bitmap transfer completed"));
+        const QByteArray pixels = m_wall.model().processor().state().subtitle;
+        QCOMPARE(pixels.size(), 3840);
+
+        // The pixels read back become the bottom subtitle's file again.
+        ledwall::setApplicationDirectory(m_dir.path());
+        workers.saveBMPFileData({{"BMPData", pixels},
+                                 {"BMPWidth", 480},
+                                 {"BMPHeight", 8},
+                                 {"foregroundRed", 3},
+                                 {"foregroundGreen", 3},
+                                 {"foregroundBlue", 3},
+                                 {"foregroundAlpha", 3},
+                                 {"topOrButtomSubtitle", false}});
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, WaitMs);
+        const QVariantMap result = saved.at(0).at(0).toMap();
+        QVERIFY2(result.value("result").toBool(), qPrintable(result.value("error").toString()));
+        QCOMPARE(result.value("filePath").toString(), m_dir.filePath("PFile1.bmp"));
+        QCOMPARE(workers.runningWorkers(), 0);
     }
 
 private:
