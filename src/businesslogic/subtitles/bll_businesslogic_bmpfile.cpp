@@ -30,13 +30,14 @@ BLL_BusinessLogic_SendBMPFile::BLL_BusinessLogic_SendBMPFile(QObject *parent)
 
 void BLL_BusinessLogic_SendBMPFile::slot_startSendBMPFile(QVariantMap map)
 {
-    const QString path = ledwall::normalizeFilePath(map.value(QStringLiteral("fileName")).toString());
+    const QString path =
+        ledwall::normalizeFilePath(map.value(QStringLiteral("fileName")).toString());
     const ledwall::FileContents file = ledwall::readWholeFile(path, MaxFileSize);
     const Conversion conversion =
         file.ok() ? convert(file.bytes, ConversionOptions::fromMap(map)) : Conversion();
-    const QString error = file.ok() ? conversion.error
-                                    : QStringLiteral("Bitmap file cannot be read: %1")
-                                          .arg(file.errorString);
+    const QString error =
+        file.ok() ? conversion.error
+                  : QStringLiteral("Bitmap file cannot be read: %1").arg(file.errorString);
     if (!error.isEmpty()) {
         m_ended = true;
         emit sig_endSendBMPFile(error);
@@ -101,10 +102,10 @@ void BLL_BusinessLogic_SendBMPFile::chunkUnanswered()
 
 void BLL_BusinessLogic_SaveBMPFile::slot_startSaveBMPFile(QVariantMap map)
 {
-    const QString path = ledwall::applicationDirectory() +
-                         (map.value(QStringLiteral("topOrButtomSubtitle")).toBool()
-                              ? QStringLiteral("/PFile0.bmp")
-                              : QStringLiteral("/PFile1.bmp"));
+    const QString path =
+        ledwall::applicationDirectory() + (map.value(QStringLiteral("topOrButtomSubtitle")).toBool()
+                                               ? QStringLiteral("/PFile0.bmp")
+                                               : QStringLiteral("/PFile1.bmp"));
     const QByteArray file = oneBitBitmap(map.value(QStringLiteral("BMPData")).toByteArray(),
                                          map.value(QStringLiteral("BMPWidth")).toInt(),
                                          map.value(QStringLiteral("BMPHeight")).toInt(),
@@ -161,8 +162,9 @@ void BLL_BusinessLogic_BMPFile::endWorker(QObject *worker)
 void BLL_BusinessLogic_BMPFile::sendBMPFileName(QVariantMap map)
 {
     auto *worker = new BLL_BusinessLogic_SendBMPFile;
-    connect(BLL_BusinessLogic_Desktop::instance(), &BLL_BusinessLogic_Desktop::sig_devicesModuleData,
-            worker, &BLL_BusinessLogic_SendBMPFile::slot_nextSendBMPFile);
+    connect(BLL_BusinessLogic_Desktop::instance(),
+            &BLL_BusinessLogic_Desktop::sig_devicesModuleData, worker,
+            &BLL_BusinessLogic_SendBMPFile::slot_nextSendBMPFile);
     connect(worker, &BLL_BusinessLogic_SendBMPFile::sig_endSendBMPFile, this,
             [this, worker](QString message) {
                 endWorker(worker);
