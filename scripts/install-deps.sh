@@ -5,7 +5,7 @@ packages=(
     cmake g++ make pkg-config git clang-format
     qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5serialport5-dev
     zlib1g-dev libssl-dev libusb-1.0-0-dev libavcodec-dev libavutil-dev
-    libbenchmark-dev colord-data
+    libbenchmark-dev colord-data clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

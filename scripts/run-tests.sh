@@ -9,3 +9,7 @@ bash "$root/scripts/build.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "${LEDWALL_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 300 -j 2
+
+# Then every parser that takes bytes from outside, under libFuzzer with the address
+# and undefined-behaviour sanitizers, for a fixed number of inputs each.
+bash "$root/scripts/run-fuzz.sh"

@@ -14,14 +14,20 @@ struct CliCommand {
     const char *name;
     const char *summary;
     int (*run)(const QStringList &args);
+    // The first word of commands that take an action ("check info ..."), for
+    // completion; none for the others.
+    const char *actions = nullptr;
 };
 
 // Every subcommand, in the order `ledwall --help` lists them.
 const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
+int runBlocksCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
+int runCompletionCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
+int runDevicesCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);
 int runLocusCommand(const QStringList &args);
 int runEdidCommand(const QStringList &args);
@@ -35,3 +41,6 @@ int runSimCommand(const QStringList &args);
 int runSubtitleCommand(const QStringList &args);
 int runTablesCommand(const QStringList &args);
 int runUsersCommand(const QStringList &args);
+int runWindowsCommand(const QStringList &args);
+int runRedundancyCommand(const QStringList &args);
+int runScreenSizeCommand(const QStringList &args);

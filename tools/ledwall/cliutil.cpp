@@ -3,7 +3,6 @@
 #include "filereader.h"
 
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -142,34 +141,6 @@ bool noPositionalArguments(const QCommandLineParser &parser)
     return false;
 }
 
-void addDeviceOptions(QCommandLineParser &parser)
-{
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the device (required)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("host"), QStringLiteral("IPv4 address of the device."),
-                      QStringLiteral("A"), QStringLiteral("127.0.0.1")});
-}
-
-bool deviceOptions(const QCommandLineParser &parser, QString *host, quint16 *port)
-{
-    if (!parser.isSet(QStringLiteral("port"))) {
-        printError(QStringLiteral("--port is required"));
-        return false;
-    }
-    qint64 number = 0;
-    if (!optionNumber(parser, QStringLiteral("port"), 1, 65535, &number))
-        return false;
-    const QString text = parser.value(QStringLiteral("host"));
-    const QHostAddress address(text);
-    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
-        printError(QStringLiteral("--host '%1' is not an IPv4 address").arg(text));
-        return false;
-    }
-    *host = address.toString();
-    *port = quint16(number);
-    return true;
-}
-
 bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)
 {
     const bool fromStdin = path == QLatin1String("-");
@@ -189,6 +160,24 @@ bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)
         return false;
     }
     *bytes = contents.bytes;
+    return true;
+}
+
+bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map)
+{
+    QByteArray contents;
+    if (!readInputFile(path, maxSize, &contents))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        printError(QStringLiteral("%1 is not a JSON object%2")
+                       .arg(path, error.error != QJsonParseError::NoError
+                                      ? QStringLiteral(": ") + error.errorString()
+                                      : QString()));
+        return false;
+    }
+    *map = document.object().toVariantMap();
     return true;
 }
 

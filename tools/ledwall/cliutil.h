@@ -39,14 +39,11 @@ bool noPositionalArguments(const QCommandLineParser &parser);
 // returns false when it is not one.
 bool optionNumber(const QCommandLineParser &parser, const QString &option, qint64 minimum,
                   qint64 maximum, qint64 *value);
-// --port N (required) and --host A (an IPv4 address, 127.0.0.1 by default): the
-// device a command talks to.
-void addDeviceOptions(QCommandLineParser &parser);
-// The device the options name; false (after printing why) when --port is missing
-// or either option is not valid.
-bool deviceOptions(const QCommandLineParser &parser, QString *host, quint16 *port);
 // The whole of file `path` ("-" is standard input) when it holds at most `maxSize`
 // bytes; otherwise prints why ("cannot read <path>: <reason>") and returns false.
 bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes);
+// The JSON object in file `path` (as readInputFile reads it); otherwise prints why
+// ("<path> is not a JSON object: <reason>") and returns false.
+bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map);
 
 } // namespace cli

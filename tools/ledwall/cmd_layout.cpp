@@ -2,13 +2,17 @@
 //
 //     ledwall layout encode [--complex] FILE.json     editor map -> device text
 //     ledwall layout decode [--complex] FILE.txt      device text -> editor map (JSON)
-//     ledwall layout write [--complex] --port N FILE.json
-//     ledwall layout read [--complex] --port N        the editor map read back
-//     ledwall layout rebuild --port N --eth-num K     topology from the port table
+//     ledwall layout write [--complex] DEVICE FILE.json
+//     ledwall layout read [--complex] DEVICE          the editor map read back
+//     ledwall layout rebuild DEVICE --eth-num K       topology from the port table
+//     ledwall layout render FILE.json --svg OUT.svg    a picture of the layout
+//
+// DEVICE: --port N [--host A], --usb, or --serial NAME [--baud B].
 
 #include "cli.h"
 #include "cliutil.h"
 #include "layoutflow.h"
+#include "layoutsvg.h"
 
 #include "complexdisplaytext.h"
 #include "displaytext.h"
@@ -16,6 +20,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -35,17 +40,7 @@ bool readFile(const QString &path, QByteArray *contents)
 
 bool readLayoutMap(const QString &path, QVariantMap *map)
 {
-    QByteArray contents;
-    if (!readFile(path, &contents))
-        return false;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        cli::printError(QStringLiteral("%1 is not a JSON object").arg(path));
-        return false;
-    }
-    *map = document.toVariant().toMap();
-    return true;
+    return cli::readJsonObjectFile(path, MaxLayoutFileSize, map);
 }
 
 int encode(const QString &path, bool complex)
@@ -60,6 +55,24 @@ int encode(const QString &path, bool complex)
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+    return cli::ExitOk;
+}
+
+int render(const QString &path, const QString &svgPath)
+{
+    QVariantMap map;
+    if (!readLayoutMap(path, &map))
+        return cli::ExitFailed;
+    const cli::LayoutPicture picture = cli::renderLayoutSvg(map);
+    QSaveFile file(svgPath);
+    const QByteArray bytes = picture.svg.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        cli::printError(QStringLiteral("cannot write %1: %2").arg(svgPath, file.errorString()));
+        return cli::ExitFailed;
+    }
+    cli::printJson(QVariantMap{{QStringLiteral("svg"), svgPath},
+                               {QStringLiteral("displays"), picture.displays},
+                               {QStringLiteral("cabinets"), picture.cabinets}});
     return cli::ExitOk;
 }
 
@@ -87,8 +100,9 @@ int decode(const QString &path, bool complex)
     return cli::ExitOk;
 }
 
-// write, read and rebuild: one link to the card at 127.0.0.1:port.
-int onCard(const QString &action, const QCommandLineParser &parser, quint16 port, bool complex)
+// write, read and rebuild: one link to the sending card.
+int onCard(const QString &action, const QCommandLineParser &parser, const cli::DeviceTarget &target,
+           bool complex)
 {
     QVariantMap map;
     if (action == QLatin1String("write") &&
@@ -107,11 +121,9 @@ int onCard(const QString &action, const QCommandLineParser &parser, quint16 port
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     cli::FacadeSession session;
-    const QString guid = session.open(QStringLiteral("127.0.0.1"), port, QStringLiteral("layout"));
-    if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to 127.0.0.1:%1").arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("layout"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     cli::layout::attach(guid);
     QString why;
     if (action == QLatin1String("write")) {
@@ -146,15 +158,16 @@ int runLayoutCommand(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("complex"), QStringLiteral("Use the complex layout model.")});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("UDP port of the card on 127.0.0.1."),
-                      QStringLiteral("N")});
+    cli::addDeviceOptions(parser);
+    parser.addOption({QStringLiteral("svg"), QStringLiteral("The picture to write (render)."),
+                      QStringLiteral("OUT.svg")});
     parser.addOption({QStringLiteral("eth-num"),
                       QStringLiteral("Number of Ethernet ports in the port table (rebuild)."),
                       QStringLiteral("K")});
     parser.addOption(
         {QStringLiteral("verbose"), QStringLiteral("Log the library's debug output on stderr.")});
     parser.addPositionalArgument(QStringLiteral("ACTION"),
-                                 QStringLiteral("encode, decode, write, read or rebuild."));
+                                 QStringLiteral("encode, decode, write, read, rebuild or render."));
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The layout (JSON) or device text."));
     const int parsed = cli::parseArguments(
@@ -169,30 +182,35 @@ int runLayoutCommand(const QStringList &args)
     const QString action = positional.value(0);
     const bool complex = parser.isSet(QStringLiteral("complex"));
     const bool needsFile = action == QLatin1String("encode") || action == QLatin1String("decode") ||
-                           action == QLatin1String("write");
+                           action == QLatin1String("write") || action == QLatin1String("render");
     const bool known =
         needsFile || action == QLatin1String("read") || action == QLatin1String("rebuild");
     if (!known || positional.size() != (needsFile ? 2 : 1)) {
         cli::printError(
             known ? QStringLiteral("wrong number of arguments for '%1'").arg(action)
-                  : QStringLiteral("expected an action: encode, decode, write, read or rebuild"));
+                  : QStringLiteral(
+                        "expected an action: encode, decode, write, read, rebuild or render"));
         return cli::ExitUsage;
     }
     if (action == QLatin1String("encode"))
         return encode(positional.at(1), complex);
     if (action == QLatin1String("decode"))
         return decode(positional.at(1), complex);
-
-    if (!parser.isSet(QStringLiteral("port"))) {
-        cli::printError(QStringLiteral("--port is required"));
-        return cli::ExitUsage;
+    if (action == QLatin1String("render")) {
+        if (complex || !cli::requireOptions(parser, {"svg"})) {
+            if (complex)
+                cli::printError(QStringLiteral("render draws the connection model only"));
+            return cli::ExitUsage;
+        }
+        return render(positional.at(1), parser.value(QStringLiteral("svg")));
     }
-    qint64 port = 0;
-    if (!cli::optionNumber(parser, QStringLiteral("port"), 1, 65535, &port))
+
+    cli::DeviceTarget target;
+    if (!cli::deviceTarget(parser, &target))
         return cli::ExitUsage;
     if (action == QLatin1String("rebuild") && complex) {
         cli::printError(QStringLiteral("rebuild has no complex model"));
         return cli::ExitUsage;
     }
-    return onCard(action, parser, quint16(port), complex);
+    return onCard(action, parser, target, complex);
 }

@@ -1,6 +1,6 @@
 // ledwall presets: copy preset scenes into a video processor.
 //
-//     ledwall presets run --port N [--host A] [--scenes SCENES.json]
+//     ledwall presets run DEVICE [--scenes SCENES.json]
 //
 // Makes the link a processor-class device holding the scenes of SCENES.json (the
 // data center's storage form: [{"sceneId", "dataLists": {"<type>": [items]}}], the
@@ -10,6 +10,7 @@
 
 #include "cli.h"
 #include "cliutil.h"
+#include "devicetarget.h"
 #include "processorflow.h"
 
 #include <QJsonDocument>
@@ -45,13 +46,12 @@ int runPresetRun(const QStringList &args)
         {QStringLiteral("verbose"), QStringLiteral("Log the library's debug output on stderr.")});
     const int parsed = cli::parseArguments(
         parser, args,
-        QStringLiteral("Copies the preset scenes into the processor at --host:--port, scene "
-                       "after scene as the processor asks for them."));
+        QStringLiteral("Copies the preset scenes into the processor, scene after scene as the "
+                       "processor asks for them."));
     if (parsed >= 0)
         return parsed;
-    QString host;
-    quint16 port = 0;
-    if (!cli::noPositionalArguments(parser) || !cli::deviceOptions(parser, &host, &port))
+    cli::DeviceTarget target;
+    if (!cli::noPositionalArguments(parser) || !cli::deviceTarget(parser, &target))
         return cli::ExitUsage;
     QVariantList scenes = cli::processor::sampleScenes();
     if (parser.isSet(QStringLiteral("scenes")) &&
@@ -61,11 +61,9 @@ int runPresetRun(const QStringList &args)
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     cli::FacadeSession session;
-    const QString guid = session.open(host, port, QStringLiteral("presets"));
-    if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to %1:%2").arg(host).arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("presets"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     cli::processor::attachProcessor(guid, scenes);
     const cli::processor::PresetRun run =
         cli::processor::runPresets(SceneStallMs, [](int step, int code) {
@@ -90,8 +88,7 @@ int runPresetsCommand(const QStringList &args)
     if (action == QLatin1String("run"))
         return runPresetRun(QStringList{QStringLiteral("presets run")} + args.mid(2));
     if (action == QLatin1String("-h") || action == QLatin1String("--help")) {
-        std::fputs("usage: ledwall presets run --port N [--host A] [--scenes SCENES.json]\n",
-                   stdout);
+        std::fputs("usage: ledwall presets run DEVICE [--scenes SCENES.json]\n", stdout);
         return cli::ExitOk;
     }
     cli::printError(action.isEmpty() ? QStringLiteral("expected run")

@@ -1,8 +1,8 @@
 // ledwall send: one module data map to a device, the replies as JSON lines.
 //
-//     ledwall send --port N [--host A] [--wait MS] MAP.json
+//     ledwall send (--port N [--host A] | --usb | --serial NAME [--baud B]) [--wait MS] MAP.json
 //
-// Opens a direct network link through the library's facade, fills in the map's
+// Opens a link to the device through the library's facade, fills in the map's
 // "guid", appends the map to the command pipeline and prints every reply and
 // time-out the facade reports within the wait, one compact JSON line each:
 //     {"map":{...},"signal":"sig_devicesModuleData"}
@@ -16,7 +16,6 @@
 #include "facadesession.h"
 
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
@@ -29,19 +28,8 @@ bool readModuleMap(const QString &path, QVariantMap *map)
 {
     // A module data map is a handful of keys; a megabyte is far beyond any.
     constexpr qint64 MaxMapFileSize = 1024 * 1024;
-    QByteArray contents;
-    if (!cli::readInputFile(path, MaxMapFileSize, &contents))
+    if (!cli::readJsonObjectFile(path, MaxMapFileSize, map))
         return false;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        cli::printError(QStringLiteral("%1 is not a JSON object%2")
-                            .arg(path, error.error != QJsonParseError::NoError
-                                           ? QStringLiteral(": ") + error.errorString()
-                                           : QString()));
-        return false;
-    }
-    *map = document.object().toVariantMap();
     if (map->value(QStringLiteral("moduleName")).toString().isEmpty()) {
         cli::printError(QStringLiteral("%1 has no \"moduleName\"").arg(path));
         return false;
@@ -64,7 +52,8 @@ int runSendCommand(const QStringList &args)
     const int parsed = cli::parseArguments(
         parser, args,
         QStringLiteral(
-            "Sends one module data map to the device at --host:--port through the library "
+            "Sends one module data map to the device (--host:--port, --usb or --serial) through "
+            "the library "
             "and prints the replies and time-outs that arrive within --wait ms as JSON lines."));
     if (parsed >= 0)
         return parsed;
@@ -72,10 +61,9 @@ int runSendCommand(const QStringList &args)
         cli::printError(QStringLiteral("expected one MAP.json file"));
         return cli::ExitUsage;
     }
-    QString host;
-    quint16 port = 0;
+    cli::DeviceTarget target;
     qint64 waitMs = 0;
-    if (!cli::deviceOptions(parser, &host, &port) ||
+    if (!cli::deviceTarget(parser, &target) ||
         !cli::optionNumber(parser, QStringLiteral("wait"), 0, 600000, &waitMs))
         return cli::ExitUsage;
 
@@ -90,11 +78,9 @@ int runSendCommand(const QStringList &args)
             QVariantMap{{QStringLiteral("signal"), signal}, {QStringLiteral("map"), reported}},
             cli::Compact);
     });
-    const QString guid = session.open(host, port, QStringLiteral("send"));
-    if (guid.isEmpty()) {
-        cli::printError(QStringLiteral("cannot open a link to %1:%2").arg(host).arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("send"));
+    if (guid.isEmpty())
         return cli::ExitFailed;
-    }
     map.insert(QStringLiteral("guid"), guid);
     session.append(map);
     cli::waitUntil([] { return false; }, int(waitMs));

@@ -1,7 +1,7 @@
 // ledwall subtitle: subtitle bitmaps for a sending card.
 //
 //     ledwall subtitle convert BMP [--fg R,G,B,A] [--bg R,G,B,A] [--image] [--out FILE]
-//     ledwall subtitle send --port N [--host A] BMP... [--fg ...] [--bg ...] [--image]
+//     ledwall subtitle send DEVICE BMP... [--fg ...] [--bg ...] [--image]
 //
 // convert prints {"bytes": "<hex>"} of the card's subtitle pixels (or writes them to
 // FILE and prints {"size": n}); a bitmap the converter refuses prints

@@ -1,6 +1,7 @@
 // ledwall subtitle send: bitmaps sent to a card chunk by chunk (see cmd_subtitle.cpp).
 
 #include "cliutil.h"
+#include "devicetarget.h"
 #include "processorflow.h"
 #include "subtitleflow.h"
 
@@ -24,14 +25,13 @@ int cli::runSubtitleSend(const QStringList &args)
                                  QStringLiteral("BMP..."));
     const int parsed = parseArguments(
         parser, args,
-        QStringLiteral("Converts each bitmap and sends it to the card at --host:--port, one "
-                       "chunk per acknowledgement; prints one JSON line per file."));
+        QStringLiteral("Converts each bitmap and sends it to the card, one chunk per "
+                       "acknowledgement; prints one JSON line per file."));
     if (parsed >= 0)
         return parsed;
-    QString host;
-    quint16 port = 0;
+    DeviceTarget target;
     QVariantMap request;
-    if (!deviceOptions(parser, &host, &port) || !colourOptions(parser, &request))
+    if (!deviceTarget(parser, &target) || !colourOptions(parser, &request))
         return ExitUsage;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {
@@ -42,11 +42,9 @@ int cli::runSubtitleSend(const QStringList &args)
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 
     FacadeSession session;
-    const QString guid = session.open(host, port, QStringLiteral("subtitle"));
-    if (guid.isEmpty()) {
-        printError(QStringLiteral("cannot open a link to %1:%2").arg(host).arg(port));
+    const QString guid = session.openOrReport(target, QStringLiteral("subtitle"));
+    if (guid.isEmpty())
         return ExitFailed;
-    }
     request.insert(QStringLiteral("guid"), guid);
     bool allSent = true;
     for (const QString &file : files) {

@@ -38,6 +38,7 @@ bool runRegisterDemo(Context &context);
 bool runDevicesDemo(Context &context);
 bool runFirmwareDemo(Context &context);
 bool runLayoutDemo(Context &context);
+bool runWindowsDemo(Context &context);
 bool runProcessorDemo(Context &context);
 
 } // namespace demo

@@ -1,13 +1,13 @@
 // Demo group: read one receiving card's flash back through the pipeline, package
-// it as an upgrade file and check the file, then write a block to a receiving card
-// and see the wall hold it.
+// it as an upgrade file and check the file, upgrade another card with part of it,
+// then write a block to a receiving card and see the wall hold it.
 #include "demo.h"
 
 #include "armframe.h"
-#include "flashimage.h"
+#include "firmwareflow.h"
+#include "layoutflow.h"
 #include "registermap.h"
 
-#include <QSet>
 #include <QTemporaryDir>
 
 namespace demo
@@ -47,58 +47,25 @@ Cards receivingCards(ledwall::sim::VirtualWall &wall)
 
 bool runFirmwareDemo(Context &context)
 {
-    cli::FacadeSession &session = context.session;
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
     const Cards cards = receivingCards(context.wall);
-    const quint32 portAddress = (quint32(cards.port) | 0x10) << 16;
 
     // Read-back: 1 KiB requests over the card's firmware image.
     const int imageSize =
         context.wall.readReceivingCard(cards.port, cards.first, FlashBase, 64 * 1024).size();
     if (imageSize == 0)
         return fail(QStringLiteral("flash-read"), QStringLiteral("the wall has no receiving card"));
-    facade->clearRecvUpdateData();
-    const int requests = imageSize / ReadChunk;
-    for (int i = 0; i < requests; ++i) {
-        session.append({{QStringLiteral("moduleName"), QStringLiteral("Module_ReceivingFlashInfo")},
-                        {QStringLiteral("sendCardFlag"), 1},
-                        {QStringLiteral("guid"), context.guid},
-                        {QStringLiteral("m_regAddr"), portAddress},
-                        {QStringLiteral("ltcpFirstCard"), cards.first},
-                        {QStringLiteral("ltcpLastCard"), cards.first},
-                        {QStringLiteral("ltcpAddr_data"), FlashBase + quint32(i * ReadChunk / 4)},
-                        {QStringLiteral("readLength"), ReadChunk},
-                        {QStringLiteral("timeout"), 1000}});
-    }
-    QByteArray image(imageSize, '\0');
-    QSet<quint32> arrived;
-    const bool complete = cli::waitUntil(
-        [&] {
-            for (const QVariantMap &map : qAsConst(session.replies)) {
-                if (map.value(QStringLiteral("moduleName")).toString() !=
-                    QLatin1String("Module_ReceivingFlashInfo"))
-                    continue;
-                const quint32 address = map.value(QStringLiteral("ltcpAddr")).toUInt();
-                const QByteArray frame = map.value(QStringLiteral("recvUpdateData")).toByteArray();
-                // Only the blocks asked for, each once.
-                if (arrived.contains(address) || address < FlashBase ||
-                    address >= FlashBase + quint32(imageSize / 4) ||
-                    !ledwall::flashimage::placeBlock(image, address, frame))
-                    continue;
-                arrived.insert(address);
-            }
-            return arrived.size() == requests;
-        },
-        StepTimeoutMs * 2);
-    if (!complete)
-        return fail(QStringLiteral("flash-read"),
-                    QStringLiteral("%1 of %2 replies").arg(arrived.size()).arg(requests));
+    QString why;
+    const QByteArray image = cli::firmware::readFlash(context.guid, {cards.port, cards.first},
+                                                      FlashBase, imageSize, {}, &why);
+    if (image.isEmpty())
+        return fail(QStringLiteral("flash-read"), why);
     if (image != context.wall.readReceivingCard(cards.port, cards.first, FlashBase, imageSize))
         return fail(QStringLiteral("flash-read"), QStringLiteral("image differs from the card's"));
     stepOk(QStringLiteral("flash-read"),
            QStringLiteral("%1 bytes in %2 \"Module_ReceivingFlashInfo\" replies")
                .arg(imageSize)
-               .arg(requests));
+               .arg(imageSize / ReadChunk));
 
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -122,6 +89,20 @@ bool runFirmwareDemo(Context &context)
         return fail(QStringLiteral("check-file"), QStringLiteral("result %1").arg(checked));
     stepOk(QStringLiteral("check-file"), QStringLiteral("result 0"));
 
+    // The first 8 KiB of that image into the other card's flash, read back and compared.
+    cli::layout::attach(context.guid);
+    const QByteArray upgrade = image.left(8 * 1024);
+    const cli::firmware::UpgradeResult upgraded = cli::firmware::upgradeCard(
+        context.guid, {cards.port, cards.last}, FlashBase, upgrade, true, {});
+    if (!upgraded.verified || context.wall.readReceivingCard(cards.port, cards.last, FlashBase,
+                                                             upgrade.size()) != upgrade)
+        return fail(QStringLiteral("firmware-upgrade"), upgraded.error);
+    stepOk(QStringLiteral("firmware-upgrade"),
+           QStringLiteral("%1 bytes to card %2 of port %3, read back equal")
+               .arg(upgrade.size())
+               .arg(cards.last)
+               .arg(cards.port));
+
     // A block for another card, in the memory written in 16-byte units.
     QByteArray block(BlockSize, '\0');
     for (int i = 0; i < BlockSize; ++i)
@@ -129,7 +110,7 @@ bool runFirmwareDemo(Context &context)
     BLL_BusinessLogic_SendCardPackage &sendCard = facade->sendCardPackage();
     FlashAccessDescriptor descriptor;
     descriptor.commandWord = 0x008000A1;
-    descriptor.startAddress = portAddress;
+    descriptor.startAddress = cli::firmware::portAddress(cards.port);
     descriptor.recvCommand = 0x01;
     descriptor.recvWord1 = descriptor.recvWord2 = quint16(cards.last);
     descriptor.recvAddress = BlockAddress;

@@ -6,9 +6,9 @@ namespace demo
 const QVector<Group> &demoGroups()
 {
     static const QVector<Group> groups = {
-        {"registers", &runRegisterDemo},  {"devices", &runDevicesDemo},
-        {"firmware", &runFirmwareDemo},   {"layout", &runLayoutDemo},
-        {"processor", &runProcessorDemo},
+        {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
+        {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
+        {"windows", &runWindowsDemo},    {"processor", &runProcessorDemo},
     };
     return groups;
 }

@@ -4,6 +4,8 @@
 // waiting a bounded time for it.
 
 #include "bll_businesslogic_desktop.h"
+#include "cliutil.h"
+#include "devicetarget.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -71,12 +73,59 @@ public:
     // Opens the link; the guid that the facade announced, empty on failure.
     QString open(const QString &host, quint16 port, const QString &name)
     {
+        DeviceTarget target;
+        target.host = host;
+        target.port = port;
+        return open(target, name, nullptr);
+    }
+
+    // Opens the link to `target` through the facade. On failure: an empty guid and,
+    // in *error, what the link manager said ("cannot open serial port ...").
+    QString open(const DeviceTarget &target, const QString &name, QString *error)
+    {
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
         QObject context;
+        QString linkError;
         QObject::connect(facade, &BLL_BusinessLogic_Desktop::sig_newDevices, &context,
                          [this](QString guid, QString) { m_guid = guid; });
-        facade->connectSendCard(host, port, name);
+        QObject::connect(facade, &BLL_BusinessLogic_Desktop::sig_TalkToUI, &context,
+                         [&linkError](QVariantMap status) {
+                             if (status.value(QStringLiteral("event")) ==
+                                 QLatin1String("linkError"))
+                                 linkError = status.value(QStringLiteral("error")).toString();
+                         });
+        switch (target.kind) {
+        case DeviceTarget::Network:
+            facade->connectSendCard(target.host, target.port, name);
+            break;
+        case DeviceTarget::Usb:
+            facade->connectUsbSendCard(QString());
+            break;
+        case DeviceTarget::Serial:
+            if (target.baudRate > 0)
+                facade->connectComPortSendCard(target.serialPort, target.baudRate);
+            else
+                facade->connectComPortSendCard(target.serialPort);
+            break;
+        }
+        if (m_guid.isEmpty() && error) {
+            // The link manager's reason arrives through the facade's queue.
+            waitUntil([&] { return !linkError.isEmpty(); }, 500);
+            *error = QStringLiteral("cannot open a link to %1%2")
+                         .arg(target.describe(),
+                              linkError.isEmpty() ? QString() : QStringLiteral(": ") + linkError);
+        }
         return m_guid;
+    }
+
+    // The same, printing why on stderr when the link cannot be opened.
+    QString openOrReport(const DeviceTarget &target, const QString &name)
+    {
+        QString error;
+        const QString guid = open(target, name, &error);
+        if (guid.isEmpty())
+            printError(error);
+        return guid;
     }
 
     QString guid() const { return m_guid; }

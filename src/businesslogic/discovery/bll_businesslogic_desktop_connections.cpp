@@ -262,11 +262,12 @@ QString openUsbLink(const QString &serialNumber, bool queued, bool *opened)
                     });
 }
 
-QString openSerialLink(const QString &portName, bool queued, bool *opened)
+QString openSerialLink(const QString &portName, bool queued, bool *opened,
+                       int baudRate = SerialBaudRate)
 {
     return openLink(SerialLink, queued, opened, "com-----",
                     [&](BLL_CommunicationMain_Desktop *link, const QString &guid) {
-                        return link->openSerialport(guid, portName, SerialBaudRate);
+                        return link->openSerialport(guid, portName, baudRate);
                     });
 }
 
@@ -297,6 +298,8 @@ void BLL_BusinessLogic_Desktop::connectSendCard(QString ip, unsigned short port,
 // guid-returning open.
 void BLL_BusinessLogic_Desktop::connectUsbSendCard(QString serialNumber)
 {
+    // Replies (and the reason of a failed open) must reach the facade.
+    connectLinkSignals();
     const QString guid = openUsbLink(serialNumber, true, &portConnected);
     if (guid.isEmpty())
         return;
@@ -307,7 +310,13 @@ void BLL_BusinessLogic_Desktop::connectUsbSendCard(QString serialNumber)
 
 void BLL_BusinessLogic_Desktop::connectComPortSendCard(QString portName)
 {
-    const QString guid = openSerialLink(portName, true, &portConnected);
+    connectComPortSendCard(portName, SerialBaudRate);
+}
+
+void BLL_BusinessLogic_Desktop::connectComPortSendCard(QString portName, int baudRate)
+{
+    connectLinkSignals();
+    const QString guid = openSerialLink(portName, true, &portConnected, baudRate);
     if (guid.isEmpty())
         return;
     const QString name = QStringLiteral("S3KN");

@@ -77,6 +77,8 @@ public:
     void connectSendCard(QString ip, unsigned short port, QString name);
     void connectUsbSendCard(QString serialNumber);
     void connectComPortSendCard(QString portName);
+    // The same at another rate than the controllers' usual 115200 baud.
+    void connectComPortSendCard(QString portName, int baudRate);
     QString getDevicesGuid(QString ip, unsigned short port);
     QString getUsbDevicesGuid(QString serialNumber);
     QString getComDevicesGuid(QString portName);

@@ -206,6 +206,7 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
         m_recvAckFlag.store(false);
 
     quint32 lastAddress = 0;
+    m_unacknowledgedFrames.store(0);
     QByteArray usbHead; // the U-disk image's frames are built in place
     for (int i = 0; i < chunks.size(); ++i) {
         const blocks::Chunk &chunk = chunks.at(i);
@@ -248,6 +249,8 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
             return 0;
         }
         lastAddress = address;
+        if (m_blockProgress)
+            m_blockProgress(i + 1, chunks.size());
 
         if (!flash)
             continue;
@@ -256,6 +259,8 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeReceivingBlock(const QString &gu
             continue;
         }
         waitForBlockAcknowledgement(frameTimeout);
+        if (frameTimeout > 0 && !m_recvAckFlag.load())
+            ++m_unacknowledgedFrames;
         const bool insideGroup = i % framesPerGroup != 0;
         pauseBlock(timeout == FastFlashTimeout && insideGroup ? FlashGroupPause : FlashFramePause);
         m_recvAckFlag.store(false);

@@ -20,8 +20,6 @@ namespace
 {
 Q_LOGGING_CATEGORY(lcSendCard, "ledwall.sendcard")
 
-const char NotAvailable[] = "not available yet";
-
 // An upgrade file is a 1024-byte header and at most a card's whole flash; anything
 // far larger is not one.
 constexpr qint64 MaxUpgradeFileSize = 64 * 1024 * 1024;
@@ -174,37 +172,8 @@ bool BLL_BusinessLogic_SendCardPackage::saveComplexConnectDisplayData(QVariantMa
 
 // ---- output windows -------------------------------------------------------------------
 
-bool BLL_BusinessLogic_SendCardPackage::setMultiwindow(QMap<QString, QVariant> params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return false;
-}
-
-bool BLL_BusinessLogic_SendCardPackage::setDiffWHMultiwindow(QMap<QString, QVariant> params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return false;
-}
-
-QMap<QString, QVariant>
-BLL_BusinessLogic_SendCardPackage::setAllMultiWindow(QMap<QString, QVariant> params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return {};
-}
-
-QMap<QString, QVariant>
-BLL_BusinessLogic_SendCardPackage::setComplexScreenWindow(QMap<QString, QVariant> params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return {};
-}
-
-bool BLL_BusinessLogic_SendCardPackage::sendRedundancyData(QMap<QString, QVariant> params)
-{
-    qCDebug(lcSendCard) << NotAvailable << params;
-    return false;
-}
+// The computations and their writers are in windows/sendcardpackage_windows.cpp,
+// redundancy in windows/sendcardpackage_redundancy.cpp.
 
 // ---- calibration ------------------------------------------------------------------------
 

@@ -11,12 +11,14 @@
 #include "workerthreads.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
+#include <QVector>
 
 #include <atomic>
 #include <functional>
@@ -78,11 +80,62 @@ public:
     void sendStoredImagesData(QString path, QVariantMap params, bool flag);
 
     // -- output windows --
+    // The four computations turn the layout the object holds into windows per
+    // output port and write the ports' pages into the card's register banks (into
+    // the U-disk image with "isSaveUDisk"). true, or "result" true, means every page
+    // was built and handed to the card write; false, or "result" false with
+    // "error", that the request or the layout was refused or a page could not be
+    // built (nothing is written for a refused layout).
     bool setMultiwindow(QMap<QString, QVariant> params);
     bool setDiffWHMultiwindow(QMap<QString, QVariant> params);
     QMap<QString, QVariant> setAllMultiWindow(QMap<QString, QVariant> params);
     QMap<QString, QVariant> setComplexScreenWindow(QMap<QString, QVariant> params);
+    // The windows of the last computation: per used port {"port", "offset": {"x",
+    // "y", "width", "height"}, "windows": [window maps]}.
+    QVariantList lastPortWindows() const { return m_lastPortWindows; }
+    // The image-window page of one port (1024 bytes); empty when the port has more
+    // windows than a page holds.
+    QByteArray fillPxImageMemory(int offsetX, int offsetY, QMap<QString, QVariant> netOffsetMap,
+                                 QList<QVariant> windows, int netNum,
+                                 QMap<QString, QVariant> empMap, bool addOffset);
+    // Writers of the port pages. Ports are the per-port maps "minX", "minY",
+    // "maxWidth", "maxHeight" (and "offsetminX", "offsetminY"); a port whose
+    // maximum edge equals maxUnused or whose minimum edge equals minUnused is not in
+    // use and is skipped. Addresses advance with the port index all the same.
+    using PortMaps = QVector<QHash<QString, QVariant>>;
+    // One page per used port holding the port's box cut into slices of 2048 at most.
+    bool setAllPxImageWindow(int maxUnused, int minUnused, const PortMaps &ports, QString scType,
+                             QMap<QString, QVariant> leftEmpObj);
+    // Box positions per port: box index to the box's canvas rectangle (QRect).
+    // Returns what the card write returned for the last port page (0: none).
+    quint32 setAllPxBoxPosition(int maxUnused, int minUnused, const PortMaps &ports,
+                                const QVector<QMap<int, QVariant>> &boxes, QString scType);
+    void sendAllDVIOffset(int maxUnused, int minUnused, const PortMaps &ports, QString scType);
+    void sendAllDVIOffset(int x, int y, int w, int h, QString scType);
+    // Complex screen: windows are relative to their port's corner, as computed.
+    bool setComplexPxImageWindow(int maxUnused, int minUnused, const PortMaps &ports,
+                                 const QVector<QList<QVariant>> &windows, bool curing);
+    bool setAllComplexPxImageWindow(int maxUnused, int minUnused, const PortMaps &ports,
+                                    bool curing);
+    void setAllComplexPxBoxPosition(int maxUnused, int minUnused, const PortMaps &ports,
+                                    const QVector<QMap<int, QVariant>> &boxes, bool curing);
+    void sendAllComplexDVIOffset(int maxUnused, int minUnused, const PortMaps &ports, bool curing);
+    void sendAllComplexDVIOffset(int x, int y, int w, int h, bool curing);
+
+    // -- output port redundancy --
+    // Makes each backup port of "redundancyArr" a copy of its primary and writes
+    // both port roles. false when an entry could not be copied (its primary port
+    // outside the stored pages, a page missing); the other entries are written.
     bool sendRedundancyData(QMap<QString, QVariant> params);
+    // The box-position page with its used entries in reverse order.
+    QByteArray receivePosMirrorImage(QByteArray page, QString primaryIp, int primaryPort);
+    void setIpBoxNumMap(QString ip, QList<QVariant> boxList);
+
+    // -- window dump --
+    // Writes data as hex, one 4-byte entry a line, into "1.txt", "2.txt" or "3.txt"
+    // of the database folder; false for another number or when the file cannot be
+    // opened.
+    bool outScreenOffset(QByteArray *data, int fileNo);
 
     // -- calibration --
     void setAdjustParaMap(QVariantMap params);
@@ -145,6 +198,13 @@ public:
         const QString &guid, const Module_SendCard_Protocol &frame, quint8 routeByte)>;
     using BlockPause = std::function<void(int milliseconds)>;
     void setBlockFrameSink(BlockFrameSink sink) { m_blockFrameSink = std::move(sink); }
+    // Called on the writing thread after each frame of a receiving-card block
+    // (frames sent so far, frames of the block).
+    using BlockProgress = std::function<void(int sent, int frames)>;
+    void setBlockProgress(BlockProgress progress) { m_blockProgress = std::move(progress); }
+    // Frames of the last receiving-card flash write that asked for an
+    // acknowledgement and got none in time.
+    int unacknowledgedFrames() const { return m_unacknowledgedFrames.load(); }
     void setBlockPacing(BlockPause pause) { m_blockPause = std::move(pause); }
     void setProtocolObject(std::unique_ptr<Module_SendCard_Protocol> protocol);
 
@@ -186,6 +246,25 @@ private:
     void td_sendStoredImagesData(QString path, QVariantMap params, bool flag);
     void sendPointAdjustData(QByteArray &data, QVariantMap params);
     void sendAdjustData(QVariantMap params);
+
+    // -- output windows --
+    void loadWindowAccess(const QVariantMap &params);
+    // To the current device, or to guid when one is given.
+    quint32 writeWindowPage(quint8 operation, quint32 address, const QByteArray &page,
+                            const QString &guid = QString());
+    void beginUDiskWindows(const QVariantMap &params, const char *logText);
+    void finishUDiskWindows(const QVariantMap &params, bool computed);
+    bool writeImageMemory(const QVariantMap &params, bool requestOffset);
+    quint32 writeBoxPositions(int maxUnused, int minUnused, const PortMaps &ports,
+                              const QVector<QMap<int, QVariant>> &boxes, bool bankB);
+    void writeDviRecords(int maxUnused, int minUnused, const PortMaps &ports, bool bankB,
+                         bool wholeRecord);
+    bool writeRedundancyEntry(const QVariantMap &entry, int portCount);
+    QVariantList m_lastPortWindows;
+    QVector<QList<QVariant>> m_lastWindowLists; // per port, of the last computation
+    PortMaps m_lastPorts;
+    QStringList m_windowWriteErrors; // pages of the running operation that were not built
+    QVariantMap ipBoxNumMap;         // per card address: boxes per port, as hex text
 
     // -- display data --
 public:
@@ -243,6 +322,8 @@ private:
     void runUsbEntryPoint(const QVariantMap &map, const QByteArray &block, int timeout);
     BlockFrameSink m_blockFrameSink;
     BlockPause m_blockPause;
+    BlockProgress m_blockProgress;
+    std::atomic<int> m_unacknowledgedFrames{0};
     QByteArray m_usbFlashData; // the U-disk image
     int m_usbFlashDataNum = 0; // frames of the current U-disk entry point
     std::atomic<bool> m_recvAckFlag{true};

@@ -4,6 +4,7 @@
 #include "filepaths.h"
 #include "filereader.h"
 #include "subtitlebitmap.h"
+#include "subtitletransfer.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -24,8 +25,9 @@ QString requestPath(const QVariantMap &map)
 } // namespace
 
 BLL_BusinessLogic_SendBMPFileThread::BLL_BusinessLogic_SendBMPFileThread(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_transfer(std::make_unique<SubtitleTransfer>())
 {
+    static_assert(MaxAttempts == SubtitleTransfer::MaxAttempts);
 }
 
 BLL_BusinessLogic_SendBMPFileThread::~BLL_BusinessLogic_SendBMPFileThread()
@@ -50,7 +52,7 @@ bool BLL_BusinessLogic_SendBMPFileThread::sendBMPFileName(QVariantMap map)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_converted = false;
         m_data.clear();
-        m_transfer = {};
+        *m_transfer = {};
     }
     m_request = map;
     m_guid = map.value(QStringLiteral("guid")).toString();
@@ -88,7 +90,7 @@ bool BLL_BusinessLogic_SendBMPFileThread::convertFile(const QVariantMap &request
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_data = conversion.pixels;
-    m_transfer.start(m_guid, m_data);
+    m_transfer->start(m_guid, m_data);
     m_converted = true;
     return true;
 }
@@ -113,16 +115,16 @@ void BLL_BusinessLogic_SendBMPFileThread::sendBMPFileThreadFun()
         int unanswered = -1;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            command = m_transfer.takeCommand();
-            last = m_transfer.finished();
+            command = m_transfer->takeCommand();
+            last = m_transfer->finished();
             if (command) {
                 sinceSent.start();
-            } else if (m_transfer.waiting() && sinceSent.elapsed() >= AckTimeoutMs) {
-                if (m_transfer.retry())
+            } else if (m_transfer->waiting() && sinceSent.elapsed() >= AckTimeoutMs) {
+                if (m_transfer->retry())
                     qCDebug(lcSubtitle)
-                        << "chunk at" << m_transfer.position() << "not acknowledged; sent again";
+                        << "chunk at" << m_transfer->position() << "not acknowledged; sent again";
                 else
-                    unanswered = m_transfer.position();
+                    unanswered = m_transfer->position();
             }
         }
         if (command)
@@ -164,10 +166,10 @@ void BLL_BusinessLogic_SendBMPFileThread::slot_nextSendBMPFile(QVariantMap map)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // Only the chunk in flight counts: a late or repeated answer changes nothing.
-        if (!m_transfer.acknowledge(map))
+        if (!m_transfer->acknowledge(map))
             return;
-        done = m_transfer.acknowledged();
-        total = m_transfer.chunkTotal();
+        done = m_transfer->acknowledged();
+        total = m_transfer->chunkTotal();
     }
     emit sig_chunkAcknowledged(done, total);
 }
@@ -175,13 +177,13 @@ void BLL_BusinessLogic_SendBMPFileThread::slot_nextSendBMPFile(QVariantMap map)
 int BLL_BusinessLogic_SendBMPFileThread::acknowledgedChunks() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_transfer.acknowledged();
+    return m_transfer->acknowledged();
 }
 
 int BLL_BusinessLogic_SendBMPFileThread::chunkTotal() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_transfer.chunkTotal();
+    return m_transfer->chunkTotal();
 }
 
 void BLL_BusinessLogic_SendBMPFileThread::slot_closeThread(QString message)

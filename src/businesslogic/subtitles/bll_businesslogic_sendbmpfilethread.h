@@ -10,7 +10,6 @@
 // with an error. sig_closeThread is the one completion report, and
 // slot_closeThread (reached queued) joins the worker.
 
-#include "subtitletransfer.h"
 #include "workerthreads.h"
 
 #include <QByteArray>
@@ -19,14 +18,20 @@
 #include <QVariantMap>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
+
+namespace ledwall::subtitle
+{
+class SubtitleTransfer;
+}
 
 class BLL_BusinessLogic_SendBMPFileThread : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int AckTimeoutMs = 1000;
-    static constexpr int MaxAttempts = ledwall::subtitle::SubtitleTransfer::MaxAttempts;
+    static constexpr int MaxAttempts = 3; // tries of one chunk
 
     explicit BLL_BusinessLogic_SendBMPFileThread(QObject *parent = nullptr);
     // Stops and joins a running transfer.
@@ -69,5 +74,5 @@ private:
     mutable std::mutex m_mutex; // guards the members below
     QByteArray m_data;
     bool m_converted = false;
-    ledwall::subtitle::SubtitleTransfer m_transfer;
+    std::unique_ptr<ledwall::subtitle::SubtitleTransfer> m_transfer;
 };

@@ -303,10 +303,12 @@ bool UsbTransport::open(quint16 vendorId, quint16 productId, const QString &seri
             return serialNumber.isEmpty() || serial == serialNumber;
         });
     if (!handle) {
-        m_error = QStringLiteral("no USB device %1:%2 with serial number \"%3\"")
+        m_error = QStringLiteral("no USB device %1:%2%3")
                       .arg(vendorId, 4, 16, QLatin1Char('0'))
                       .arg(productId, 4, 16, QLatin1Char('0'))
-                      .arg(serialNumber);
+                      .arg(serialNumber.isEmpty()
+                               ? QString()
+                               : QStringLiteral(" with serial number \"%1\"").arg(serialNumber));
         libusb_exit(context);
         return false;
     }

@@ -2,6 +2,7 @@
 // arguments, JSON on stdout, messages on stderr, and the exit status (0 ok,
 // 1 failed, 2 bad usage).
 
+#include "loopbackfanout.h"
 #include "simwire.h"
 #include "virtualwall.h"
 
@@ -140,6 +141,9 @@ private slots:
         QVERIFY(m_wall.start());
         QVERIFY(writeFile(path("check.txt"), "123456789"));
         QVERIFY(writeFile(path("same.json"), toBytes(gamutRequest(Srgb, Srgb))));
+        QVERIFY(writeFile(path("wall-layout.json"),
+                          R"({"displayArr": [{"itemArr": [{"sender_port": 2, "x": 256, "y": 0,
+                              "vcs_width": 256, "vcs_height": 128, "init": 1}]}]})"));
         QVERIFY(writeFile(path("broken-wall.json"), R"({"ports": [{"port": "zero"}]})"));
         QVERIFY(writeFile(path("huge-wall.json"), R"({"ports": [{"port": 1e300}]})"));
         // Past 2 GiB, sparse: summed in pieces, not read whole as empty.
@@ -185,12 +189,17 @@ private slots:
         row("command --help", {"sim", "--help"}, 0,
             "^Usage: ledwall sim \\[options\\][\\s\\S]*--wall");
         row("no command", {}, 2, {}, "Usage: ledwall <command>");
+        row("completion from the command table", {"completion"}, 0,
+            "firmware\\) words=\"check info package is-mcu upgrade read\"[\\s\\S]*"
+            "complete -o filenames -F _ledwall ledwall\\n$");
         row("unknown command", {"frobnicate"}, 2, {},
             "ledwall: unknown command 'frobnicate'\nUsage:");
         row("demo runs every step", {"demo"}, 0,
             "demo: start-wall \\.\\.\\. ok.*\\n[\\s\\S]*demo: connect \\.\\.\\. ok[\\s\\S]*"
             "demo: write \\.\\.\\. ok[\\s\\S]*demo: read-back \\.\\.\\. ok[\\s\\S]*"
-            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*\\ndemo: "
+            "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*"
+            "demo: windows-read-back \\.\\.\\. ok[\\s\\S]*demo: screen-size \\.\\.\\. "
+            "ok[\\s\\S]*\\ndemo: "
             "OK\\n$");
 
         // sim: the port, options and the wall file.
@@ -224,6 +233,17 @@ private slots:
              "--version", "3", "out.bin"},
             1, R"({"name": "ReceFileVersionError"})");
         row("firmware package without image", {"firmware", "package", "out.bin"}, 2, {}, "image");
+        row("firmware upgrade for another model",
+            {"firmware", "upgrade", "--port", "1", "--cards", "0:0", "--card-type", "NRX-64", ""},
+            1, R"({"name": "ReceFileCardTypeError"})", "--force");
+        row("firmware upgrade all without the port table's size",
+            {"firmware", "upgrade", "--port", "1", "--cards", "all", ""}, 2, {}, "--eth-num");
+        row("firmware upgrade cards not a list",
+            {"firmware", "upgrade", "--port", "1", "--cards", "0-0", ""}, 2, {}, "PORT:CARD");
+        row("firmware read two cards",
+            {"firmware", "read", "--port", "1", "--cards", "0:0,0:1", "--size", "8", "--card-type",
+             "1", "--drive-type", "A", "--version", "1.a", "out.bin"},
+            2, {}, "one card");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
@@ -286,6 +306,25 @@ private slots:
         row("send missing file", {"send", "--port", "40000", "/nonexistent/m.json"}, 1, {},
             "ledwall: ");
 
+        row("devices without port", {"devices", "--interface", "loopback"}, 2, {}, "--port");
+        row("devices unknown kind", {"devices", "--kinds", "bluetooth"}, 2, {}, "bluetooth");
+        row("devices unknown interface", {"devices", "--port", "1", "--interface", "nope"}, 2, {},
+            "no interface 'nope'");
+        row("devices where nobody answers",
+            {"devices", "--interface", "loopback", "--port", "9", "--kinds", "network", "--timeout",
+             "100"},
+            1, "[]", "no device found");
+
+        // One way of naming a device, for every command that talks to one; a device
+        // that cannot be reached is a failure that says why.
+        row("send two ways", {"send", "--port", "40000", "--usb", "m.json"}, 2, {}, "one way");
+        row("baud without serial", {"layout", "read", "--port", "1", "--baud", "9600"}, 2, {},
+            "--baud");
+        row("no such serial port", {"layout", "read", "--serial", "ledwall-no-such-port"}, 1, {},
+            "cannot open a link to serial port ledwall-no-such-port: ");
+        row("no USB controller", {"layout", "rebuild", "--usb", "--eth-num", "1"}, 1, {},
+            "cannot open a link to the USB controller");
+
         // layout write: done only when the card acknowledges every chunk; a port that
         // takes the datagrams and never answers fails it at the first chunk.
         auto *silentCard = new QUdpSocket(this);
@@ -293,6 +332,42 @@ private slots:
         row("layout write unconfirmed",
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
+
+        // blocks: a U-disk image needs no device; a block written to the wall's
+        // registers reads back; a read without an answer fails.
+        row("blocks into a U-disk image",
+            {"blocks", "write", "--udisk", "u.bin", "--address", "0x10C000", "check.txt"}, 0,
+            R"({"frames": 1, "bytes": 40})");
+        const QString wallPort = QString::number(m_wall.port());
+        row("blocks write to the sending card",
+            {"blocks", "write", "--port", wallPort, "--address", "0x80800", "check.txt"}, 0,
+            R"({"written": true, "bytes": 9})");
+        row("blocks read it back",
+            {"blocks", "read", "--port", wallPort, "--address", "0x80800", "--length", "9",
+             "back.bin"},
+            0, R"({"bytes": 9})");
+        row("blocks read from a silent card",
+            {"blocks", "read", "--port", QString::number(silentCard->localPort()), "--address",
+             "0x80800", "--length", "9", "back.bin"},
+            1, {}, "no answer for 0x80800");
+        row("blocks address not a number",
+            {"blocks", "write", "--udisk", "u.bin", "--address", "x12", "check.txt"}, 2, {},
+            "--address");
+
+        // windows: port 2 of bank B written at its own address, acknowledged.
+        row("windows compute",
+            {"windows", "compute", "--op", "diffwh", "--sc-type", "4k", "wall-layout.json"}, 0,
+            R"({"result": true, "ports": [{"port": 2, "offset": {"x": 256, "y": 0, "width": 256,
+                "height": 128}, "windows": [{"x": 0, "y": 0, "w": 256, "h": 128}]}]})");
+        row("windows compute writes", {"windows", "compute", "--op", "all", "wall-layout.json"}, 0,
+            R"("address": "0x820000",\s*"data": "[0-9a-f]{2048}",\s*"op": "0xa1")");
+        row("windows bad layout", {"windows", "compute", "--op", "multi", "same.json"}, 1,
+            R"({"result": false, "writes": []})", "not computed");
+        row("windows unknown op", {"windows", "compute", "--op", "grid", "wall-layout.json"}, 2, {},
+            "--op");
+        row("windows write without port", {"windows", "write", "--op", "all", "wall-layout.json"},
+            2, {}, "--port");
+        row("screen-size without port", {"screen-size"}, 2, {}, "--port");
 
         // subtitle convert and tables: the pure conversions.
         row("subtitle convert", {"subtitle", "convert", "sub.bin", "--bg", "0,0,0,1"}, 0,
@@ -308,7 +383,6 @@ private slots:
         row("tables unknown kind", {"tables", "fusion", "-"}, 2, {}, "edge-fusion");
 
         // presets and subtitle send: against the wall's processor role.
-        const QString wallPort = QString::number(m_wall.port());
         row("presets run", {"presets", "run", "--port", wallPort}, 0,
             R"({"result": true, "presets": 16, "scenesFinished": 17})", "scene 17 stored");
         row("presets run without port", {"presets", "run"}, 2, {}, "--port");
@@ -471,6 +545,76 @@ private slots:
         }
     }
 
+    // devices: three walls behind a loopback stand-in for a broadcast address each
+    // answer the search once; the search never leaves loopback.
+    void devicesFindsEveryWall()
+    {
+        ledwall::sim::VirtualWall walls[3];
+        QList<ledwall::sim::LoopbackFanOut::Endpoint> endpoints;
+        for (auto &wall : walls) {
+            QVERIFY(wall.start());
+            endpoints.append({QHostAddress(QHostAddress::LocalHost), wall.port()});
+        }
+        ledwall::sim::LoopbackFanOut fanOut;
+        QVERIFY(fanOut.start(endpoints));
+        QProcess process; // the fan-out needs this thread's event loop meanwhile
+        process.start(Cli,
+                      {"devices", "--interface", "loopback", "--port",
+                       QString::number(fanOut.port()), "--kinds", "network", "--timeout", "500"});
+        QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 20000);
+        QCOMPARE(process.exitCode(), 0);
+        const QJsonArray found = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+        QCOMPARE(found.size(), 3);
+        for (const QJsonValue &device : found) {
+            QCOMPARE(device["kind"].toString(), QString("network"));
+            QCOMPARE(device["address"].toString(), QString("127.0.0.1"));
+            QCOMPARE(device["name"].toString(), QString("ledwall-sim"));
+        }
+    }
+
+    // firmware upgrade: four cards on two ports through a wire that loses every 50th
+    // request and duplicates every reply; each card ends up holding the image. A card
+    // that is not there fails, named, and nothing is called written.
+    void firmwareUpgradeOverALossyWire()
+    {
+        ledwall::sim::VirtualWall wall;
+        ledwall::sim::WallDescription twoPorts;
+        twoPorts.ports.resize(2);
+        for (int p = 0; p < 2; ++p) {
+            twoPorts.ports[p].port = p;
+            twoPorts.ports[p].cabinets = {{0, 64, 32}, {1, 64, 32}};
+        }
+        wall.setWall(twoPorts);
+        QVERIFY(wall.start());
+        QByteArray image(8 * 1024, '\0');
+        for (int i = 0; i < image.size(); ++i)
+            image[i] = char(i * 13 + 7);
+        QVERIFY(writeFile(path("small.bin"), image));
+        QCOMPARE(run({"firmware", "package", "--image", path("small.bin"), "--card-type", "1",
+                      "--drive-type", "A", "--version", "1.a", path("small.rcfw")})
+                     .exitCode,
+                 0);
+        const QStringList upgrade{"firmware",    "upgrade", "--port",  QString::number(wall.port()),
+                                  "--card-type", "NRX-72",  "--quiet", path("small.rcfw")};
+        wall.setDropEveryNth(50);
+        wall.setDuplicateReplies(true);
+        const Run result = run(upgrade + QStringList{"--cards", "0:0,0:1,1:0,1:1"});
+        wall.clearFaults();
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QJsonArray cards = result.json()["cards"].toArray();
+        QCOMPARE(cards.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(cards[i]["written"].toBool() && cards[i]["verified"].toBool());
+            QCOMPARE(wall.readReceivingCard(i / 2, i % 2, 0xAF000000, image.size()), image);
+        }
+
+        const Run missing = run(upgrade + QStringList{"--cards", "1:7", "--no-verify"});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(!missing.json()["cards"][0]["written"].toBool());
+        QVERIFY(missing.json()["cards"][0]["verified"].isNull());
+        QVERIFY2(missing.err.contains("upgrade failed for card 1:7"), missing.err.constData());
+    }
+
     void usersNeedAnAdministrator()
     {
         const auto users = [this](const QStringList &args, const QByteArray &input = {}) {
@@ -519,6 +663,13 @@ private slots:
         QCOMPARE(decoded.exitCode, 0);
         QVERIFY(writeFile(path("layout.json"), decoded.out));
         QCOMPARE(run({"layout", "encode", path("layout.json")}).out, text + "\n");
+
+        // The same layout drawn: one display, one cabinet labelled port:card.
+        const Run drawn = run({"layout", "render", path("layout.json"), "--svg", path("l.svg")});
+        QCOMPARE(drawn.exitCode, 0);
+        QCOMPARE(drawn.json()["cabinets"].toInt(), 1);
+        const QByteArray svg = readFile(path("l.svg"));
+        QVERIFY(svg.contains("<svg") && svg.contains(">0:0</text>") && svg.contains("Lob"));
     }
 
     void locusNeedsTheTableBesideTheProgram()
