@@ -104,6 +104,8 @@ static_assert(!BoxPos.overlaps(ImageWindow) && !ImageWindow.overlaps(PortTable) 
 inline constexpr Range ReceivingMemory{0xA0000000, 0xA0FFFFFF};
 inline constexpr quint32 SizeReport = 0xA0000000;
 inline constexpr quint32 StoredPicture = 0xA0100000;
+// The driver chips' register image (up to 4096 bytes), as the chip library holds it.
+inline constexpr quint32 ChipRegisterImage = 0xA0200000;
 
 inline constexpr Range ReceivingFlash{0xAF000000, 0xAFFFFFFF};
 inline constexpr Range FirmwareImage{0xAF000000, 0xAF03FFFF};

@@ -26,6 +26,7 @@ const QVector<CliCommand> &cliCommands();
 int runBlocksCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
 int runCompletionCommand(const QStringList &args);
+int runChipCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
 int runDevicesCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);

@@ -8,6 +8,8 @@ const QVector<CliCommand> &cliCommands()
          runBlocksCommand, "write read"},
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand,
          "crc32 crc16 header usbsum"},
+        {"chip", "fetch, set, default or generate the parameters of an LED driver chip",
+         runChipCommand, "params set defaults gen filedata send"},
         {"completion", "print the bash completion script of ledwall", runCompletionCommand},
         {"demo", "drive the virtual wall through the library: write, read back, time-out",
          runDemoCommand},

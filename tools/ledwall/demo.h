@@ -33,12 +33,22 @@ struct Group {
 
 const QVector<Group> &demoGroups();
 
+// Receiving cards to work on: a port with cabinets, the first and last card on it;
+// a wall without any gets two on port 0.
+struct Cards {
+    int port = 0;
+    int first = 0;
+    int last = 0;
+};
+Cards receivingCards(ledwall::sim::VirtualWall &wall);
+
 // Groups.
 bool runRegisterDemo(Context &context);
 bool runDevicesDemo(Context &context);
 bool runFirmwareDemo(Context &context);
 bool runLayoutDemo(Context &context);
 bool runWindowsDemo(Context &context);
+bool runChipDemo(Context &context);
 bool runProcessorDemo(Context &context);
 
 } // namespace demo

@@ -20,13 +20,8 @@ constexpr int ReadChunk = 1024; // one read: 256 flash units
 constexpr quint32 BlockAddress = 0xA0030000;
 constexpr int BlockSize = 1000;
 
-struct Cards {
-    int port = 0;
-    int first = 0; // the card read back
-    int last = 0;  // the card written to
-};
+} // namespace
 
-// A port with cabinets to work on; a wall without any gets two on port 0.
 Cards receivingCards(ledwall::sim::VirtualWall &wall)
 {
     ledwall::sim::WallDescription description = wall.wall();
@@ -42,8 +37,6 @@ Cards receivingCards(ledwall::sim::VirtualWall &wall)
     wall.setWall(description);
     return {0, 0, 1};
 }
-
-} // namespace
 
 bool runFirmwareDemo(Context &context)
 {

@@ -6,9 +6,10 @@ namespace demo
 const QVector<Group> &demoGroups()
 {
     static const QVector<Group> groups = {
-        {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
-        {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
-        {"windows", &runWindowsDemo},    {"processor", &runProcessorDemo},
+        {"registers", &runRegisterDemo},  {"devices", &runDevicesDemo},
+        {"firmware", &runFirmwareDemo},   {"layout", &runLayoutDemo},
+        {"windows", &runWindowsDemo},     {"chip", &runChipDemo},
+        {"processor", &runProcessorDemo},
     };
     return groups;
 }

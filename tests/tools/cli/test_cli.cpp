@@ -290,6 +290,20 @@ private slots:
         row("gamma mode 2", gammaArgs("4", "8", "255", "2.2", {"--mode", "2"}), 2, {}, "mode");
         row("gamma missing", gammaArgs("4", "8", "255", {}), 2, {}, "gamma");
 
+        // chip: the emulated chip library; a set is confirmed by the fetch after it.
+        const QByteArray width = R"({"configFlag": 0, "configIndex": 3, "moduleWidth": "96"})";
+        row("chip params", {"chip", "params", "--chip", "LS9930"}, 0, R"({"HighBitsNum": "a"})");
+        row("chip set", {"chip", "set", "--chip", "LS9929", "-"}, 0,
+            R"({"results": [{"result": 0}]})", {}, width);
+        row("chip set refused", {"chip", "set", "--chip", "LS9929", "-"}, 1,
+            R"({"results": [{"result": 0}, {"result": 7}]})", {},
+            "[" + width + R"(, {"configFlag": 0, "configIndex": 3, "moduleWidth": "5000"}])");
+        row("chip defaults", {"chip", "defaults", "--chip", "LS9935", "--index", "1"}, 0,
+            R"({"defaultClockPhase": 4})");
+        row("chip unknown", {"chip", "params", "--chip", "ls9929"}, 2, {}, "ls9929");
+        row("chip filedata missing", {"chip", "filedata", "--mode", "0", "missing.txt"}, 1, {},
+            "missing.txt");
+
         // locus: a point against the spectral locus.
         row("locus D65 white", {"locus", "0.3127", "0.3290"}, 0, R"({"inside": true})");
         row("locus above green", {"locus", "0.1", "0.9"}, 0, R"({"inside": false})");
@@ -332,6 +346,11 @@ private slots:
         row("layout write unconfirmed",
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
+        row("chip send unconfirmed",
+            {"chip", "send", "--port", QString::number(silentCard->localPort()), "--chip",
+             "LS9929"},
+            1, R"({"written": false})", "not on the card");
+        row("chip send without port", {"chip", "send", "--chip", "LS9929"}, 2, {}, "port");
 
         // blocks: a U-disk image needs no device; a block written to the wall's
         // registers reads back; a read without an answer fails.
