@@ -54,6 +54,7 @@ void FaultInjector::clear()
     m_dropEveryNth = 0;
     m_dropNext = 0;
     m_requestCount = 0;
+    m_streamedCount = 0;
     m_delay = 0;
     m_duplicate = false;
     m_reorder = false;
@@ -80,6 +81,19 @@ bool FaultInjector::shouldDrop(const Frame &request)
         return true;
     }
     return m_dropEveryNth > 0 && m_requestCount % quint64(m_dropEveryNth) == 0;
+}
+
+bool FaultInjector::shouldDropStreamed()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_silent)
+        return true;
+    ++m_streamedCount;
+    if (m_dropNext > 0) {
+        --m_dropNext;
+        return true;
+    }
+    return m_dropEveryNth > 0 && m_streamedCount % quint64(m_dropEveryNth) == 0;
 }
 
 QVector<OutgoingDatagram> FaultInjector::shapeReply(const OutgoingDatagram &reply)

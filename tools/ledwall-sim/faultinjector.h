@@ -7,7 +7,8 @@
 //   not act on it and does not answer (counted as "dropped").
 // - Silence applies to the whole wall or to sending-card frames whose register
 //   address is in the chosen set.
-// - Drop every Nth counts the well-formed requests that are not silenced.
+// - Drop every Nth counts the well-formed requests that are not silenced (and,
+//   separately, the echo datagrams the wall streams).
 // - Delay, duplicate and reorder shape the replies: a delayed reply leaves D ms
 //   later, a duplicated one leaves twice, and with reordering each reply is held
 //   back and sent right after the next one (or when reordering is switched off).
@@ -44,6 +45,9 @@ public:
 
     // True when the request is to be lost.
     bool shouldDrop(const Frame &request);
+    // True when a datagram the wall streams on its own (echo video) is to be lost:
+    // silence, drop-next and drop-every-Nth, counted over streamed datagrams.
+    bool shouldDropStreamed();
     // The datagrams to send now for one reply, in order.
     QVector<OutgoingDatagram> shapeReply(const OutgoingDatagram &reply);
     // A reply held back for reordering, released.
@@ -54,6 +58,7 @@ private:
     int m_dropEveryNth = 0;
     int m_dropNext = 0;
     quint64 m_requestCount = 0;
+    quint64 m_streamedCount = 0;
     int m_delay = 0;
     bool m_duplicate = false;
     bool m_reorder = false;

@@ -1,4 +1,5 @@
 #include "udpserver.h"
+#include "echostreamer.h"
 #include "simlog.h"
 #include "wallmodel.h"
 
@@ -16,7 +17,10 @@ bool isLoopbackAddress(const QHostAddress &address)
     return isIpv4 && (ipv4 >> 24) == 127;
 }
 
-UdpServer::UdpServer(WallModel *model, FaultInjector *faults) : m_model(model), m_faults(faults) {}
+UdpServer::UdpServer(WallModel *model, FaultInjector *faults, EchoSettings *echo)
+    : m_model(model), m_faults(faults), m_echoSettings(echo)
+{
+}
 
 UdpServer::~UdpServer()
 {
@@ -36,6 +40,9 @@ bool UdpServer::bind(const QHostAddress &address, quint16 port, quint16 *boundPo
         return false;
     }
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpServer::readPendingDatagrams);
+    m_echo = new EchoStreamer(
+        m_echoSettings, m_faults,
+        [this](const QVector<OutgoingDatagram> &datagrams) { sendStreamed(datagrams); }, this);
     if (boundPort)
         *boundPort = m_socket->localPort();
     qCDebug(lcSim) << "listening on" << address << m_socket->localPort();
@@ -47,6 +54,8 @@ void UdpServer::close()
     if (!m_socket)
         return;
     // Nothing is lost on a clean stop: a reply held back for reordering still goes out.
+    delete m_echo;
+    m_echo = nullptr;
     sendAll(m_faults->takeHeld());
     delete m_socket;
     m_socket = nullptr;
@@ -65,6 +74,11 @@ void UdpServer::readPendingDatagrams()
             break;
         if (!isLoopbackAddress(received.senderAddress())) {
             qCDebug(lcSim) << "ignoring a datagram from" << received.senderAddress();
+            continue;
+        }
+        if (isEchoRequest(received.data())) {
+            if (m_echo && !m_faults->shouldDropStreamed())
+                m_echo->begin(received.senderAddress(), quint16(received.senderPort()));
             continue;
         }
         Frame request;
@@ -104,6 +118,19 @@ void UdpServer::sendAll(const QVector<OutgoingDatagram> &datagrams)
             qCDebug(lcSim) << "reply not sent:" << m_socket->errorString();
     }
     m_model->noteAnswered(sent);
+}
+
+} // namespace ledwall::sim
+
+namespace ledwall::sim
+{
+
+void UdpServer::sendStreamed(const QVector<OutgoingDatagram> &datagrams)
+{
+    for (const OutgoingDatagram &out : datagrams) {
+        if (m_socket && isLoopbackAddress(out.address))
+            m_socket->writeDatagram(out.datagram, out.address, out.port);
+    }
 }
 
 } // namespace ledwall::sim

@@ -1,7 +1,8 @@
 #pragma once
 // The thin network shell of the virtual wall: one UDP socket on loopback, living
 // on the wall's own thread. It feeds datagrams to the wall model, applies the
-// fault injector and sends the replies back to the sender.
+// fault injector and sends the replies back to the sender. Echo requests go to
+// the echo role (echostreamer.h), which streams from the same socket.
 
 #include "faultinjector.h"
 #include "simwire.h"
@@ -14,6 +15,8 @@ namespace ledwall::sim
 {
 
 class WallModel;
+class EchoStreamer;
+struct EchoSettings;
 
 // True for IPv4 addresses in 127.0.0.0/8 (also written as IPv4-mapped IPv6).
 bool isLoopbackAddress(const QHostAddress &address);
@@ -26,7 +29,7 @@ public:
     // by the frame check as too long.
     static constexpr int MaxDatagramSize = 65536;
 
-    UdpServer(WallModel *model, FaultInjector *faults);
+    UdpServer(WallModel *model, FaultInjector *faults, EchoSettings *echo);
     ~UdpServer() override;
 
     // Both run on the server's thread.
@@ -42,10 +45,13 @@ signals:
 private:
     void readPendingDatagrams();
     void sendAll(const QVector<OutgoingDatagram> &datagrams);
+    void sendStreamed(const QVector<OutgoingDatagram> &datagrams);
 
     WallModel *m_model;
     FaultInjector *m_faults;
+    EchoSettings *m_echoSettings;
     QUdpSocket *m_socket = nullptr;
+    EchoStreamer *m_echo = nullptr; // the echo role, on the server's thread
 };
 
 } // namespace ledwall::sim

@@ -54,7 +54,7 @@ bool VirtualWall::start(quint16 port, const QHostAddress &address)
 
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("ledwall-sim"));
-    m_server = new UdpServer(m_model.get(), &m_faults);
+    m_server = new UdpServer(m_model.get(), &m_faults, &m_echo);
     m_server->moveToThread(m_thread);
     connect(m_server, &UdpServer::requestAccepted, this, &VirtualWall::requestAccepted,
             Qt::QueuedConnection);

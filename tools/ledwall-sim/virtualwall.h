@@ -1,6 +1,6 @@
 #pragma once
-// The virtual LED wall: a sending card with its receiving cards, and a processor
-// role, reached over real UDP on loopback.
+// The virtual LED wall: a sending card with its receiving cards, a processor role
+// and a processor echoing its video (echostreamer.h), reached over real UDP on loopback.
 //
 //     ledwall::sim::VirtualWall wall;
 //     wall.loadWallFile(path);            // optional
@@ -11,6 +11,7 @@
 // Memory, counters and fault settings may be used from any thread. The request
 // signals are delivered on the thread the wall object lives in.
 
+#include "echostreamer.h"
 #include "faultinjector.h"
 #include "simwire.h"
 #include "walldescription.h"
@@ -73,6 +74,10 @@ public:
     void setSilentAddresses(const QSet<quint32> &addresses);
     void clearFaults();
 
+    // The echo role (echostreamer.h): its settings, read when a stream starts, and
+    // the number of echo datagrams sent.
+    EchoSettings &echoSettings() { return m_echo; }
+
     Counters counters() const;
     void resetCounters();
 
@@ -88,6 +93,7 @@ signals:
 private:
     std::unique_ptr<WallModel> m_model;
     FaultInjector m_faults;
+    EchoSettings m_echo;
     QThread *m_thread = nullptr;
     UdpServer *m_server = nullptr;
     quint16 m_port = 0;

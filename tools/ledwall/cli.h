@@ -29,6 +29,7 @@ int runCompletionCommand(const QStringList &args);
 int runChipCommand(const QStringList &args);
 int runDemoCommand(const QStringList &args);
 int runDevicesCommand(const QStringList &args);
+int runEchoCommand(const QStringList &args);
 int runLayoutCommand(const QStringList &args);
 int runLocusCommand(const QStringList &args);
 int runEdidCommand(const QStringList &args);

@@ -15,6 +15,8 @@ const QVector<CliCommand> &cliCommands()
          runDemoCommand},
         {"devices", "list the controllers that answer a search, on USB and on serial ports",
          runDevicesCommand},
+        {"echo", "receive and decode a processor's echo video, or reassemble a capture",
+         runEchoCommand},
         {"edid", "print the video timing of a resolution and refresh rate (mHz)", runEdidCommand},
         {"firmware",
          "check or package an upgrade file, upgrade the cards with it, read a card back",

@@ -49,6 +49,7 @@ bool runFirmwareDemo(Context &context);
 bool runLayoutDemo(Context &context);
 bool runWindowsDemo(Context &context);
 bool runChipDemo(Context &context);
+bool runEchoDemo(Context &context);
 bool runProcessorDemo(Context &context);
 
 } // namespace demo

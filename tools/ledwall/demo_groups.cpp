@@ -6,10 +6,10 @@ namespace demo
 const QVector<Group> &demoGroups()
 {
     static const QVector<Group> groups = {
-        {"registers", &runRegisterDemo},  {"devices", &runDevicesDemo},
-        {"firmware", &runFirmwareDemo},   {"layout", &runLayoutDemo},
-        {"windows", &runWindowsDemo},     {"chip", &runChipDemo},
-        {"processor", &runProcessorDemo},
+        {"registers", &runRegisterDemo}, {"devices", &runDevicesDemo},
+        {"firmware", &runFirmwareDemo},  {"layout", &runLayoutDemo},
+        {"windows", &runWindowsDemo},    {"chip", &runChipDemo},
+        {"echo", &runEchoDemo},          {"processor", &runProcessorDemo},
     };
     return groups;
 }

@@ -2,14 +2,20 @@
 // Video echo: one receiver per processor slot reassembles the H.264 frames that a
 // processor echoes back, and one player per slot and channel shows them.
 //
-// This is the shell the facade owns and wires; the receivers and players arrive
-// with the echo feature.
+// The user interface opens a slot's receiver with openFrameThread, names the
+// player of a video view with setEchoChannel and fetches it with getAVPlayer to
+// attach its renderer. Players are made on the first frame of their slot and
+// channel (sig_playerCreated, before that frame is queued) and are owned here:
+// closeFrameThread detaches their renderers and deletes them.
 
 #include <QByteArray>
+#include <QMap>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 class AVPlayer;
+class BLL_BusinessLogic_FrameThread;
 
 class BLL_BusinessLogic_EchoManagement : public QObject
 {
@@ -27,7 +33,25 @@ public:
     // The player named by `setEchoChannel`, or null.
     AVPlayer *getAVPlayer(QString first, QString second);
 
+    // The receiver's counters (BLL_BusinessLogic_FrameThread::statistics) with, per
+    // channel, the player's "decoded", "dropped" and "decodeErrors"; empty for a
+    // slot without a receiver.
+    QVariantMap echoStatistics(QString slot) const;
+
+signals:
+    void sig_playerCreated(QString slotNum, QString channelId, AVPlayer *player);
+    void sig_streamMode(QString slotNum, int mode);
+
 public slots:
     // One complete frame of `slotNum`'s channel `channelId`.
     void slot_recvData(QString slotNum, QString channelId, QByteArray frameData);
+
+private:
+    static QString echoKey(const QString &first, const QString &second);
+    void deletePlayers(QMap<QString, AVPlayer *> &players);
+
+    QMap<QString, BLL_BusinessLogic_FrameThread *> m_receivers;
+    QMap<QString, QMap<QString, AVPlayer *>> m_players;
+    QMap<QString, QString> m_channelSlotNames;
+    QMap<QString, QString> m_channelNames;
 };

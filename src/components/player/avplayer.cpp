@@ -3,13 +3,19 @@
 #include <QLoggingCategory>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #ifdef LEDWALL_HAVE_FFMPEG
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 #include <libavutil/pixfmt.h>
 }
 #endif
@@ -80,6 +86,9 @@ public:
             qCDebug(lcPlayer) << "no H.264 decoder in this FFmpeg build";
             return;
         }
+        // libavcodec's own messages only when the player's debug output is wanted.
+        if (!lcPlayer().isDebugEnabled())
+            av_log_set_level(AV_LOG_QUIET);
         m_context = avcodec_alloc_context3(codec);
         m_packet = av_packet_alloc();
         m_frame = av_frame_alloc();
@@ -178,9 +187,43 @@ public:
 
 #endif
 
-AVPlayer::AVPlayer(QObject *parent) : QObject(parent), m_decoder(new AVPlayerDecoder) {}
+// The queue between the callers and the decoding thread, the renderers and the
+// counters. Everything here is shared between the two sides.
+class AVPlayerQueue
+{
+public:
+    std::mutex mutex;
+    std::condition_variable wake; // a unit arrived or the player stops
+    std::condition_variable idle; // the queue ran empty
+    std::deque<QByteArray> units;
+    int capacity = AVPlayer::DefaultQueueLength;
+    bool stopping = false;
+    bool decoding = false; // a unit is taken and not yet rendered
+    std::thread thread;
+    int received = 0, decoded = 0, errors = 0, dropped = 0;
+    QImage lastFrame;
 
-AVPlayer::~AVPlayer() = default;
+    // Held while renderers run, so none is called after it has been detached.
+    std::recursive_mutex renderersMutex;
+    std::vector<AVVideoRenderer *> renderers;
+};
+
+AVPlayer::AVPlayer(QObject *parent)
+    : QObject(parent), m_decoder(new AVPlayerDecoder), m_queue(new AVPlayerQueue)
+{
+}
+
+AVPlayer::~AVPlayer()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_queue->mutex);
+        m_queue->stopping = true;
+        m_queue->units.clear();
+    }
+    m_queue->wake.notify_all();
+    if (m_queue->thread.joinable())
+        m_queue->thread.join();
+}
 
 bool AVPlayer::putH264ArraryData(const QByteArray &frameData)
 {
@@ -188,39 +231,94 @@ bool AVPlayer::putH264ArraryData(const QByteArray &frameData)
         qCDebug(lcPlayer) << "access unit of" << frameData.size() << "bytes refused";
         return false;
     }
-    ++m_framesReceived;
+    std::lock_guard<std::mutex> lock(m_queue->mutex);
+    ++m_queue->received;
     if (!m_decoder->isOpen())
         return true;
-    QList<QImage> pictures;
-    if (!m_decoder->decode(frameData, &pictures))
-        ++m_decodeErrors;
-    for (const QImage &picture : std::as_const(pictures))
-        deliver(picture);
+    if (!m_queue->thread.joinable())
+        m_queue->thread = std::thread([this] { decodingThreadFun(); });
+    while (int(m_queue->units.size()) >= m_queue->capacity) {
+        m_queue->units.pop_front();
+        ++m_queue->dropped;
+    }
+    m_queue->units.push_back(frameData);
+    m_queue->wake.notify_one();
     return true;
 }
 
-int AVPlayer::addVideoRenderer(VideoRenderer renderer)
+void AVPlayer::decodingThreadFun()
 {
-    if (!renderer)
-        return 0;
-    const int id = m_nextRendererId++;
-    m_renderers.emplace(id, std::move(renderer));
-    return id;
+    std::unique_lock<std::mutex> lock(m_queue->mutex);
+    for (;;) {
+        m_queue->wake.wait(lock, [this] { return m_queue->stopping || !m_queue->units.empty(); });
+        if (m_queue->stopping)
+            return;
+        const QByteArray unit = m_queue->units.front();
+        m_queue->units.pop_front();
+        m_queue->decoding = true;
+        lock.unlock();
+
+        QList<QImage> pictures;
+        const bool ok = m_decoder->decode(unit, &pictures);
+        {
+            std::lock_guard<std::recursive_mutex> renderersLock(m_queue->renderersMutex);
+            for (const QImage &picture : std::as_const(pictures)) {
+                for (AVVideoRenderer *renderer : m_queue->renderers)
+                    renderer->renderFrame(picture);
+            }
+        }
+        for (const QImage &picture : std::as_const(pictures))
+            emit sig_frameDecoded(picture);
+
+        lock.lock();
+        m_queue->errors += ok ? 0 : 1;
+        m_queue->decoded += pictures.size();
+        if (!pictures.isEmpty())
+            m_queue->lastFrame = pictures.constLast();
+        m_queue->decoding = false;
+        if (m_queue->units.empty())
+            m_queue->idle.notify_all();
+    }
 }
 
-void AVPlayer::removeVideoRenderer(int id)
+void AVPlayer::addVideoRenderer(AVVideoRenderer *renderer)
 {
-    m_renderers.erase(id);
+    std::lock_guard<std::recursive_mutex> lock(m_queue->renderersMutex);
+    if (renderer && std::find(m_queue->renderers.begin(), m_queue->renderers.end(), renderer) ==
+                        m_queue->renderers.end())
+        m_queue->renderers.push_back(renderer);
+}
+
+void AVPlayer::removeVideoRenderer(AVVideoRenderer *renderer)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_queue->renderersMutex);
+    auto &renderers = m_queue->renderers;
+    renderers.erase(std::remove(renderers.begin(), renderers.end(), renderer), renderers.end());
 }
 
 void AVPlayer::clearVideoRenderers()
 {
-    m_renderers.clear();
+    std::lock_guard<std::recursive_mutex> lock(m_queue->renderersMutex);
+    m_queue->renderers.clear();
 }
 
 int AVPlayer::videoRendererCount() const
 {
-    return int(m_renderers.size());
+    std::lock_guard<std::recursive_mutex> lock(m_queue->renderersMutex);
+    return int(m_queue->renderers.size());
+}
+
+void AVPlayer::setQueueLength(int units)
+{
+    std::lock_guard<std::mutex> lock(m_queue->mutex);
+    m_queue->capacity = std::max(1, units);
+}
+
+bool AVPlayer::waitUntilIdle(int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_queue->mutex);
+    return m_queue->idle.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return m_queue->units.empty() && !m_queue->decoding; });
 }
 
 bool AVPlayer::hasDecoder() const
@@ -228,13 +326,34 @@ bool AVPlayer::hasDecoder() const
     return m_decoder->isOpen();
 }
 
-void AVPlayer::deliver(const QImage &frame)
+int AVPlayer::counter(int AVPlayerQueue::*field) const
 {
-    ++m_framesDecoded;
-    m_lastFrame = frame;
-    // A renderer may detach renderers while it runs; call a snapshot.
-    const auto renderers = m_renderers;
-    for (const auto &entry : renderers)
-        entry.second(frame);
-    emit sig_frameDecoded(frame);
+    std::lock_guard<std::mutex> lock(m_queue->mutex);
+    return (*m_queue).*field;
+}
+
+int AVPlayer::framesReceived() const
+{
+    return counter(&AVPlayerQueue::received);
+}
+
+int AVPlayer::framesDecoded() const
+{
+    return counter(&AVPlayerQueue::decoded);
+}
+
+int AVPlayer::decodeErrors() const
+{
+    return counter(&AVPlayerQueue::errors);
+}
+
+int AVPlayer::framesDropped() const
+{
+    return counter(&AVPlayerQueue::dropped);
+}
+
+QImage AVPlayer::lastFrame() const
+{
+    std::lock_guard<std::mutex> lock(m_queue->mutex);
+    return m_queue->lastFrame;
 }

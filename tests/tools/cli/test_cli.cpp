@@ -2,6 +2,7 @@
 // arguments, JSON on stdout, messages on stderr, and the exit status (0 ok,
 // 1 failed, 2 bad usage).
 
+#include "echostreamer.h"
 #include "loopbackfanout.h"
 #include "simwire.h"
 #include "virtualwall.h"
@@ -150,6 +151,13 @@ private slots:
         QFile huge(path("huge.bin"));
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 31) + 16));
         QVERIFY(writeFile(path("image.bin"), QByteArray(64 * 1024, char(0x5A))));
+        // An echo capture of "hello world" in packets of 4 bytes: reordered, one twice.
+        const auto echo = ledwall::sim::echoFrameDatagrams(0, 7, "hello world", 4);
+        QByteArray capture;
+        for (const QByteArray &datagram : {echo[2], echo[1], echo[1], echo[0]})
+            capture += QByteArray::fromHex("0000") + char(datagram.size() >> 8) +
+                       char(datagram.size()) + datagram;
+        QVERIFY(writeFile(path("capture.bin"), capture));
         // A 32 x 1 1-bit subtitle (pixels 0xA5), and one 200 rows tall with no pixels.
         const QByteArray header = QByteArray::fromHex(
             "424d3a000000000000003600000028000000200000000100000001000100000000000400000000000000"
@@ -387,6 +395,17 @@ private slots:
         row("windows write without port", {"windows", "write", "--op", "all", "wall-layout.json"},
             2, {}, "--port");
         row("screen-size without port", {"screen-size"}, 2, {}, "--port");
+
+        // echo: frames from the wall's echo role, a capture reassembled.
+        row("echo from the wall",
+            {"echo", "--port", QString::number(m_wall.port()), "--slot", "1", "--frames", "5"}, 0,
+            "\"0\": \\{\\s*\"decoded\": [1-9][\\s\\S]*\"1\": \\{\\s*\"decoded\": [1-9]");
+        row("echo without slot", {"echo", "--port", "40000"}, 2, {}, "slot");
+        row("echo reassemble", {"echo", "reassemble", "capture.bin"}, 0,
+            "^\\{\"bytes\":11,\"channel\":0,\"sha256\":\"b94d27b9934d3e08a52e52d7da7dabfac484efe3"
+            "7a5380ee9088f7ace2efcde9\"\\}\\n$",
+            "1 duplicate parts");
+        row("echo reassemble truncated", {"echo", "reassemble", "fw.bin"}, 1, {}, "offset");
 
         // subtitle convert and tables: the pure conversions.
         row("subtitle convert", {"subtitle", "convert", "sub.bin", "--bg", "0,0,0,1"}, 0,
