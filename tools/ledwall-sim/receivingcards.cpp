@@ -11,6 +11,9 @@ namespace
 
 constexpr quint8 CommandWrite = 0x01;
 constexpr quint8 CommandRead = 0x02;
+// Calibration coefficients, seam data and stored pictures come as table writes;
+// the cards store them like any write.
+constexpr quint8 CommandTableWrite = 0xCD;
 constexpr quint8 AckRequest = 0x80; // header byte 4 (c2) of a receiving-card write
 constexpr quint8 FlashSpace = 0xAF;
 constexpr quint8 PaddedSpace = 0xA0;
@@ -300,7 +303,8 @@ RoleReply ReceivingCards::handle(const Frame &request)
                        << Qt::hex << request.address;
         return answer(request, wire::StatusMalformed, true);
     }
-    if (inner.command != CommandWrite && inner.command != CommandRead) {
+    const bool isWrite = inner.command == CommandWrite || inner.command == CommandTableWrite;
+    if (!isWrite && inner.command != CommandRead) {
         qCDebug(lcSim) << "receiving-card command not modelled:" << inner.command;
         RoleReply reply = answer(request, wire::StatusOk, true);
         reply.notModelled = true;
@@ -308,7 +312,7 @@ RoleReply ReceivingCards::handle(const Frame &request)
     }
 
     const quint8 space = quint8(inner.address >> 24);
-    if (inner.command == CommandWrite) {
+    if (isWrite) {
         // The ARM length is the inner frame's; the data length the bytes carried.
         const bool wellFormed = request.length == request.payload.size() &&
                                 inner.length == inner.data.size() && !inner.data.isEmpty() &&

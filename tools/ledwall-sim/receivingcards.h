@@ -11,7 +11,8 @@
 //   each space of a card holds at most 8 MiB and the whole wall at most
 //   MaxWrittenPages pages of written data (the firmware images aside); a write
 //   beyond either is refused with status 2 and stored in no card;
-// - a write (command 0x01) is stored in every addressed card and acknowledged when
+// - a write (command 0x01, or 0xCD for tables: calibration, seams, pictures) is stored in every
+// addressed card and acknowledged when
 //   the request asks (reply flag and header byte 4 = 0x80);
 // - a read (command 0x02) is answered by every addressed card with its own frame;
 //   a read of 0xA0000000 starts with the cabinet's width and height.

@@ -23,6 +23,7 @@ struct CliCommand {
 const QVector<CliCommand> &cliCommands();
 
 // Subcommand entry points.
+int runCalibCommand(const QStringList &args);
 int runBlocksCommand(const QStringList &args);
 int runChecksumCommand(const QStringList &args);
 int runCompletionCommand(const QStringList &args);

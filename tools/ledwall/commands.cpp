@@ -6,6 +6,8 @@ const QVector<CliCommand> &cliCommands()
     static const QVector<CliCommand> commands = {
         {"blocks", "write or read a block of a sending or receiving card, or make a U-disk image",
          runBlocksCommand, "write read"},
+        {"calib", "pack, check, send or index calibration files", runCalibCommand,
+         "pack cabinet check send index"},
         {"checksum", "print the CRC-32, CRC-16 or byte sum of a file as hex", runChecksumCommand,
          "crc32 crc16 header usbsum"},
         {"chip", "fetch, set, default or generate the parameters of an LED driver chip",

@@ -50,6 +50,7 @@ bool runLayoutDemo(Context &context);
 bool runWindowsDemo(Context &context);
 bool runChipDemo(Context &context);
 bool runEchoDemo(Context &context);
+bool runCalibrationDemo(Context &context);
 bool runProcessorDemo(Context &context);
 
 } // namespace demo

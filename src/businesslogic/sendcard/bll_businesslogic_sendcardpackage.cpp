@@ -175,56 +175,7 @@ bool BLL_BusinessLogic_SendCardPackage::saveComplexConnectDisplayData(QVariantMa
 // The computations and their writers are in windows/sendcardpackage_windows.cpp,
 // redundancy in windows/sendcardpackage_redundancy.cpp.
 
-// ---- calibration ------------------------------------------------------------------------
-
-void BLL_BusinessLogic_SendCardPackage::setAdjustParaMap(QVariantMap params)
-{
-    m_displayMap.clear();
-    m_adjustParaMap.clear();
-    if (!params.value(QStringLiteral("isQuicklySend")).toBool())
-        vBoxXYWHList.clear();
-    for (const char *key : {"adjen_type", "sendBoxMap", "isNormalAdjustMode"}) {
-        const QString k = QLatin1String(key);
-        if (params.contains(k))
-            m_adjustParaMap.insert(k, params.value(k));
-    }
-}
-
-bool BLL_BusinessLogic_SendCardPackage::checkAdjustFile(QString path)
-{
-    path.remove(QStringLiteral("file:///"));
-    path.remove(QStringLiteral("file:"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    return file.size() != 0;
-}
-
-void BLL_BusinessLogic_SendCardPackage::setAdjustPath(QString path, QVariantMap params)
-{
-    if (path.isEmpty())
-        return;
-    m_adjustPath = path;
-    m_workers.start([this, params] { sendAdjustData(params); });
-}
-
-void BLL_BusinessLogic_SendCardPackage::startSendPointAdjustThread(QByteArray &data,
-                                                                   QVariantMap params)
-{
-    // The worker gets its own copy: the caller's array may be gone before it runs.
-    m_workers.start([this, data, params]() mutable { sendPointAdjustData(data, params); });
-}
-
-void BLL_BusinessLogic_SendCardPackage::operationAdjustDB(QVariantMap request)
-{
-    m_workers.start([this, request] { td_operationAdjustDB(request); });
-}
-
-void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
-{
-    m_filePos = 0;
-    m_filePosMap.clear();
-}
+// ---- calibration: calibration/sendcardpackage_calibration*.cpp ----------------------------
 
 // ---- receiving-card upgrade files -------------------------------------------------------
 

@@ -137,13 +137,37 @@ public:
     // opened.
     bool outScreenOffset(QByteArray *data, int fileNo);
 
-    // -- calibration --
+    // -- calibration (calibration/sendcardpackage_calibration*.cpp) --
     void setAdjustParaMap(QVariantMap params);
     bool checkAdjustFile(QString path);
+    // True when the file at the calibration path is not plain calibration text.
+    bool judgeEncrypt();
+    // Reads the calibration file once and writes each cabinet of vBoxXYWHList its
+    // pixels (truncated scaling). False when the file could not be read or was
+    // malformed, or a write was refused.
+    bool getAdjustData();
+    // Calibration text in memory: "x,y" -> the pixel's packed bytes.
+    QHash<QString, QVariant> getAdjustDataByteArr(int width, int height, QByteArray text);
+    // The whole calibration file packed in file order; empty on any failure.
+    QByteArray getDisplayAdjustDataByteArr(int width, int height);
+    // The per-pixel records of the last matrix packing (low byte of y, 11 x 0xFF).
+    QByteArray adjustCompanionData() const;
+    // Stores the calibration path without sending (the tool packs files with it).
+    void setAdjustFile(QString path) { m_adjustPath = path; }
+    // The cabinet rectangles "port:card:x:y:w:h" that the calibration is cut by,
+    // as the display read-back would leave them.
+    void setBoxXYWHList(const QVariantList &boxList) { vBoxXYWHList = boxList; }
     void setAdjustPath(QString path, QVariantMap params);
     void startSendPointAdjustThread(QByteArray &data, QVariantMap params);
+    // Index of calibration files; answers through sig_readDevData.
     void operationAdjustDB(QVariantMap request);
+    // The index file, "adjustDB.db" in the current directory unless set here.
+    void setAdjustDatabasePath(const QString &path) { m_adjustDatabasePath = path; }
     void resetFilePos(int);
+    // Transfers; they run on the caller's thread and report through sig_readDevData.
+    void sendAdjustDataWithReceive(QVariantMap params);
+    void sendTopologyAdjustData(QVariantMap params);
+    void sendRepairSeamData(int port, int card, QByteArray data, QVariantMap params);
 
     // -- receiving-card upgrade files --
     UpdateReceCardErrorType checkReceFileHead(QString path, QMap<QString, QVariant> map);
@@ -304,7 +328,11 @@ private:
     QVariantMap m_complexDisplayMap;
     QString m_complexDisplayStr;
     QVariantMap m_filePosMap; // per cabinet: pixels of the calibration file sent
-    QMutex m_mutex;           // guards the calibration index database
+    // The companion records of the last matrix packing, kept as the one byte of
+    // each 12-byte record that varies (the low byte of the pixel's y).
+    QByteArray m_adjustCompanionRows;
+    QString m_adjustDatabasePath = QStringLiteral("adjustDB.db");
+    QMutex m_mutex;                                       // guards the calibration index database
     std::unique_ptr<Module_SendCard_Protocol> m_protocol; // frame template of the block routines
     FlashAccessDescriptor m_flashAccess;
     bool m_uDiskMode = false;
@@ -312,6 +340,15 @@ private:
     quint32 lastRegAddr = 0;           // last block address of a display record read
     int m_filePos = 0;
     QVariantMap vLastAddrMap;
+
+    // -- calibration transfer --
+    // Writes one block of calibration data to a card (or every port/card); the
+    // last address written, 0 when the write was refused.
+    quint32 writeCalibrationBlock(const QString &guid, FlashAccessDescriptor descriptor,
+                                  quint32 portAddress, quint16 card, const QByteArray &data,
+                                  int timeout);
+    void emitLastAddresses(quint32 portAddress, quint32 card, quint32 lastData, bool result);
+    QVariantMap adjustDatabaseRequest(const QVariantMap &request);
 
     // -- card information blocks --
     bool sendBlockFrame(const QString &guid);

@@ -7,6 +7,7 @@
 #include "displayrecord.h"
 #include "displaytext.h"
 #include "virtualwall.h"
+#include "wallsession.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -63,25 +64,9 @@ private:
 private slots:
     void initTestCase()
     {
-        ledwall::sim::WallDescription wall;
-        QString error;
-        QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error),
-                 qPrintable(error));
-        m_wall.setWall(wall);
-        QVERIFY(m_wall.start());
-        QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
-                                  QStringLiteral("topology"));
-        QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
-        m_guid = announced.first().first().toString();
-        // The user interface's first search wires the replies to the sending-card
-        // object; this test opens its link directly, so it wires them itself (the
-        // same unique connection).
-        QObject::connect(m_facade, SIGNAL(sig_devicesModuleData(QVariantMap)), &m_card,
-                         SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
-        QObject::connect(m_facade, SIGNAL(sig_timeoutCmd(QVariantMap)), &m_card,
-                         SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
-        BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
+        QString why;
+        m_guid = startWallSession(m_wall, WallJson, QStringLiteral("topology"), &why);
+        QVERIFY2(!m_guid.isEmpty(), qPrintable(why));
     }
 
     void cleanupTestCase()

@@ -5,6 +5,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "virtualwall.h"
+#include "wallsession.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -40,18 +41,9 @@ private:
 private slots:
     void initTestCase()
     {
-        ledwall::sim::WallDescription wall;
-        QString error;
-        QVERIFY2(ledwall::sim::WallDescription::fromJson(WallJson, &wall, &error),
-                 qPrintable(error));
-        m_wall.setWall(wall);
-        QVERIFY(m_wall.start());
-        QSignalSpy announced(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
-                                  QStringLiteral("windows"));
-        QTRY_VERIFY_WITH_TIMEOUT(!announced.isEmpty(), WaitMs);
-        m_guid = announced.first().first().toString();
-        BLL_DataCenter_Desktop::instance()->setCurrentGuid(m_guid);
+        QString why;
+        m_guid = startWallSession(m_wall, WallJson, QStringLiteral("windows"), &why);
+        QVERIFY2(!m_guid.isEmpty(), qPrintable(why));
     }
 
     void cleanupTestCase()

@@ -158,6 +158,8 @@ private slots:
             capture += QByteArray::fromHex("0000") + char(datagram.size() >> 8) +
                        char(datagram.size()) + datagram;
         QVERIFY(writeFile(path("capture.bin"), capture));
+        QVERIFY(writeFile(path("calib.txt"), "2,1\n1,1,1.0,0.5,0.25\r\n2,1,0.5,0.5,0.5"));
+        QVERIFY(writeFile(path("calib.json"), R"({"cabinets": ["0:0:0:0:2:1"]})"));
         // A 32 x 1 1-bit subtitle (pixels 0xA5), and one 200 rows tall with no pixels.
         const QByteArray header = QByteArray::fromHex(
             "424d3a000000000000003600000028000000200000000100000001000100000000000400000000000000"
@@ -207,8 +209,7 @@ private slots:
             "demo: write \\.\\.\\. ok[\\s\\S]*demo: read-back \\.\\.\\. ok[\\s\\S]*"
             "demo: compare \\.\\.\\. ok[\\s\\S]*demo: timeout \\.\\.\\. ok[\\s\\S]*"
             "demo: windows-read-back \\.\\.\\. ok[\\s\\S]*demo: screen-size \\.\\.\\. "
-            "ok[\\s\\S]*\\ndemo: "
-            "OK\\n$");
+            "ok[\\s\\S]*demo: calib-verify \\.\\.\\. ok[\\s\\S]*\\ndemo: OK\\n$");
 
         // sim: the port, options and the wall file.
         row("sim port too big", {"sim", "--port", "70000"}, 2, {}, "ledwall: ");
@@ -252,6 +253,15 @@ private slots:
             {"firmware", "read", "--port", "1", "--cards", "0:0,0:1", "--size", "8", "--card-type",
              "1", "--drive-type", "A", "--version", "1.a", "out.bin"},
             2, {}, "one card");
+
+        // calib: calib.txt has a size header, then two pixels of three coefficients.
+        row("calib pack", {"calib", "pack", "--width", "2", "--height", "1", "", "calib.bin"}, 0,
+            R"({"bytes": 8, "pixels": 2})");
+        row("calib check", {"calib", "check", ""}, 0, R"({"empty": false, "encrypted": false})");
+        row("calib send",
+            {"calib", "send", "--port", QString::number(m_wall.port()), "--layout", "calib.json",
+             "--fast", ""},
+            0, R"({"result": true, "last_m_regAddr": 1048576})");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
@@ -447,8 +457,10 @@ private slots:
 
         // Files named in the rows live in the scratch directory; an empty name is the
         // file the command is about.
-        static const QMap<QString, QString> subjects{
-            {"checksum", "check.txt"}, {"firmware", "fw.bin"}, {"sim", "broken-wall.json"}};
+        static const QMap<QString, QString> subjects{{"checksum", "check.txt"},
+                                                     {"firmware", "fw.bin"},
+                                                     {"calib", "calib.txt"},
+                                                     {"sim", "broken-wall.json"}};
         for (QString &arg : args) {
             if (arg.isEmpty())
                 arg = path(subjects.value(args.value(0)));

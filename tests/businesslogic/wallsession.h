@@ -1,0 +1,42 @@
+#pragma once
+// What the tests that drive the sending-card object against a virtual wall share:
+// the wall started from its description and a facade link to it that is the
+// current device, with the replies wired to the sending-card object as the user
+// interface's first search would wire them.
+
+#include "bll_businesslogic_desktop.h"
+#include "bll_datacenter_desktop.h"
+#include "virtualwall.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+// The guid of the link; empty when the description, the wall or the link failed
+// (`why` says which).
+inline QString startWallSession(ledwall::sim::VirtualWall &wall, const QByteArray &json,
+                                const QString &name, QString *why)
+{
+    ledwall::sim::WallDescription description;
+    if (!ledwall::sim::WallDescription::fromJson(json, &description, why))
+        return {};
+    wall.setWall(description);
+    if (!wall.start()) {
+        *why = QStringLiteral("the wall did not start");
+        return {};
+    }
+    BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
+    QSignalSpy announced(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    facade->connectSendCard(QStringLiteral("127.0.0.1"), wall.port(), name);
+    if (!QTest::qWaitFor([&] { return !announced.isEmpty(); }, 10000)) {
+        *why = QStringLiteral("no link to the wall");
+        return {};
+    }
+    const QString guid = announced.first().first().toString();
+    BLL_BusinessLogic_SendCardPackage *card = &facade->sendCardPackage();
+    QObject::connect(facade, SIGNAL(sig_devicesModuleData(QVariantMap)), card,
+                     SLOT(slot_dealData(QVariantMap)), Qt::UniqueConnection);
+    QObject::connect(facade, SIGNAL(sig_timeoutCmd(QVariantMap)), card,
+                     SLOT(slot_timeoutCmd(QVariantMap)), Qt::UniqueConnection);
+    BLL_DataCenter_Desktop::instance()->setCurrentGuid(guid);
+    return guid;
+}
