@@ -29,7 +29,6 @@ using namespace ledwall::calibration;
 constexpr quint32 CalibrationCommand = 0x008000A1;
 constexpr quint8 CalibrationWriteType = 0xCD;
 constexpr quint32 NormalArea = 0xA0030000;
-constexpr int ClassicChunk = 1024;
 constexpr int ClassicTimeout = 1000;
 constexpr int LoggedOffset = 2880; // where a cabinet's data is sampled into the log
 constexpr int LoggedBytes = 24;

@@ -103,7 +103,7 @@ void putGrayCompensation(FetchContext &c)
     for (int colour = 0; colour < 3; ++colour) {
         double low = 0, mid = 0, high = 0, bias = 0;
         GetError(colour, &low, &mid, &high, &bias);
-        const QString suffix(QLatin1Char(colours[colour]));
+        const QString suffix = QString(QLatin1Char(colours[colour]));
         c.map.insert(QStringLiteral("LowGrayCompen") + suffix, low);
         c.map.insert(QStringLiteral("MidGrayBias") + suffix, mid);
         c.map.insert(QStringLiteral("HighGrayCompens") + suffix, high);
