@@ -132,7 +132,9 @@ Conversion convert(const QByteArray &file, const ConversionOptions &options)
     }
     const qint64 stride = rowBytes(header.width, bits);
     const qint64 available = qint64(file.size()) - qint64(header.pixelOffset);
-    if (header.width < 0 || available < 0 || stride * rows > available)
+    // Compared by division: a width and a height read from the file may be as large
+    // as their fields, and their product would not fit.
+    if (header.width < 0 || available < 0 || (rows > 0 && stride > available / rows))
         result.error += QStringLiteral(",Bitmap pixel data out of range");
     if (!result.ok())
         return result;

@@ -91,6 +91,9 @@ private slots:
             << bitmap(100, 2, 24, QByteArray(300, 0)) << ",Bitmap pixel data out of range";
         QTest::newRow("absurd width")
             << bitmap(0x7FFFFFFF, 1, 32, QByteArray(8, 0)) << ",Bitmap pixel data out of range";
+        QTest::newRow("huge width and height")
+            << bitmap(0x7FFFFFFF, -0x7FFFFFFF, 32, QByteArray(8, 0))
+            << "Bitmap height exceeds size,Bitmap pixel data out of range";
         QByteArray offset = bitmap(1, 1, 32, QByteArray(4, 0));
         put(offset, 10, 0xFFFFFF00u, 4);
         QTest::newRow("offset past the end") << offset << ",Bitmap pixel data out of range";
