@@ -105,6 +105,17 @@ bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *opti
     return true;
 }
 
+int runUntilTerminated(const std::function<bool()> &ready)
+{
+#ifdef Q_OS_UNIX
+    TerminationSignals terminationSignals;
+#endif
+    if (ready && !ready())
+        return 1;
+    QCoreApplication::exec();
+    return 0;
+}
+
 int runInForeground(const ForegroundOptions &options,
                     const std::function<void(const VirtualWall &wall)> &listening, QString *error)
 {
@@ -119,19 +130,18 @@ int runInForeground(const ForegroundOptions &options,
             return 1;
         }
     }
-#ifdef Q_OS_UNIX
-    TerminationSignals terminationSignals;
-#endif
-    if (!wall.start(options.port, QHostAddress::LocalHost)) {
-        if (error)
-            *error = QStringLiteral("cannot listen on 127.0.0.1:%1").arg(options.port);
-        return 1;
-    }
-    if (listening)
-        listening(wall);
-    QCoreApplication::exec();
+    const int code = runUntilTerminated([&] {
+        if (!wall.start(options.port, QHostAddress::LocalHost)) {
+            if (error)
+                *error = QStringLiteral("cannot listen on 127.0.0.1:%1").arg(options.port);
+            return false;
+        }
+        if (listening)
+            listening(wall);
+        return true;
+    });
     wall.stop();
-    return 0;
+    return code;
 }
 
 } // namespace ledwall::sim

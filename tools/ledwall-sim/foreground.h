@@ -25,6 +25,13 @@ void addForegroundOptions(QCommandLineParser &parser);
 bool foregroundOptions(const QCommandLineParser &parser, ForegroundOptions *options,
                        QString *error);
 
+// Needs a QCoreApplication. Routes SIGINT and SIGTERM to its quit, calls `ready`
+// (start serving and say so there, so that a signal sent at once is not lost),
+// then runs the event loop until a signal arrives and returns 0. When `ready`
+// returns false it returns 1 at once. Other programs that serve in the foreground
+// use it too.
+int runUntilTerminated(const std::function<bool()> &ready);
+
 // Needs a QCoreApplication. Calls `listening` once the wall answers, then runs the
 // event loop until a termination signal arrives. Returns 0 after a signal, 1 when
 // the wall cannot be loaded or started (with the reason in `error`).

@@ -39,7 +39,9 @@ WallModel::WallModel()
     auto sendCard = std::make_unique<SendCardModel>();
     m_sendCard = sendCard.get();
     m_roles.push_back(std::move(sendCard));
-    m_roles.push_back(std::make_unique<ProcessorRole>());
+    auto processor = std::make_unique<ProcessorRole>();
+    m_processor = processor.get();
+    m_roles.push_back(std::move(processor));
     // The receiving cards take their inner frames before the sending card sees them.
     auto receivingCards = std::make_unique<ReceivingCards>();
     m_receivingCards = receivingCards.get();

@@ -5,6 +5,7 @@
 // counters and memory.
 
 #include "devicerole.h"
+#include "processorrole.h"
 #include "receivingcards.h"
 #include "sendcardmodel.h"
 
@@ -49,6 +50,7 @@ public:
     const SendCardModel &sendCard() const { return *m_sendCard; }
     ReceivingCards &receivingCards() { return *m_receivingCards; }
     const ReceivingCards &receivingCards() const { return *m_receivingCards; }
+    ProcessorRole &processor() { return *m_processor; }
     // Adds a role; it is asked before the built-in ones.
     void addRole(std::unique_ptr<DeviceRole> role);
 
@@ -71,6 +73,7 @@ private:
     Counters m_counters;
     SendCardModel *m_sendCard;        // owned by m_roles
     ReceivingCards *m_receivingCards; // owned by m_roles
+    ProcessorRole *m_processor;       // owned by m_roles
     std::vector<std::unique_ptr<DeviceRole>> m_roles;
 };
 

@@ -51,5 +51,6 @@ bool runWindowsDemo(Context &context);
 bool runChipDemo(Context &context);
 bool runEchoDemo(Context &context);
 bool runCalibrationDemo(Context &context);
+bool runProcessorDemo(Context &context);
 
 } // namespace demo

@@ -3,6 +3,7 @@
 
 #include "bll_businesslogic_desktop.h"
 
+#include "bll_businesslogic_server.h"
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "module_protocolbase.h"
@@ -427,5 +428,24 @@ void BLL_BusinessLogic_Desktop::saveSearchConfigFile(QVariantMap map)
 
 void BLL_BusinessLogic_Desktop::startListenServer()
 {
-    qCDebug(lcConnect) << "startListenServer: not available yet";
+    startListenServer(QHostAddress(QHostAddress::LocalHost),
+                      BLL_CommunicationServer_Desktop::DefaultPort);
+}
+
+bool BLL_BusinessLogic_Desktop::startListenServer(const QHostAddress &address, quint16 port)
+{
+    // One bridge for the facade's lifetime: later calls reuse it and change nothing.
+    if (!m_server) {
+        m_server = new BLL_BusinessLogic_Server;
+        m_server->server().setListenAddress(address, port);
+        m_server->server().startListenServer();
+    }
+    connect(&m_sendCardPackage, &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh, this,
+            &BLL_BusinessLogic_Desktop::slot_sndScreenWh, Qt::UniqueConnection);
+    return m_server->server().isListening();
+}
+
+BLL_CommunicationServer_Desktop *BLL_BusinessLogic_Desktop::listenServer()
+{
+    return m_server ? &m_server->server() : nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "bll_businesslogic_desktop.h"
 
+#include "bll_businesslogic_server.h"
 #include "bll_datacenter_desktop.h"
 #include "filepaths.h"
 #include "module_base.h"
@@ -44,9 +45,9 @@ BLL_BusinessLogic_Desktop::BLL_BusinessLogic_Desktop(QObject *parent) : QObject(
 
 BLL_BusinessLogic_Desktop::~BLL_BusinessLogic_Desktop()
 {
-    // The server bridge goes first; startListenServer creates it once that
-    // feature is in. Until then it never exists.
-    Q_ASSERT(!m_server);
+    // The server bridge goes first: it reaches the facade's signals.
+    delete m_server;
+    m_server = nullptr;
     // The pipeline is the first member, so the last destroyed; its threads call the
     // other members (through sig_devicesModuleData) and must end before those do.
     // Normally they have already been joined when the application object went.
@@ -151,5 +152,14 @@ void BLL_BusinessLogic_Desktop::slot_timeoutCmd(QString guid, Module_ProtocolBas
 
 void BLL_BusinessLogic_Desktop::slot_sndScreenWh(int width, int height)
 {
-    qCDebug(lcFacade) << "screen size for the server clients: not available yet" << width << height;
+    if (!m_server) {
+        qCDebug(lcFacade) << "screen size" << width << height << "not sent: no server bridge";
+        return;
+    }
+    BLL_CommunicationServer_Desktop &server = m_server->server();
+    server.sndData2Client(QStringLiteral("CMD_READ_FLASHDISPLAY#true#%1,%2").arg(width).arg(height),
+                          false);
+    emit server.sig_getScreenBoxWh(
+        {{QStringLiteral("cmd"), QStringLiteral("CMD_FLASHDISPLAY_INFO")},
+         {QStringLiteral("error"), true}});
 }

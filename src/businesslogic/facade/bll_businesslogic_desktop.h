@@ -30,6 +30,8 @@
 #include <functional>
 
 class BLL_BusinessLogic_Server;
+class BLL_CommunicationServer_Desktop;
+class QHostAddress;
 class Module_Base;
 class Module_ProtocolBase;
 class Module_SendCard_Protocol;
@@ -142,7 +144,13 @@ public:
     QString getCurrentDesktopInfo(double x, double y);
 
     // ---- server bridge -------------------------------------------------------------------
+    // Creates the bridge once and starts its server on 127.0.0.1 and the server's
+    // default port; later calls change nothing.
     void startListenServer();
+    // The same at a chosen address and port (0: a free port); true while listening.
+    bool startListenServer(const QHostAddress &address, quint16 port);
+    // The bridge's server, null before the first startListenServer.
+    BLL_CommunicationServer_Desktop *listenServer();
 
     // ---- data center and its file objects ---------------------------------------------------
     QVariantList getDevicesList();

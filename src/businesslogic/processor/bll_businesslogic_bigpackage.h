@@ -1,10 +1,9 @@
 #pragma once
 // Large-package handler: after the pipeline stored a large scene package it runs
 // the synchronisation handshake with the processor and sends the edge-fusion and
-// output-setup tables the processor asks for.
-//
-// This is the shell the facade owns and wires; the handshake arrives with the
-// large-package feature.
+// output-setup tables the processor asks for, built from the live scene at the
+// moment it asks. It keeps no state between calls and lives in the interface
+// thread (its slots are reached queued from the pipeline).
 
 #include <QObject>
 #include <QVariantMap>
@@ -25,4 +24,8 @@ public slots:
     void slot_dealBigData(int flag);
     // Every module reply; only "Module_ReadBeforeSynInfo" concerns this handler.
     void slot_recvData(QVariantMap moduleData);
+
+private:
+    void sendSynRequest(int cmdFlag);
+    void sendTable(int synType);
 };

@@ -5,6 +5,8 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QtEndian>
 
 #include <utility>
 
@@ -28,6 +30,11 @@ void BLL_CommunicationServer_Desktop::setListenAddress(const QHostAddress &addre
 {
     m_address = address;
     m_port = port;
+}
+
+void BLL_CommunicationServer_Desktop::setIdleTimeout(int milliseconds)
+{
+    m_idleTimeoutMs = qMax(0, milliseconds);
 }
 
 bool BLL_CommunicationServer_Desktop::startListenServer()
@@ -75,14 +82,12 @@ int BLL_CommunicationServer_Desktop::clientCount() const
 bool BLL_CommunicationServer_Desktop::sendXmlData(unsigned char type, const QByteArray &xml)
 {
     QTcpSocket *only = type == ReplyToSender ? m_lastSender.data() : nullptr;
-    return writeLine(only, xml);
+    return writeMessage(only, xml);
 }
 
 bool BLL_CommunicationServer_Desktop::sndData2Client(QString text, bool toSenderOnly)
 {
-    // A line break inside the text would split it into two messages.
-    text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return writeLine(toSenderOnly ? m_lastSender.data() : nullptr, text.toUtf8());
+    return writeMessage(toSenderOnly ? m_lastSender.data() : nullptr, text.toUtf8());
 }
 
 void BLL_CommunicationServer_Desktop::acceptConnections()
@@ -100,6 +105,17 @@ void BLL_CommunicationServer_Desktop::acceptConnections()
         // Bounded reads: pending input never grows past one message and a chunk.
         socket->setReadBufferSize(64 * 1024);
         m_clients.append(socket);
+        if (m_idleTimeoutMs > 0) {
+            auto *idle = new QTimer(socket);
+            idle->setSingleShot(true);
+            idle->setInterval(m_idleTimeoutMs);
+            connect(idle, &QTimer::timeout, this, [this, socket] {
+                qCDebug(lcServer) << "idle client dropped:" << socket->peerAddress().toString();
+                dropClient(socket);
+            });
+            connect(socket, &QTcpSocket::readyRead, idle, qOverload<>(&QTimer::start));
+            idle->start();
+        }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropClient(socket); });
     }
@@ -109,49 +125,63 @@ void BLL_CommunicationServer_Desktop::readClient(QTcpSocket *socket)
 {
     if (!m_clients.contains(socket))
         return;
-    // Work on a copy: a receiver of the signals below may drop clients.
+    // Work on a copy: a receiver of the signals below may drop clients. The read
+    // buffer is bounded, so pending input never grows past one message and a chunk.
     QByteArray pending = m_pending.take(socket) + socket->readAll();
     int start = 0;
-    for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n', start)) {
-        QByteArray line = pending.mid(start, end - start);
-        start = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.size() > MaxMessageSize) {
-            qCDebug(lcServer) << "message of" << line.size() << "bytes exceeds the limit";
-            dropClient(socket);
+    while (pending.size() - start >= 4) {
+        const quint32 length = qFromBigEndian<quint32>(pending.constData() + start);
+        if (length > quint32(MaxMessageSize)) {
+            qCDebug(lcServer) << "message of" << length << "bytes exceeds the limit";
+            sendError(socket, QStringLiteral("message of %1 bytes exceeds the limit of %2")
+                                  .arg(length)
+                                  .arg(MaxMessageSize));
+            // Closed gracefully, so that the error reaches the client first.
+            m_clients.removeOne(socket);
+            socket->disconnect(this);
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
             return;
         }
-        if (!line.trimmed().isEmpty())
-            handleMessage(socket, line);
+        if (pending.size() - start - 4 < int(length))
+            break;
+        const QByteArray message = pending.mid(start + 4, int(length));
+        start += 4 + int(length);
+        if (!message.isEmpty())
+            handleMessage(socket, message);
         // A handler may have stopped the server and dropped this client.
         if (!m_clients.contains(socket))
             return;
     }
     pending.remove(0, start);
-    if (pending.size() > MaxMessageSize) {
-        qCDebug(lcServer) << "unterminated message exceeds the limit, client dropped";
-        dropClient(socket);
-        return;
-    }
     m_pending.insert(socket, pending);
 }
 
-void BLL_CommunicationServer_Desktop::handleMessage(QTcpSocket *socket, const QByteArray &line)
+void BLL_CommunicationServer_Desktop::handleMessage(QTcpSocket *socket, const QByteArray &message)
 {
     int type = 0;
     QVariantMap map;
     QString error;
-    if (!BLL_CommunicationXml_Desktop::fromXml(line, &type, &map, &error)) {
+    if (!BLL_CommunicationXml_Desktop::fromXml(message, &type, &map, &error)) {
         qCDebug(lcServer) << "malformed message from" << socket->peerAddress().toString() << ":"
                           << error;
+        sendError(socket, error);
         return;
     }
     m_lastSender = socket;
     if (type == BLL_CommunicationXml_Desktop::CalibrationData)
         emit sig_recvCalibData(map);
     else
-        emit recvXmlData(line);
+        emit recvXmlData(message);
+}
+
+void BLL_CommunicationServer_Desktop::sendError(QTcpSocket *socket, const QString &why)
+{
+    writeMessage(socket, BLL_CommunicationXml_Desktop::toXml(
+                             BLL_CommunicationXml_Desktop::Response,
+                             {{QStringLiteral("cmd"), QStringLiteral("error")},
+                              {QStringLiteral("result"), 0},
+                              {QStringLiteral("error"), why}}));
 }
 
 void BLL_CommunicationServer_Desktop::dropClient(QTcpSocket *socket)
@@ -167,20 +197,23 @@ void BLL_CommunicationServer_Desktop::dropClient(QTcpSocket *socket)
 
 void BLL_CommunicationServer_Desktop::sendScreenBoxWh(const QVariantMap &map)
 {
-    writeLine(nullptr,
-              BLL_CommunicationXml_Desktop::toXml(BLL_CommunicationXml_Desktop::ScreenInfo, map));
+    writeMessage(nullptr, BLL_CommunicationXml_Desktop::toXml(
+                              BLL_CommunicationXml_Desktop::ScreenInfo, map));
 }
 
-bool BLL_CommunicationServer_Desktop::writeLine(QTcpSocket *only, const QByteArray &line)
+bool BLL_CommunicationServer_Desktop::writeMessage(QTcpSocket *only, const QByteArray &message)
 {
     QList<QTcpSocket *> targets;
     if (only && m_clients.contains(only))
         targets.append(only);
     else
         targets = m_clients;
+    QByteArray framed(4, '\0');
+    qToBigEndian<quint32>(quint32(message.size()), framed.data());
+    framed += message;
     bool sent = false;
     for (QTcpSocket *socket : std::as_const(targets)) {
-        if (socket->write(line + '\n') == line.size() + 1)
+        if (socket->write(framed) == framed.size())
             sent = true;
     }
     if (!sent)

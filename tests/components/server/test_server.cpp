@@ -3,7 +3,11 @@
 
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QtEndian>
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 class TestServer : public QObject
 {
@@ -79,33 +83,30 @@ private slots:
                 &BLL_CommunicationXml_Desktop::parseXml);
         QSignalSpy commands(&codec, &BLL_CommunicationXml_Desktop::recvCmdData);
 
-        // A malformed line, then two messages in one write, the second split across
-        // writes, CR LF endings: the connection survives the bad line.
+        // A malformed message (answered with an error), then two messages in one
+        // write, the second split across writes: the connection survives.
         const QVariantMap first{{"cmd", "SendAdjustData"}, {"box", 3}};
         const QVariantMap second{{"cmd", "Other"}};
-        const QByteArray secondXml = BLL_CommunicationXml_Desktop::toXml(2, second);
-        c.client.write("<message type=\"1\"><item key=\"a\"\n" +
-                       BLL_CommunicationXml_Desktop::toXml(1, first) + "\r\n\n" +
-                       secondXml.left(10));
+        const QByteArray secondFrame = framed(BLL_CommunicationXml_Desktop::toXml(2, second));
+        c.client.write(framed("<message type=\"1\"><item key=\"a\"") +
+                       framed(BLL_CommunicationXml_Desktop::toXml(1, first)) +
+                       secondFrame.left(10));
         c.client.flush();
         QTRY_COMPARE(commands.count(), 1);
         QCOMPARE(commands.at(0).at(1).toMap(), first);
-        c.client.write(secondXml.mid(10) + "\n");
+        QCOMPARE(readMessage(c.client).value("cmd").toString(), QString("error"));
+        c.client.write(secondFrame.mid(10));
         QTRY_COMPARE(commands.count(), 2);
         QCOMPARE(commands.at(1).at(1).toMap(), second);
 
-        // The answer goes to the sender, one line.
+        // The answer goes to the sender.
         QVERIFY(c.server.sendXmlData(
             BLL_CommunicationServer_Desktop::ReplyToSender,
             BLL_CommunicationXml_Desktop::getResponseXml("SendAdjustData", 1)));
-        const QByteArray reply = readLine(c.client);
-        int type = -1;
-        QVariantMap map;
-        QVERIFY(BLL_CommunicationXml_Desktop::fromXml(reply.trimmed(), &type, &map));
-        QCOMPARE(map, QVariantMap({{"cmd", "SendAdjustData"}, {"result", 1}}));
+        QCOMPARE(readMessage(c.client), QVariantMap({{"cmd", "SendAdjustData"}, {"result", 1}}));
 
         QVERIFY(c.server.sndData2Client("CMD_READ_FLASHDISPLAY#true#1920,1080", false));
-        QCOMPARE(readLine(c.client), QByteArray("CMD_READ_FLASHDISPLAY#true#1920,1080\n"));
+        QCOMPARE(readFrame(c.client), QByteArray("CMD_READ_FLASHDISPLAY#true#1920,1080"));
     }
 
     void calibrationDataAndScreenInfo()
@@ -114,31 +115,46 @@ private slots:
         QVERIFY(connectClient(c));
         QSignalSpy calib(&c.server, &BLL_CommunicationServer_Desktop::sig_recvCalibData);
         const QVariantMap data{{"box", "0:1:0:0:64:64"}, {"gain", 0.98}};
-        c.client.write(BLL_CommunicationXml_Desktop::toXml(
-                           BLL_CommunicationXml_Desktop::CalibrationData, data) +
-                       "\n");
+        c.client.write(framed(BLL_CommunicationXml_Desktop::toXml(
+            BLL_CommunicationXml_Desktop::CalibrationData, data)));
         QTRY_COMPARE(calib.count(), 1);
         QCOMPARE(calib.at(0).at(0).toMap(), data);
 
         emit c.server.sig_getScreenBoxWh({{"cmd", "CMD_FLASHDISPLAY_INFO"}, {"error", true}});
         int type = -1;
         QVariantMap map;
-        QVERIFY(BLL_CommunicationXml_Desktop::fromXml(readLine(c.client).trimmed(), &type, &map));
+        QVERIFY(BLL_CommunicationXml_Desktop::fromXml(readFrame(c.client), &type, &map));
         QCOMPARE(type, int(BLL_CommunicationXml_Desktop::ScreenInfo));
     }
 
-    void oversizedMessageDropsTheClient()
+    void oversizedMessageIsRefusedUnread()
     {
         Connected c;
         QVERIFY(connectClient(c));
         QSignalSpy xml(&c.server, &BLL_CommunicationServer_Desktop::recvXmlData);
-        const QByteArray chunk(64 * 1024, 'a');
-        // The event loop of QTRY_COMPARE lets both ends move the data along.
-        for (int written = 0; written <= BLL_CommunicationServer_Desktop::MaxMessageSize;
-             written += chunk.size())
-            c.client.write(chunk);
-        QTRY_COMPARE_WITH_TIMEOUT(c.server.clientCount(), 0, 10000);
+        QByteArray header(4, '\0');
+        qToBigEndian<quint32>(BLL_CommunicationServer_Desktop::MaxMessageSize + 1, header.data());
+        c.client.write(header + "<message");
+        QCOMPARE(readMessage(c.client).value("cmd").toString(), QString("error"));
+        QTRY_COMPARE(c.server.clientCount(), 0);
+        QTRY_COMPARE(c.client.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(xml.count(), 0);
+    }
+
+    void idleAndSurplusClientsAreDropped()
+    {
+        Connected c;
+        c.server.setIdleTimeout(300);
+        QVERIFY(connectClient(c)); // connects and sends nothing
+        std::vector<std::unique_ptr<QTcpSocket>> crowd;
+        for (int i = 0; i < 100; ++i) {
+            crowd.push_back(std::make_unique<QTcpSocket>());
+            crowd.back()->connectToHost(QHostAddress::LocalHost, c.server.serverPort());
+        }
+        QTRY_COMPARE(c.server.clientCount(), BLL_CommunicationServer_Desktop::MaxClients);
+        // Nobody talks: every client goes after the idle time-out.
+        QTRY_COMPARE_WITH_TIMEOUT(c.server.clientCount(), 0, 5000);
+        QVERIFY(c.server.isListening());
     }
 
 private:
@@ -147,7 +163,9 @@ private:
         QTcpSocket client;
     };
     static bool connectClient(Connected &c);
-    static QByteArray readLine(QTcpSocket &socket);
+    static QByteArray framed(const QByteArray &message);
+    static QByteArray readFrame(QTcpSocket &socket);
+    static QVariantMap readMessage(QTcpSocket &socket);
 };
 
 bool TestServer::connectClient(Connected &c)
@@ -162,10 +180,31 @@ bool TestServer::connectClient(Connected &c)
     return QTest::qWaitFor([&] { return c.server.clientCount() == 1; }, 5000);
 }
 
-QByteArray TestServer::readLine(QTcpSocket &socket)
+QByteArray TestServer::framed(const QByteArray &message)
 {
-    (void)QTest::qWaitFor([&] { return socket.canReadLine(); }, 5000);
-    return socket.readLine();
+    QByteArray header(4, '\0');
+    qToBigEndian<quint32>(quint32(message.size()), header.data());
+    return header + message;
+}
+
+QByteArray TestServer::readFrame(QTcpSocket &socket)
+{
+    QByteArray header;
+    (void)QTest::qWaitFor([&] { return socket.bytesAvailable() >= 4; }, 5000);
+    header = socket.read(4);
+    if (header.size() < 4)
+        return {};
+    const int length = int(qFromBigEndian<quint32>(header.constData()));
+    (void)QTest::qWaitFor([&] { return socket.bytesAvailable() >= length; }, 5000);
+    return socket.read(length);
+}
+
+QVariantMap TestServer::readMessage(QTcpSocket &socket)
+{
+    int type = -1;
+    QVariantMap map;
+    BLL_CommunicationXml_Desktop::fromXml(readFrame(socket), &type, &map);
+    return map;
 }
 
 QTEST_GUILESS_MAIN(TestServer)

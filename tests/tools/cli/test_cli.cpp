@@ -13,6 +13,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
@@ -159,6 +160,13 @@ private slots:
         QVERIFY(writeFile(path("capture.bin"), capture));
         QVERIFY(writeFile(path("calib.txt"), "2,1\n1,1,1.0,0.5,0.25\r\n2,1,0.5,0.5,0.5"));
         QVERIFY(writeFile(path("calib.json"), R"({"cabinets": ["0:0:0:0:2:1"]})"));
+        // A 32 x 1 1-bit subtitle (pixels 0xA5), and one 200 rows tall with no pixels.
+        const QByteArray header = QByteArray::fromHex(
+            "424d3a000000000000003600000028000000200000000100000001000100000000000400000000000000"
+            "000000000000000000000000");
+        const QByteArray subtitle = header + QByteArray::fromHex("a5000000");
+        QVERIFY(writeFile(path("sub.bin"), subtitle));
+        QVERIFY(writeFile(path("tall.bin"), QByteArray(subtitle).replace(22, 1, "\xc8")));
         const Run package = run({"firmware", "package", "--image", path("image.bin"), "--card-type",
                                  "1", "--drive-type", "A", "--version", "1.a", path("fw.bin")});
         QVERIFY2(package.exitCode == 0, package.err.constData());
@@ -409,6 +417,31 @@ private slots:
             "1 duplicate parts");
         row("echo reassemble truncated", {"echo", "reassemble", "fw.bin"}, 1, {}, "offset");
 
+        // subtitle convert and tables: the pure conversions.
+        row("subtitle convert", {"subtitle", "convert", "sub.bin", "--bg", "0,0,0,1"}, 0,
+            R"({"bytes": "ff40ff4040ff40ff404040404040404040404040404040404040404040404040"})");
+        row("subtitle too tall", {"subtitle", "convert", "tall.bin"}, 1,
+            R"({"error": "Bitmap height exceeds size,Bitmap pixel data out of range"})");
+        row("subtitle bad colour", {"subtitle", "convert", "sub.bin", "--fg", "1,2,3"}, 2, {},
+            "--fg");
+        row("tables output-setup", {"tables", "output-setup", "-"}, 0,
+            R"({"recordLength": 38, "frames": [{"startIndex": 1, "recordCount": 1, "totalCount": 1,
+                "records": ["0003010102000000000000000000000000000000000000000000000000000000000000000000"]}]})",
+            {}, R"([{"portSwitch": 1, "portNum": 3, "brightness": 258}, {"portSwitch": 0}])");
+        row("tables unknown kind", {"tables", "fusion", "-"}, 2, {}, "edge-fusion");
+
+        // presets and subtitle send: against the wall's processor role.
+        row("presets run", {"presets", "run", "--port", wallPort}, 0,
+            R"({"result": true, "presets": 16, "scenesFinished": 17})", "scene 17 stored");
+        row("presets run without port", {"presets", "run"}, 2, {}, "--port");
+        row("subtitle send", {"subtitle", "send", "--port", wallPort, "sub.bin"}, 0,
+            R"({"result": true, "chunks": 1, "message": "Bitmap transfer completed"})",
+            "chunk 1 of 1 acknowledged");
+        row("subtitle send without file", {"subtitle", "send", "--port", wallPort}, 2, {},
+            "bitmap");
+
+        row("server listen without port", {"server", "--listen", "127.0.0.1"}, 2, {}, "--listen");
+
         // users: options that are not theirs.
         row("users list with password", {"users", "--db", "u.db", "list", "--password", "x"}, 2);
         row("users unknown action", {"users", "--db", "u.db", "rename", "op"}, 2, {}, "rename");
@@ -495,6 +528,30 @@ private slots:
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+    // server: listens where it is told, prints what a client sends, stops on SIGTERM.
+    void serverPrintsClientMessages()
+    {
+        QProcess process;
+        process.start(Cli, {"server", "--listen", "127.0.0.1:0"});
+        QVERIFY(process.waitForStarted(5000));
+        const QJsonObject listening = QJsonDocument::fromJson(waitForLine(process)).object();
+        QCOMPARE(listening.value("address").toString(), QString("127.0.0.1"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, quint16(listening.value("port").toInt()));
+        QVERIFY(client.waitForConnected(5000));
+        const QByteArray xml =
+            R"(<message type="2"><item key="cmd" type="string" value="Go"/></message>)";
+        QByteArray header(4, '\0');
+        header[3] = char(xml.size());
+        client.write(header + xml);
+        QVERIFY(client.waitForBytesWritten(5000));
+        QCOMPARE(QJsonDocument::fromJson(waitForLine(process)).object().value("map").toObject(),
+                 QJsonObject({{"cmd", "Go"}}));
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitCode(), 0);
     }
 
