@@ -40,3 +40,12 @@ inline QString startWallSession(ledwall::sim::VirtualWall &wall, const QByteArra
     BLL_DataCenter_Desktop::instance()->setCurrentGuid(guid);
     return guid;
 }
+
+// Releases the link and stops the pipeline's threads and the wall.
+inline void stopWallSession(ledwall::sim::VirtualWall &wall, const QString &guid)
+{
+    BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
+    facade->releaseCommunicateObject(guid);
+    facade->clearData();
+    wall.stop();
+}

@@ -163,21 +163,48 @@ bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes)
     return true;
 }
 
-bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map)
+namespace
+{
+
+// The JSON document in file `path`, when it is an object (or an array); otherwise
+// prints "<path> is not <expected>[: reason]".
+bool readJsonFile(const QString &path, qint64 maxSize, bool array, const QString &expected,
+                  QJsonDocument *document)
 {
     QByteArray contents;
     if (!readInputFile(path, maxSize, &contents))
         return false;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        printError(QStringLiteral("%1 is not a JSON object%2")
-                       .arg(path, error.error != QJsonParseError::NoError
-                                      ? QStringLiteral(": ") + error.errorString()
-                                      : QString()));
+    *document = QJsonDocument::fromJson(contents, &error);
+    if (error.error != QJsonParseError::NoError ||
+        (array ? !document->isArray() : !document->isObject())) {
+        printError(QStringLiteral("%1 is not %2%3")
+                       .arg(path, expected,
+                            error.error != QJsonParseError::NoError
+                                ? QStringLiteral(": ") + error.errorString()
+                                : QString()));
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map)
+{
+    QJsonDocument document;
+    if (!readJsonFile(path, maxSize, false, QStringLiteral("a JSON object"), &document))
+        return false;
     *map = document.object().toVariantMap();
+    return true;
+}
+
+bool readJsonArrayFile(const QString &path, qint64 maxSize, const QString &what, QVariantList *list)
+{
+    QJsonDocument document;
+    if (!readJsonFile(path, maxSize, true, QStringLiteral("a JSON array of ") + what, &document))
+        return false;
+    *list = document.toVariant().toList();
     return true;
 }
 

@@ -45,5 +45,9 @@ bool readInputFile(const QString &path, qint64 maxSize, QByteArray *bytes);
 // The JSON object in file `path` (as readInputFile reads it); otherwise prints why
 // ("<path> is not a JSON object: <reason>") and returns false.
 bool readJsonObjectFile(const QString &path, qint64 maxSize, QVariantMap *map);
+// The JSON array in file `path`; otherwise prints "<path> is not a JSON array of
+// <what>: <reason>" and returns false.
+bool readJsonArrayFile(const QString &path, qint64 maxSize, const QString &what,
+                       QVariantList *list);
 
 } // namespace cli

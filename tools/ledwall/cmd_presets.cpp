@@ -13,27 +13,12 @@
 #include "devicetarget.h"
 #include "processorflow.h"
 
-#include <QJsonDocument>
 #include <QLoggingCategory>
 
 namespace
 {
 constexpr qint64 MaxScenesFileSize = 64 * 1024 * 1024;
 constexpr int SceneStallMs = 5000;
-
-bool readScenes(const QString &path, QVariantList *scenes)
-{
-    QByteArray text;
-    if (!cli::readInputFile(path, MaxScenesFileSize, &text))
-        return false;
-    const QJsonDocument document = QJsonDocument::fromJson(text);
-    if (!document.isArray()) {
-        cli::printError(QStringLiteral("%1 is not a JSON array of scenes").arg(path));
-        return false;
-    }
-    *scenes = document.toVariant().toList();
-    return true;
-}
 
 int runPresetRun(const QStringList &args)
 {
@@ -55,7 +40,8 @@ int runPresetRun(const QStringList &args)
         return cli::ExitUsage;
     QVariantList scenes = cli::processor::sampleScenes();
     if (parser.isSet(QStringLiteral("scenes")) &&
-        !readScenes(parser.value(QStringLiteral("scenes")), &scenes))
+        !cli::readJsonArrayFile(parser.value(QStringLiteral("scenes")), MaxScenesFileSize,
+                                QStringLiteral("scenes"), &scenes))
         return cli::ExitFailed;
     if (!parser.isSet(QStringLiteral("verbose")))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));

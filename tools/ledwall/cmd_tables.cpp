@@ -13,9 +13,6 @@
 
 #include "processorrecords.h"
 
-#include <QJsonDocument>
-#include <QJsonParseError>
-
 using namespace ledwall::processor;
 
 namespace
@@ -59,20 +56,12 @@ int runTablesCommand(const QStringList &args)
                             .arg(positional.at(0), names.join(QStringLiteral(", "))));
         return cli::ExitUsage;
     }
-    QByteArray text;
-    if (!cli::readInputFile(positional.at(1), MaxItemsFileSize, &text))
+    QVariantList items;
+    if (!cli::readJsonArrayFile(positional.at(1), MaxItemsFileSize, QStringLiteral("items"),
+                                &items))
         return cli::ExitFailed;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (!document.isArray()) {
-        cli::printError(QStringLiteral("%1 is not a JSON array of items%2")
-                            .arg(positional.at(1), error.error
-                                                       ? QStringLiteral(": ") + error.errorString()
-                                                       : QString()));
-        return cli::ExitFailed;
-    }
     QVariantList frames;
-    for (const TableFrame &frame : planTableFrames(*layout, document.toVariant().toList()))
+    for (const TableFrame &frame : planTableFrames(*layout, items))
         frames << QVariantMap{{QStringLiteral("startIndex"), frame.startIndex},
                               {QStringLiteral("recordCount"), frame.recordCount},
                               {QStringLiteral("totalCount"), frame.totalCount},

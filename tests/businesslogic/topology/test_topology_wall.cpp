@@ -69,12 +69,7 @@ private slots:
         QVERIFY2(!m_guid.isEmpty(), qPrintable(why));
     }
 
-    void cleanupTestCase()
-    {
-        m_facade->releaseCommunicateObject(m_guid);
-        m_facade->clearData();
-        m_wall.stop();
-    }
+    void cleanupTestCase() { stopWallSession(m_wall, m_guid); }
 
     void layoutSurvivesTheCardsFlash()
     {
