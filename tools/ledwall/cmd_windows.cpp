@@ -101,7 +101,7 @@ QVariant runOperation(WindowOperation op, const QVariantMap &request)
 
 bool succeeded(const QVariant &result)
 {
-    return result.type() == QVariant::Bool
+    return result.userType() == QMetaType::Bool
                ? result.toBool()
                : result.toMap().value(QStringLiteral("result")).toBool();
 }

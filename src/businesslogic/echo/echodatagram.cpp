@@ -7,6 +7,11 @@ namespace
 
 constexpr char Magic[4] = {'\xFF', '\x01', '\x00', '\x00'};
 
+QByteArray magic()
+{
+    return QByteArray::fromRawData(Magic, 4);
+}
+
 quint16 bigEndian16(const QByteArray &bytes, int at)
 {
     return quint16((quint8(bytes[at]) << 8) | quint8(bytes[at + 1]));
@@ -17,14 +22,14 @@ quint16 bigEndian16(const QByteArray &bytes, int at)
 QByteArray echoRequestDatagram()
 {
     QByteArray request(RequestLength, '\0');
-    request.replace(0, 4, Magic, 4);
+    request.replace(0, 4, magic());
     request[6] = 'h';
     return request;
 }
 
 bool parseEchoHeader(const QByteArray &datagram, EchoHeader *header)
 {
-    if (datagram.size() < HeaderLength || !datagram.startsWith(QByteArray::fromRawData(Magic, 4)))
+    if (datagram.size() < HeaderLength || !datagram.startsWith(magic()))
         return false;
     header->carried = quint8(datagram[4]);
     header->channel = quint8(datagram[5]);
@@ -52,7 +57,7 @@ StreamMode streamModeOf(const QByteArray &datagram)
 QByteArray streamInformationDatagram(quint8 channel, bool framed)
 {
     QByteArray datagram(HeaderLength, '\0');
-    datagram.replace(0, 4, Magic, 4);
+    datagram.replace(0, 4, magic());
     datagram[5] = char(channel);
     datagram[6] = TypeInformation;
     datagram[7] = framed ? 1 : 0;
@@ -74,7 +79,7 @@ QVector<QByteArray> frameDatagrams(quint8 channel, quint16 frameNumber, const QB
         return datagrams;
     for (int index = 0; index < count; ++index) {
         QByteArray datagram(HeaderLength, '\0');
-        datagram.replace(0, 4, Magic, 4);
+        datagram.replace(0, 4, magic());
         datagram[5] = char(channel);
         datagram[6] = index == 0 ? TypeBegin : TypeFollowing;
         datagram[7] = char(count >> 8);

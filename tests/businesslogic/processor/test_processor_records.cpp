@@ -111,7 +111,8 @@ private slots:
         const int size = synType == SynChannels ? ChannelRecordSize : layout->recordSize;
         Numbers got;
         for (const TableFrame &f : planTableFrames(*layout, list))
-            got << QVector<int>{f.startIndex, f.recordCount, f.totalCount, f.records.size() / size};
+            got << QVector<int>{f.startIndex, f.recordCount, f.totalCount,
+                                int(f.records.size()) / size};
         QCOMPARE(got, frames);
     }
 

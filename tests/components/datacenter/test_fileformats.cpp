@@ -183,7 +183,7 @@ private slots:
         QVERIFY(!encryptedfile::decrypt(file, "other secret", &plain));
         QVERIFY(plain.isEmpty());
         // One flipped bit in the magic, salt, nonce, ciphertext and tag.
-        for (int at : {0, 6, 22, 34, file.size() - 1}) {
+        for (int at : {0, 6, 22, 34, int(file.size()) - 1}) {
             QByteArray damaged = file;
             damaged[at] = char(damaged.at(at) ^ 0x01);
             QVERIFY2(!encryptedfile::decrypt(damaged, "secret", &plain),

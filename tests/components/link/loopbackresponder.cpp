@@ -7,6 +7,7 @@
 
 #include <QNetworkDatagram>
 #include <QTimer>
+#include <QVariant>
 
 bool LoopbackResponder::start()
 {
