@@ -34,6 +34,14 @@ inline qint32 truncatedValue(double value, int scale)
     return qint32(x);
 }
 
+// Halves round up, towards +infinity (-2.5 gives -2, 2.5 gives 3), as in every file packed
+// so far; the Qt 6 qRound takes -2.5 to -3, so the rule is written out here to keep the
+// packed bytes the same under Qt 5 and Qt 6. x lies strictly between INT_MIN and INT_MAX.
+inline qint32 roundHalfUp(double x)
+{
+    return x >= 0.0 ? qint32(x + 0.5) : qint32(x - double(qint32(x - 1)) + 0.5) + qint32(x - 1);
+}
+
 inline qint32 roundedValue(double value, int scale, int maximum)
 {
     const double x = value * scale;
@@ -43,7 +51,7 @@ inline qint32 roundedValue(double value, int scale, int maximum)
         return maximum;
     if (x <= -2147483647.0)
         return MinField;
-    return qMin(qRound(x), maximum);
+    return qMin(roundHalfUp(x), maximum);
 }
 
 inline qint32 scaled(double value, int scale, int maximum, Scaling scaling)
