@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config git clang-format
     qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5serialport5-dev
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-qpa-plugins
     zlib1g-dev libssl-dev libusb-1.0-0-dev libavcodec-dev libavutil-dev
     libbenchmark-dev colord-data clang libclang-rt-14-dev
 )

@@ -9,6 +9,8 @@ bash "$root/scripts/build.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "${LEDWALL_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 300 -j 2
+# The same suite built against Qt 6 (build-qt6/), which is supported beside Qt 5.
+bash "$root/scripts/run-qt6.sh"
 
 # The suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 bash "$root/scripts/run-sanitizers.sh"
