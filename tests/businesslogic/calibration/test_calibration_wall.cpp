@@ -83,7 +83,7 @@ private:
             ledwall::storedimage::Cabinet c;
             QVERIFY(ledwall::storedimage::parseCabinet(box.toString(), &c));
             const QByteArray expected =
-                cutCabinet(display.data, Width, bytesPerPixel(layout), c.rect);
+                cutCabinet(display.data(), Width, bytesPerPixel(layout), c.rect);
             QVERIFY(!expected.isEmpty());
             QTRY_COMPARE(wall.readReceivingCard(c.port, c.card, address, expected.size()),
                          expected);
@@ -211,8 +211,8 @@ private slots:
                                             {"module_height", 2}});
         });
         QVERIFY(last.value(QStringLiteral("result")).toBool());
-        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 20, 32), display.data.mid(0, 32));
-        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 36, 32), display.data.mid(32, 32));
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 20, 32), display.data().mid(0, 32));
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 36, 32), display.data().mid(32, 32));
     }
 
     void pointDataWithoutSelectionIsBroadcast()
