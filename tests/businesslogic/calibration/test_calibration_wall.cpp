@@ -7,6 +7,7 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "calibrationpacking.h"
+#include "threadspy.h"
 #include "virtualwall.h"
 
 #include <QtTest>
@@ -60,7 +61,7 @@ private:
     // The last-address report of a transfer started by `start`.
     template <typename Start> QVariantMap transfer(Start start)
     {
-        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         start();
         QVariantMap last;
         (void)QTest::qWaitFor(
@@ -92,7 +93,7 @@ private:
 
     QVariantMap indexRequest(const QVariantMap &map)
     {
-        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         package.operationAdjustDB(map);
         // The worker may answer before the wait begins.
         return spy.count() > 0 || spy.wait(5000) ? spy.at(0).at(0).toMap() : QVariantMap();
