@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (reader.feed(text.constData(), cut))
         reader.feed(text.constData() + cut, text.size() - cut);
     reader.finish();
-    if (pieces.data != whole.data || pieces.companionRows != whole.companionRows)
+    if (pieces.data() != whole.data() || pieces.companionRows() != whole.companionRows())
         std::abort();
 
     CabinetPacker cabinets({{0, 0, QRect(0, 0, 4, 4)}, {1, 2, QRect(2, 2, 6, 6)}}, layout);

@@ -13,7 +13,10 @@ ctest --output-on-failure --timeout 300 -j 2
 bash "$root/scripts/run-qt6.sh"
 
 # The suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-bash "$root/scripts/run-sanitizers.sh"
+bash "$root/scripts/run-sanitizers.sh" address
+
+# And under ThreadSanitizer.
+bash "$root/scripts/run-sanitizers.sh" thread
 
 # Then every parser that takes bytes from outside, under libFuzzer with the address
 # and undefined-behaviour sanitizers, for a fixed number of inputs each.

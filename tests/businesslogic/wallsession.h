@@ -8,7 +8,7 @@
 #include "bll_datacenter_desktop.h"
 #include "virtualwall.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 // The guid of the link; empty when the description, the wall or the link failed
@@ -25,7 +25,7 @@ inline QString startWallSession(ledwall::sim::VirtualWall &wall, const QByteArra
         return {};
     }
     BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-    QSignalSpy announced(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+    ThreadSpy announced(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
     facade->connectSendCard(QStringLiteral("127.0.0.1"), wall.port(), name);
     if (!QTest::qWaitFor([&] { return !announced.isEmpty(); }, 10000)) {
         *why = QStringLiteral("no link to the wall");

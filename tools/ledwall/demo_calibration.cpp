@@ -69,7 +69,7 @@ bool runCalibrationDemo(Context &context)
     readCalibrationText(text, display);
     ledwall::storedimage::Cabinet last;
     ledwall::storedimage::parseCabinet(boxes.constLast().toString(), &last);
-    const QByteArray expected = cutCabinet(display.data, width, 4, last.rect);
+    const QByteArray expected = cutCabinet(display.data(), width, 4, last.rect);
     const bool held = cli::waitUntil(
         [&] {
             return context.wall.readReceivingCard(port, card, 0xA0030000, expected.size()) ==

@@ -1,5 +1,6 @@
 #include "calibrationpacking.h"
 
+#include <QtEndian>
 #include <QtMath>
 
 #include <cmath>
@@ -60,12 +61,6 @@ inline qint32 scaled(double value, int scale, int maximum, Scaling scaling)
                                          : roundedValue(value, scale, maximum);
 }
 
-inline void appendWord(QByteArray &out, quint32 word)
-{
-    const char bytes[4] = {char(word >> 24), char(word >> 16), char(word >> 8), char(word)};
-    out.append(bytes, 4);
-}
-
 bool isThreeOrMatrix(int fieldCount)
 {
     return fieldCount == ThreeFieldCount || fieldCount == MatrixFieldCount;
@@ -92,17 +87,17 @@ std::array<int, 3> roundedRgb(const CalibrationLine &line)
     return {0, 1, 2};
 }
 
-inline void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scaling scaling,
-                                    const std::array<int, 3> &rgb)
+inline void writeThreeCoefficients(char *out, const CalibrationLine &line, Scaling scaling,
+                                   const std::array<int, 3> &rgb)
 {
     const Scales &s = scaling == Scaling::Truncated ? TruncatedScales : RoundedScales;
     const auto field = [&](int i) {
         return scaled(line.coefficients[size_t(rgb[size_t(i)])], s.three, s.threeMax, scaling);
     };
-    appendWord(out, threeCoefficientWord(field(0), field(1), field(2)));
+    qToBigEndian(threeCoefficientWord(field(0), field(1), field(2)), out);
 }
 
-inline void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
+inline void writeMatrix(char *out, const CalibrationLine &line, Scaling scaling)
 {
     const Scales &s = scaling == Scaling::Truncated ? TruncatedScales : RoundedScales;
     const auto &m = line.coefficients; // m11 m12 m13 m21 m22 m23 m31 m32 m33
@@ -112,12 +107,23 @@ inline void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling s
     const auto off = [&](int i) {
         return scaled(m[size_t(i)], s.offDiagonal, s.offDiagonalMax, scaling);
     };
-    const quint32 words[3] = {matrixRowWord(diagonal(0), off(1), off(2)),
-                              matrixRowWord(diagonal(4), off(3), off(5)),
-                              matrixRowWord(diagonal(8), off(6), off(7))};
+    qToBigEndian(matrixRowWord(diagonal(0), off(1), off(2)), out);
+    qToBigEndian(matrixRowWord(diagonal(4), off(3), off(5)), out + 4);
+    qToBigEndian(matrixRowWord(diagonal(8), off(6), off(7)), out + 8);
+}
+
+inline void appendThreeCoefficients(QByteArray &out, const CalibrationLine &line, Scaling scaling,
+                                    const std::array<int, 3> &rgb)
+{
+    char bytes[4];
+    writeThreeCoefficients(bytes, line, scaling, rgb);
+    out.append(bytes, 4);
+}
+
+inline void appendMatrix(QByteArray &out, const CalibrationLine &line, Scaling scaling)
+{
     char bytes[12];
-    for (int i = 0; i < 12; ++i)
-        bytes[i] = char(words[i / 4] >> (24 - 8 * (i % 4)));
+    writeMatrix(bytes, line, scaling);
     out.append(bytes, 12);
 }
 
@@ -135,15 +141,44 @@ qint32 roundedField(double value, int scale, int maximum)
 
 // ---- the display ---------------------------------------------------------------------
 
+namespace
+{
+// What the output is sized to at first; a larger display grows it as lines come.
+constexpr qint64 FirstOutputBytes = 256 * 1024 * 1024;
+} // namespace
+
 DisplayPacker::DisplayPacker(int width, int height, uint layout)
     : m_width(width), m_height(height), m_layout(layout),
-      m_pixelsLeft(
-          qMin(qint64(qMax(width, 0)) * qMax(height, 0), MaxPackedBytes / bytesPerPixel(layout)))
+      m_pixelsLeft(layout == Matrix || layout == ThreeCoefficients
+                       ? qMin(qint64(qMax(width, 0)) * qMax(height, 0),
+                              MaxPackedBytes / bytesPerPixel(layout))
+                       : 0)
 {
-    // A complete file fills exactly this; reserving it spares the regrowth copies.
-    data.reserve(int(qMin<qint64>(m_pixelsLeft * bytesPerPixel(layout), 256 * 1024 * 1024)));
+    // A complete file fills exactly this (uninitialised until written).
+    m_data.resize(int(qMin(m_pixelsLeft * bytesPerPixel(layout), FirstOutputBytes)));
     if (layout == Matrix)
-        companionRows.reserve(int(qMin<qint64>(m_pixelsLeft, 64 * 1024 * 1024)));
+        m_rows.resize(int(qMin(m_pixelsLeft, FirstOutputBytes)));
+}
+
+void DisplayPacker::grow()
+{
+    const qint64 bytes = qMin(qMax<qint64>(m_data.size(), 1024) * 2,
+                              (m_pixels + m_pixelsLeft) * bytesPerPixel(m_layout));
+    m_data.resize(int(bytes));
+    if (m_layout == Matrix)
+        m_rows.resize(int(bytes / bytesPerPixel(m_layout)));
+}
+
+QByteArray DisplayPacker::takeData()
+{
+    m_data.truncate(int(m_size));
+    return std::move(m_data);
+}
+
+QByteArray DisplayPacker::takeCompanionRows()
+{
+    m_rows.truncate(int(m_pixels));
+    return std::move(m_rows);
 }
 
 QByteArray companionRecords(const QByteArray &rows)
@@ -160,8 +195,7 @@ bool DisplayPacker::take(const CalibrationLine &line)
     if (verdict == LineVerdict::Skip)
         return true;
     if (verdict == LineVerdict::Wrong) {
-        data.clear();
-        companionRows.clear();
+        m_size = m_pixels = 0;
         failed = true;
         failedLine = line.number;
         return false;
@@ -170,12 +204,20 @@ bool DisplayPacker::take(const CalibrationLine &line)
     const int y = line.row - 1;
     if (x < 0 || y < 0 || x >= m_width || y >= m_height || m_pixelsLeft == 0)
         return true;
+    if (m_layout != Matrix && m_layout != ThreeCoefficients)
+        return true; // a layout the cards do not know packs nothing
+    const int size = bytesPerPixel(m_layout);
+    if (m_size + size > m_data.size())
+        grow();
+    char *out = m_data.data() + m_size;
     if (m_layout == Matrix) {
-        appendMatrix(data, line, Scaling::Rounded);
-        companionRows.append(char(quint8(y)));
-    } else if (m_layout == ThreeCoefficients) {
-        appendThreeCoefficients(data, line, Scaling::Rounded, roundedRgb(line));
+        writeMatrix(out, line, Scaling::Rounded);
+        m_rows.data()[m_pixels] = char(quint8(y));
+    } else {
+        writeThreeCoefficients(out, line, Scaling::Rounded, roundedRgb(line));
     }
+    m_size += size;
+    ++m_pixels;
     --m_pixelsLeft;
     return true;
 }

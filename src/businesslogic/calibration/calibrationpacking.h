@@ -58,18 +58,32 @@ constexpr quint32 matrixRowWord(qint32 diagonal, qint32 firstOffDiagonal, qint32
 // about 400 MB).
 constexpr qint64 MaxPackedBytes = qint64(1) << 30;
 
+// The packed display (getDisplayAdjustDataByteArr): pixels in file order, each
+// written in place into an output sized for a complete file, so that a line costs
+// no allocation and no append.
 class DisplayPacker : public LineSink
 {
 public:
     DisplayPacker(int width, int height, uint layout);
     bool take(const CalibrationLine &line) override;
 
-    QByteArray data;
-    QByteArray companionRows;
+    // The packed words so far (empty once a wrong line failed the file).
+    QByteArray data() const { return m_data.left(int(m_size)); }
+    QByteArray takeData();
+    // Per packed matrix pixel the low byte of its row (see companionRecords).
+    QByteArray companionRows() const { return m_rows.left(int(m_pixels)); }
+    QByteArray takeCompanionRows();
+
     bool failed = false;
     qint64 failedLine = 0;
 
 private:
+    void grow();
+
+    QByteArray m_data; // sized ahead; the first m_size bytes are packed
+    QByteArray m_rows; // sized like m_data, one byte per pixel
+    qint64 m_size = 0;
+    qint64 m_pixels = 0;
     int m_width;
     int m_height;
     uint m_layout;

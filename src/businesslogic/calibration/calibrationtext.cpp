@@ -71,8 +71,13 @@ inline bool fastCoefficient(const char *p, double *value, const char **end)
     }
     if (count > MaxExactDigits || !isFieldEnd(p))
         return false;
+    // The sign goes in as a bit, not by a branch: signs in a file are as good as
+    // random, and a mispredicted branch costs more than the rest of the field.
     const double magnitude = double(mantissa) / ExactPowersOfTen[fraction];
-    *value = negative ? -magnitude : magnitude;
+    quint64 bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    bits |= quint64(negative) << 63;
+    std::memcpy(value, &bits, sizeof bits);
     *end = p;
     return true;
 }

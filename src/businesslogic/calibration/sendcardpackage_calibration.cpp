@@ -147,6 +147,6 @@ QByteArray BLL_BusinessLogic_SendCardPackage::getDisplayAdjustDataByteArr(int wi
                                << packer.failedLine;
         return {};
     }
-    m_adjustCompanionRows = std::move(packer.companionRows);
-    return std::move(packer.data);
+    m_adjustCompanionRows = packer.takeCompanionRows();
+    return packer.takeData();
 }

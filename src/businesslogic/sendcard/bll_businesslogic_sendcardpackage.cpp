@@ -135,12 +135,12 @@ void BLL_BusinessLogic_SendCardPackage::sendScreenWh(QVariantList boxList)
 
 QVariantMap BLL_BusinessLogic_SendCardPackage::getComplexConnectDisplayData()
 {
-    return m_complexDisplayMap;
+    return m_complexDisplayMap.get();
 }
 
 QVariantList BLL_BusinessLogic_SendCardPackage::openConnectDisplayData(bool isComplex)
 {
-    const QVariantMap &map = isComplex ? m_complexDisplayMap : m_connectDisplayMap;
+    const QVariantMap map = isComplex ? m_complexDisplayMap.get() : m_connectDisplayMap.get();
     if (map.isEmpty())
         return {};
     return QVariantList{map};
@@ -150,7 +150,7 @@ bool BLL_BusinessLogic_SendCardPackage::saveConnectDisplayData(QVariantMap map)
 {
     if (map.isEmpty())
         return false;
-    m_connectDisplayMap = map;
+    m_connectDisplayMap.set(map);
     return true;
 }
 
@@ -158,7 +158,7 @@ bool BLL_BusinessLogic_SendCardPackage::saveComplexConnectDisplayData(QVariantMa
 {
     if (map.isEmpty())
         return false;
-    m_complexDisplayMap = map;
+    m_complexDisplayMap.set(map);
     return true;
 }
 

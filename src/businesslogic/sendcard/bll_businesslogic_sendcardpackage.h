@@ -7,6 +7,7 @@
 // operations of each area live in their own sendcardpackage_*.cpp.
 
 #include "flashaccessdescriptor.h"
+#include "guarded.h"
 #include "upgradefile.h"
 #include "workerthreads.h"
 
@@ -321,12 +322,13 @@ private:
     QVariantMap m_adjustParaMap;
     QVariantList vBoxXYWHList;
     QByteArray m_displayReadBack; // compressed display record being read
-    QVariantMap m_connectDisplayMap;
-    QString m_connectDisplayStr;
+    // The layouts and their texts: converted on a worker thread, read by the caller.
+    Guarded<QVariantMap> m_connectDisplayMap;
+    Guarded<QString> m_connectDisplayStr;
     QVariantMap m_allSCDisplayMap;
     QByteArray recvUpdateData; // receiving-card flash read-back image
-    QVariantMap m_complexDisplayMap;
-    QString m_complexDisplayStr;
+    Guarded<QVariantMap> m_complexDisplayMap;
+    Guarded<QString> m_complexDisplayStr;
     QVariantMap m_filePosMap; // per cabinet: pixels of the calibration file sent
     // The companion records of the last matrix packing, kept as the one byte of
     // each 12-byte record that varies (the low byte of the pixel's y).

@@ -74,15 +74,17 @@ void BLL_BusinessLogic_SendCardPackage::td_connectDisplayDataFormatConv(int mode
 {
     bool done = true;
     if (mode == 1) {
-        m_connectDisplayStr = displaytext::connectMapToText(m_connectDisplayMap);
-        qCDebug(lcDisplay) << m_connectDisplayStr;
+        const QString text = displaytext::connectMapToText(m_connectDisplayMap.get());
+        m_connectDisplayStr.set(text);
+        qCDebug(lcDisplay) << text;
     } else {
+        const QString text = m_connectDisplayStr.get();
         QVariantMap map;
-        done = displaytext::connectTextToMap(m_connectDisplayStr, &map);
-        m_connectDisplayMap = map;
+        done = displaytext::connectTextToMap(text, &map);
+        m_connectDisplayMap.set(map);
         if (!done)
             qCDebug(lcDisplay).noquote()
-                << "connection display text refused:" << refusalReason(m_connectDisplayStr);
+                << "connection display text refused:" << refusalReason(text);
     }
     // Cleared before the signal so that its receiver may start the next one.
     m_connectConversionBusy = false;
@@ -94,15 +96,16 @@ void BLL_BusinessLogic_SendCardPackage::td_complexDisplayDataFormatConv(int mode
 {
     bool done = true;
     if (mode == 1) {
-        m_complexDisplayStr = displaytext::complexMapToText(m_complexDisplayMap);
-        qCDebug(lcDisplay) << m_complexDisplayStr;
+        const QString text = displaytext::complexMapToText(m_complexDisplayMap.get());
+        m_complexDisplayStr.set(text);
+        qCDebug(lcDisplay) << text;
     } else {
+        const QString text = m_complexDisplayStr.get();
         QVariantMap map;
-        done = displaytext::complexTextToMap(m_complexDisplayStr, &map);
-        m_complexDisplayMap = map;
+        done = displaytext::complexTextToMap(text, &map);
+        m_complexDisplayMap.set(map);
         if (!done)
-            qCDebug(lcDisplay).noquote()
-                << "complex display text refused:" << refusalReason(m_complexDisplayStr);
+            qCDebug(lcDisplay).noquote() << "complex display text refused:" << refusalReason(text);
     }
     m_complexConversionBusy = false;
     if (done)
@@ -148,7 +151,7 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
 {
     loadDisplayAccess(params, WriteCommand, registers::DisplayRecord.first, 0);
     const QByteArray text =
-        isComplex ? m_complexDisplayStr.toUtf8() : m_connectDisplayStr.toLatin1();
+        isComplex ? m_complexDisplayStr.get().toUtf8() : m_connectDisplayStr.get().toLatin1();
     QByteArray record;
     int compressedSize = 0;
     switch (displayrecord::pack(
@@ -309,16 +312,16 @@ bool BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDevice(bool i
         return false;
     }
     if (isComplex) {
-        m_complexDisplayStr = expanded;
-        if (!m_complexDisplayStr.contains(QLatin1String("display_info:"))) {
+        m_complexDisplayStr.set(expanded);
+        if (!expanded.contains(QLatin1String("display_info:"))) {
             qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                                << "error m_complexDisplayStr not contains display_info:";
             return false;
         }
         return true;
     }
-    m_connectDisplayStr = expanded;
-    if (!m_connectDisplayStr.contains(QLatin1String("display:"))) {
+    m_connectDisplayStr.set(expanded);
+    if (!expanded.contains(QLatin1String("display:"))) {
         qCDebug(lcDisplay) << "parseConnectDisplayDataFromDevice"
                            << "error m_connectDisplayStr not contains display:";
         return false;
@@ -354,8 +357,7 @@ void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(
         emit sig_readDevData(report);
         return;
     }
-    m_connectDisplayMap.clear();
-    m_connectDisplayMap = rebuild.displayMap;
+    m_connectDisplayMap.set(rebuild.displayMap);
     emit sig_readDevData(report);
 }
 

@@ -162,7 +162,7 @@ bool BLL_BusinessLogic_SendCardPackage::setMultiwindow(QMap<QString, QVariant> p
     beginUDiskWindows(params, " -----usbFlashDataNum  111");
     loadWindowAccess(params);
     Computation run{
-        computeWindows(WindowOperation::Multi, displaysOf(m_connectDisplayMap), params)};
+        computeWindows(WindowOperation::Multi, displaysOf(m_connectDisplayMap.get()), params)};
     run.keep(m_lastPortWindows, m_lastWindowLists, m_lastPorts);
     const bool ok = run.computed.ok() && writeImageMemory(params, true);
     finishUDiskWindows(params, run.computed.ok());
@@ -174,7 +174,7 @@ bool BLL_BusinessLogic_SendCardPackage::setDiffWHMultiwindow(QMap<QString, QVari
     beginUDiskWindows(params, " -----usbFlashDataNum  222");
     loadWindowAccess(params);
     Computation run{
-        computeWindows(WindowOperation::DiffWH, displaysOf(m_connectDisplayMap), params)};
+        computeWindows(WindowOperation::DiffWH, displaysOf(m_connectDisplayMap.get()), params)};
     run.keep(m_lastPortWindows, m_lastWindowLists, m_lastPorts);
     const bool ok = run.computed.ok() && writeImageMemory(params, true);
     finishUDiskWindows(params, run.computed.ok());
@@ -186,7 +186,8 @@ BLL_BusinessLogic_SendCardPackage::setAllMultiWindow(QMap<QString, QVariant> par
 {
     beginUDiskWindows(params, " -----usbFlashDataNum  333");
     loadWindowAccess(params);
-    Computation run{computeWindows(WindowOperation::All, displaysOf(m_connectDisplayMap), params)};
+    Computation run{
+        computeWindows(WindowOperation::All, displaysOf(m_connectDisplayMap.get()), params)};
     run.keep(m_lastPortWindows, m_lastWindowLists, m_lastPorts);
     if (!run.computed.ok()) {
         finishUDiskWindows(params, false);
@@ -223,11 +224,12 @@ BLL_BusinessLogic_SendCardPackage::setComplexScreenWindow(QMap<QString, QVariant
 {
     beginUDiskWindows(params, " -----usbFlashDataNum  333");
     loadWindowAccess(params);
-    qCDebug(lcWindows) << "LLLLLLLLLLLLLLLLLLLL------m_complexDisplayMap: " << m_complexDisplayMap;
+    qCDebug(lcWindows) << "LLLLLLLLLLLLLLLLLLLL------m_complexDisplayMap: "
+                       << m_complexDisplayMap.get();
     qCDebug(lcWindows) << "LLLLLLLLLLLLLLLLLLLL------Obj: "
                        << QJsonDocument(QJsonObject::fromVariantMap(params)).toJson();
     Computation run{
-        computeWindows(WindowOperation::Complex, displaysOf(m_complexDisplayMap), params)};
+        computeWindows(WindowOperation::Complex, displaysOf(m_complexDisplayMap.get()), params)};
     run.keep(m_lastPortWindows, m_lastWindowLists, m_lastPorts);
     if (!run.computed.ok()) {
         finishUDiskWindows(params, false);

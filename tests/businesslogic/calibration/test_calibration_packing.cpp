@@ -221,8 +221,8 @@ private slots:
         QFETCH(QByteArray, companion);
         DisplayPacker display(2, 2, layout);
         readCalibrationText(text, display);
-        QCOMPARE(display.data.toHex(), words);
-        QCOMPARE(companionRecords(display.companionRows).toHex(), companion);
+        QCOMPARE(display.data().toHex(), words);
+        QCOMPARE(companionRecords(display.companionRows()).toHex(), companion);
     }
 
     void randomFilesPackAsThePlainReading()
@@ -234,7 +234,7 @@ private slots:
             const QByteArray text = randomText(rng, int(rng.bounded(1, 40)), fields, 6);
             DisplayPacker display(6, 6, layout);
             feedInPieces(text, display, rng);
-            QCOMPARE(display.data, plainDisplay(text, 6, 6, layout));
+            QCOMPARE(display.data(), plainDisplay(text, 6, 6, layout));
 
             // Several cabinets, overlapping, from one reading: the bytes of one
             // reading per cabinet.

@@ -7,6 +7,7 @@
 #include "bll_communicationmain_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "calibrationpacking.h"
+#include "threadspy.h"
 #include "virtualwall.h"
 
 #include <QtTest>
@@ -60,7 +61,7 @@ private:
     // The last-address report of a transfer started by `start`.
     template <typename Start> QVariantMap transfer(Start start)
     {
-        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         start();
         QVariantMap last;
         (void)QTest::qWaitFor(
@@ -83,7 +84,7 @@ private:
             ledwall::storedimage::Cabinet c;
             QVERIFY(ledwall::storedimage::parseCabinet(box.toString(), &c));
             const QByteArray expected =
-                cutCabinet(display.data, Width, bytesPerPixel(layout), c.rect);
+                cutCabinet(display.data(), Width, bytesPerPixel(layout), c.rect);
             QVERIFY(!expected.isEmpty());
             QTRY_COMPARE(wall.readReceivingCard(c.port, c.card, address, expected.size()),
                          expected);
@@ -92,7 +93,7 @@ private:
 
     QVariantMap indexRequest(const QVariantMap &map)
     {
-        QSignalSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy spy(&package, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         package.operationAdjustDB(map);
         // The worker may answer before the wait begins.
         return spy.count() > 0 || spy.wait(5000) ? spy.at(0).at(0).toMap() : QVariantMap();
@@ -211,8 +212,8 @@ private slots:
                                             {"module_height", 2}});
         });
         QVERIFY(last.value(QStringLiteral("result")).toBool());
-        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 20, 32), display.data.mid(0, 32));
-        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 36, 32), display.data.mid(32, 32));
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 20, 32), display.data().mid(0, 32));
+        QTRY_COMPARE(wall.readReceivingCard(1, 0, 0xA0030000 + 36, 32), display.data().mid(32, 32));
     }
 
     void pointDataWithoutSelectionIsBroadcast()

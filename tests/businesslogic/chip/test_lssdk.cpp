@@ -5,6 +5,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_businesslogic_lssdk.h"
 #include "configdll6619.h"
+#include "threadspy.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -147,8 +148,8 @@ private slots:
 
     void registerImage()
     {
-        QSignalSpy spy(BLL_BusinessLogic_Desktop::instance(),
-                       &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
+        ThreadSpy spy(BLL_BusinessLogic_Desktop::instance(),
+                      &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
         QVariantMap load = chip("LS9929");
         load["registerAddr"] = "1234,abcd,";
         {
@@ -156,7 +157,7 @@ private slots:
             sdk.init(chip("LS9929"));
             sdk.loadBuffToSDK(load);
         } // joins the load
-        QCOMPARE(spy.count(), 1);
+        QTRY_COMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toMap().value("moduleName").toString(),
                  QString("Module_loadBuffToSdk"));
 

@@ -12,8 +12,8 @@
 #include "searchsettings.h"
 #include "virtualwall.h"
 
+#include "threadspy.h"
 #include <QLoggingCategory>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace
@@ -116,7 +116,7 @@ private slots:
         m_facade->setNetworkInterfaceProvider([] {
             return ledwall::NetworkInterfaceList{vmwareAdapter(), loopbackInterface()};
         });
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         const int devicesBefore = m_facade->getDevicesList().size();
         m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
         QCOMPARE(newDevices.count(), 0);
@@ -126,7 +126,7 @@ private slots:
 
     void eachSearchReleasesOnlyItsOwnPreviousLink()
     {
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
         m_facade->searchKP7720Devices(QString(), m_wall.port());
         QCOMPARE(newDevices.count(), 2);
@@ -162,7 +162,7 @@ private slots:
         }
         ledwall::sim::LoopbackFanOut broadcast;
         QVERIFY(broadcast.start(endpoints));
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         m_facade->searchDevices(QString(), broadcast.port());
         QCOMPARE(newDevices.count(), 1);
         const QString search = newDevices.at(0).at(0).toString();

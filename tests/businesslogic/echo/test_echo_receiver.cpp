@@ -9,7 +9,7 @@
 #include "avplayer.h"
 #include "echoclip.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 class TestEchoReceiver : public QObject
@@ -39,7 +39,7 @@ private slots:
         }
         QVERIFY(wall.start());
         BLL_BusinessLogic_EchoManagement echo;
-        QSignalSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
+        ThreadSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
         // Every frame is decoded, however slow the machine: none waits long enough to drop.
         connect(&echo, &BLL_BusinessLogic_EchoManagement::sig_playerCreated, this,
                 [](QString, QString, AVPlayer *player) { player->setQueueLength(100); });
@@ -77,8 +77,8 @@ private slots:
         wall.dropNext(1); // the first request is lost and asked again
         QVERIFY(wall.start());
         BLL_BusinessLogic_EchoManagement echo;
-        QSignalSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
-        QSignalSpy players(&echo, &BLL_BusinessLogic_EchoManagement::sig_playerCreated);
+        ThreadSpy modes(&echo, &BLL_BusinessLogic_EchoManagement::sig_streamMode);
+        ThreadSpy players(&echo, &BLL_BusinessLogic_EchoManagement::sig_playerCreated);
         echo.openFrameThread("2", "127.0.0.1", wall.port());
         QTRY_COMPARE_WITH_TIMEOUT(modes.count(), 1, 5000);
         QCOMPARE(modes.at(0).at(1).toInt(), 0);

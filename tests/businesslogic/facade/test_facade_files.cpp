@@ -4,6 +4,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
 #include "filepaths.h"
+#include "threadspy.h"
 
 #include <QDir>
 #include <QImage>
@@ -84,8 +85,8 @@ private slots:
             extra.insert({{"isSave", isSave}, {"filePath", path}});
             return extra;
         };
-        QSignalSpy saved(&BLL_DataCenter_Desktop::instance()->displayBoxFile(),
-                         &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
+        ThreadSpy saved(&BLL_DataCenter_Desktop::instance()->displayBoxFile(),
+                        &BLL_DataCenter_DisplayBoxFile::sig_saveDisplayFile);
         const QVariantMap display{{"displayBoxDataMap", QVariantMap{{"w", 7}}}};
         QVERIFY(facade()
                     .saveOrOpenDisplayBoxFile(request(true, url + "/a%25b.drc", display))

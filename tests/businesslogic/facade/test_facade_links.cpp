@@ -10,7 +10,7 @@
 #include "module_base.h"
 #include "virtualwall.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 namespace
@@ -97,7 +97,7 @@ private slots:
 
     void directLinkWritesAndReadsBack()
     {
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
                                   QStringLiteral("wall"));
         QCOMPARE(newDevices.count(), 1);
@@ -121,7 +121,7 @@ private slots:
     void secondLinkDoesNotDeliverFramesTwice()
     {
         QVERIFY(!m_guid.isEmpty());
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         m_facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(),
                                   QStringLiteral("second"));
         QCOMPARE(newDevices.count(), 1);
@@ -157,7 +157,7 @@ private slots:
     {
         BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
         const QString current = dc->getCurrentGuid();
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
 
         const QString guid = m_facade->getDevicesGuid(QStringLiteral("127.0.0.1"), m_wall.port());
         QVERIFY(!guid.isEmpty());
@@ -175,9 +175,9 @@ private slots:
     void relaysExistOnceAfterRepeatedSearchesAndListings()
     {
         BLL_DataCenter_Desktop *dc = BLL_DataCenter_Desktop::instance();
-        QSignalSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        QSignalSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
-        QSignalSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
+        ThreadSpy newDevices(m_facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy comPorts(m_facade, &BLL_BusinessLogic_Desktop::sig_comPort);
+        ThreadSpy usbSerials(m_facade, &BLL_BusinessLogic_Desktop::sig_usbSerialNumber);
         for (int i = 0; i < 2; ++i) {
             m_facade->searchDevices(QStringLiteral("127.0.0.99"), m_wall.port());
             m_facade->searchKP7720Devices(QStringLiteral("127.0.0.99"), m_wall.port());
@@ -187,9 +187,9 @@ private slots:
         QCOMPARE(comPorts.count(), 2);
         QCOMPARE(usbSerials.count(), 2);
         QCOMPARE(newDevices.count(), 4);
-        QSignalSpy saveState(m_facade, &BLL_BusinessLogic_Desktop::sig_saveState);
-        QSignalSpy saveDisplayFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveDisplayFile);
-        QSignalSpy saveProcessorFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveProcessorFile);
+        ThreadSpy saveState(m_facade, &BLL_BusinessLogic_Desktop::sig_saveState);
+        ThreadSpy saveDisplayFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveDisplayFile);
+        ThreadSpy saveProcessorFile(m_facade, &BLL_BusinessLogic_Desktop::sig_saveProcessorFile);
         NoteModule note;
         const QString search = newDevices.at(0).at(0).toString();
         dc->saveData(search, &note, search);

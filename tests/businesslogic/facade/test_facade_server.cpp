@@ -5,6 +5,7 @@
 #include "bll_businesslogic_desktop.h"
 #include "bll_communicationserver_desktop.h"
 #include "bll_communicationxml_desktop.h"
+#include "threadspy.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -51,9 +52,9 @@ private slots:
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, server->serverPort());
         QVERIFY(client.waitForConnected(3000));
-        QSignalSpy received(facade, &BLL_BusinessLogic_Desktop::sig_serverRecv);
-        QSignalSpy calibration(facade, &BLL_BusinessLogic_Desktop::sig_recvCalibData);
-        QSignalSpy screen(facade, &BLL_BusinessLogic_Desktop::sig_getScreenBoxWh);
+        ThreadSpy received(facade, &BLL_BusinessLogic_Desktop::sig_serverRecv);
+        ThreadSpy calibration(facade, &BLL_BusinessLogic_Desktop::sig_recvCalibData);
+        ThreadSpy screen(facade, &BLL_BusinessLogic_Desktop::sig_getScreenBoxWh);
 
         // Type 2: relayed, no reply. Type 1: relayed and answered at once.
         client.write(framed(BLL_CommunicationXml_Desktop::toXml(2, {{"cmd", "Two"}})));

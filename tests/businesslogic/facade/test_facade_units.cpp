@@ -6,7 +6,7 @@
 #include "module_sendcard_protocol.h"
 #include "module_vpu_protocol.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 namespace
@@ -136,7 +136,7 @@ private slots:
     void timeoutOfSendCardFrameReportsRegisterBigEndian()
     {
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-        QSignalSpy spy(facade, &BLL_BusinessLogic_Desktop::sig_timeoutCmd);
+        ThreadSpy spy(facade, &BLL_BusinessLogic_Desktop::sig_timeoutCmd);
         // The frame stays ours: the slot must read it and leave it alone.
         auto frame = std::make_unique<Module_SendCard_Protocol>(
             sendCardFrame(QByteArray::fromHex("12345678")));

@@ -3,7 +3,7 @@
 
 #include "fakepipelinebackend.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 #include <thread>
@@ -15,16 +15,6 @@ class FakeLink : public QObject
     Q_OBJECT
 signals:
     void sig_reciveCmd(QString guid, Module_ProtocolBase *cmd);
-};
-
-// Receives the pipeline's signal in the test thread (queued), for QSignalSpy.
-class BigPackageRelay : public QObject
-{
-    Q_OBJECT
-signals:
-    void relayed(int flag);
-public slots:
-    void slot_dealBigData(int flag) { emit relayed(flag); }
 };
 
 class TestPipelineThread : public QObject
@@ -126,10 +116,7 @@ private slots:
 
     void bigPackageType()
     {
-        BigPackageRelay relay;
-        connect(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType, &relay,
-                &BigPackageRelay::slot_dealBigData);
-        QSignalSpy spy(&relay, &BigPackageRelay::relayed);
+        ThreadSpy spy(pipeline.get(), &BLL_BusinessLogic_ModuleThread::sig_bigPackageType);
         auto big = [](const QString &scene, const QString &guid = QStringLiteral("dev1")) {
             return QVariantMap{{"moduleName", "Module_Table"},
                                {"guid", guid},

@@ -8,8 +8,8 @@
 #include "bll_datacenter_desktop.h"
 #include "virtualwall.h"
 
+#include "threadspy.h"
 #include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <cstdlib>
@@ -67,17 +67,6 @@ int exitWithWorkInFlight(int argc, char *argv[])
 }
 } // namespace
 
-// Takes the facade's signal (emitted on the pipeline's receive thread) into the
-// test thread, as the user interface gets it.
-class ModuleDataRelay : public QObject
-{
-    Q_OBJECT
-signals:
-    void moduleData(QVariantMap moduleData);
-public slots:
-    void relay(QVariantMap map) { emit moduleData(map); }
-};
-
 class TestPipelineWall : public QObject
 {
     Q_OBJECT
@@ -85,7 +74,6 @@ class TestPipelineWall : public QObject
 private:
     ledwall::sim::VirtualWall wall;
     QString guid;
-    ModuleDataRelay relay;
 
 private slots:
     void initTestCase()
@@ -100,9 +88,6 @@ private slots:
         QVERIFY(center->createDevice(guid, 2));
         center->setCurrentGuid(guid);
         center->setDeviceNetId(guid, guid);
-        connect(BLL_BusinessLogic_Desktop::instance(),
-                &BLL_BusinessLogic_Desktop::sig_devicesModuleData, &relay, &ModuleDataRelay::relay,
-                Qt::QueuedConnection);
     }
     void cleanupTestCase()
     {
@@ -117,7 +102,10 @@ private slots:
                         SIGNAL(sig_reciveCmd(QString, Module_ProtocolBase *)), &pipeline,
                         SLOT(slot_reciveCmd(QString, Module_ProtocolBase *)),
                         Qt::DirectConnection));
-        QSignalSpy spy(&relay, &ModuleDataRelay::moduleData);
+        // The facade emits on the pipeline's receive thread; the spy takes it into
+        // the test thread, as the user interface gets it.
+        ThreadSpy spy(BLL_BusinessLogic_Desktop::instance(),
+                      &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
         const quint32 address = 0x00200000;
         const QByteArray bytes = QByteArray::fromHex("0123456789abcdef");
 

@@ -5,6 +5,7 @@
 #include "applicationdirectory.h"
 #include "bll_businesslogic_bmpfile.h"
 #include "processorflow.h"
+#include "threadspy.h"
 #include "virtualwall.h"
 
 #include <QTemporaryDir>
@@ -25,7 +26,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(m_wall.start());
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-        QSignalSpy devices(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy devices(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
         facade->connectSendCard(QStringLiteral("127.0.0.1"), m_wall.port(), QStringLiteral("p"));
         QCOMPARE(devices.count(), 1);
         m_guid = devices.at(0).at(0).toString();
@@ -70,7 +71,7 @@ private slots:
         ledwall::sim::ProcessorRole &processor = m_wall.model().processor();
         processor.resetState();
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
-        QSignalSpy ended(&facade->bigPackage(), &BLL_BusinessLogic_BigPackage::sig_switchSceneEnd);
+        ThreadSpy ended(&facade->bigPackage(), &BLL_BusinessLogic_BigPackage::sig_switchSceneEnd);
         facade->bigPackage().slot_dealBigData(1); // not a stored package of kind 0
         facade->bigPackage().slot_dealBigData(0);
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, WaitMs);
@@ -133,8 +134,8 @@ private slots:
         file.write(cli::processor::sampleSubtitle(480, 8));
         file.close();
         BLL_BusinessLogic_BMPFile workers;
-        QSignalSpy sent(&workers, &BLL_BusinessLogic_BMPFile::sig_endSendBMPFile);
-        QSignalSpy saved(&workers, &BLL_BusinessLogic_BMPFile::sig_endSaveBMPFile);
+        ThreadSpy sent(&workers, &BLL_BusinessLogic_BMPFile::sig_endSendBMPFile);
+        ThreadSpy saved(&workers, &BLL_BusinessLogic_BMPFile::sig_endSaveBMPFile);
         workers.sendBMPFileName({{"guid", m_guid}, {"fileName", path}, {"foregroundAlpha", 3}});
         QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 1, WaitMs);
         QCOMPARE(sent.at(0).at(0).toString(), QString("Bitmap transfer completed"));

@@ -7,6 +7,7 @@
 #include "checksums.h"
 
 #include "sendcardtestdata.h"
+#include "threadspy.h"
 
 #include <QtTest>
 
@@ -75,7 +76,7 @@ private slots:
     void pagesOutOfOrderAndFreshStart()
     {
         BLL_BusinessLogic_SendCardPackage card;
-        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        ThreadSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
         deliver(card, sizeReport(QStringLiteral("1:0:64:32")));
         // A stale window list of an earlier read, replaced at 0x40000.
         deliver(card, flashInfo(0x40000, QStringLiteral("pxImageWindow"), words({0, 0, 9, 9})));
@@ -96,7 +97,7 @@ private slots:
         BLL_BusinessLogic_SendCardPackage card;
         const QVariantMap layout{{"basic_info", QVariantMap{{"display_count", 1}}}};
         QVERIFY(card.saveConnectDisplayData(layout));
-        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         deliver(card, {{"moduleName", "Module_SendCardFlashInfo"},
                        {"m_regAddr", 0x10E000u},
                        {"result", false}});
@@ -109,8 +110,8 @@ private slots:
     void ignoredRepliesAndEmptyList()
     {
         BLL_BusinessLogic_SendCardPackage card;
-        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
-        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        ThreadSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         deliver(card, flashInfo(0xA0000000, QStringLiteral("regData"), "x"));
         deliver(card, {{QStringLiteral("moduleName"), QStringLiteral("Module_Other")}});
         deliver(card, sizeReport(QString()));
@@ -125,8 +126,8 @@ private slots:
     {
         ledwall::setApplicationDirectory(m_dir.path());
         BLL_BusinessLogic_SendCardPackage card;
-        QSignalSpy size(&card, &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh);
-        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        ThreadSpy size(&card, &BLL_BusinessLogic_SendCardPackage::sig_sndScreenWh);
+        ThreadSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
         card.setGetWidthHeightFlag(true);
         readBackOnePort(card); // the list itself is checked end to end at the wall
         QCOMPARE(size.count(), 1);
@@ -147,7 +148,7 @@ private slots:
     void flashReadBackPackagesAndChecks()
     {
         BLL_BusinessLogic_SendCardPackage card;
-        QSignalSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy read(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         // 512 KiB: 512 replies of 256 address units each, out of range ignored; a last
         // block cut before its CRC completes nothing.
         deliver(card, flashBlock(0xAF01FF00, 'z', 15 + 1024));

@@ -6,6 +6,7 @@
 #include "virtualwall.h"
 
 #include "sendcardtestdata.h"
+#include "threadspy.h"
 
 #include <QtTest>
 
@@ -43,10 +44,10 @@ private slots:
         BLL_BusinessLogic_Desktop *facade = BLL_BusinessLogic_Desktop::instance();
         BLL_BusinessLogic_SendCardPackage &card = facade->sendCardPackage();
         card.clearBoxXYWHList();
-        QSignalSpy devices(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
-        QSignalSpy replies(facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
-        QSignalSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
-        QSignalSpy done(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy devices(facade, &BLL_BusinessLogic_Desktop::sig_newDevices);
+        ThreadSpy replies(facade, &BLL_BusinessLogic_Desktop::sig_devicesModuleData);
+        ThreadSpy boxes(&card, &BLL_BusinessLogic_SendCardPackage::recvAllBox);
+        ThreadSpy done(&card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         // Replies reach the sending-card object once a listing has set up its relays.
         facade->getComPort();
         facade->connectSendCard(QStringLiteral("127.0.0.1"), wall.port(), QStringLiteral("wall"));

@@ -13,8 +13,8 @@
 #include "module_sendcard_protocol.h"
 #include "porttable.h"
 
+#include "threadspy.h"
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace ledwall;
@@ -149,7 +149,7 @@ private:
 
     bool convert(bool complex, int mode)
     {
-        QSignalSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+        ThreadSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
         const bool started = complex ? m_card->complexDisplayDataFormatConv(mode)
                                      : m_card->connectDisplayDataFormatConv(mode);
         // The signal comes from the worker thread, possibly before we start waiting.
@@ -396,7 +396,7 @@ private slots:
         QVERIFY(!m_card->saveConnectDisplayData({}));
 
         // A second conversion of the same model while one runs is refused.
-        QSignalSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+        ThreadSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
         QVERIFY(m_card->connectDisplayDataFormatConv(1));
         QVERIFY(!m_card->connectDisplayDataFormatConv(1));
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
@@ -420,7 +420,7 @@ private slots:
         startCard();
         QVERIFY(m_card->saveConnectDisplayData(layout(16, 256)));
         QVERIFY(convert(false, 1));
-        QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         QVERIFY(m_card->sendConnectDisplayDataToDevice({}));
         QVERIFY(m_frames.size() > 2);
         for (int i = m_frames.size() - 1; i >= 0; --i) {
@@ -456,7 +456,7 @@ private slots:
         QCOMPARE(ledwall::displayrecord::pack(text.toUtf8(), 65531, &record),
                  ledwall::displayrecord::PackResult::Ok);
         record.append(QByteArray(64 * 1024 - record.size(), '\xff'));
-        QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         for (int b = 63; b >= 0; --b) {
             feed(flashReply(0x120000 + b * 0x400, "displayInfo", record.mid(b * 0x400, 0x400)));
             if (b == 63)
@@ -493,7 +493,7 @@ private slots:
               QByteArray::fromHex("00001000") + QByteArray(60 * 1024 - 4, 'z'),
               manyItems + QByteArray(60 * 1024 - manyItems.size(), '\xff')}) {
             m_card->readConnectDisplayDataToDevice({});
-            QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+            ThreadSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
             for (int b = 0; b < 60; ++b)
                 feed(flashReply(0x120000 + b * 0x400, "displayInfo", flash.mid(b * 0x400, 0x400)));
             QCOMPARE(report.size(), 1);
@@ -505,7 +505,7 @@ private slots:
 
         // A block that does not come back holds the completion back.
         m_card->readConnectDisplayDataToDevice({});
-        QSignalSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy report(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         for (int b = 0; b < 60; ++b)
             if (b != 30)
                 feed(flashReply(0x120000 + b * 0x400, "displayInfo", QByteArray(0x400, '\xff')));

@@ -9,7 +9,7 @@
 #include "virtualwall.h"
 #include "wallsession.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 namespace
@@ -56,7 +56,7 @@ private:
 
     bool convert(int mode)
     {
-        QSignalSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+        ThreadSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
         return m_card.connectDisplayDataFormatConv(mode) &&
                QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
     }
@@ -78,7 +78,7 @@ private slots:
         QVERIFY(convert(1));
         // A card that does not answer the first chunk: the write fails, naming it.
         m_wall.setSilentAddresses({0x120000});
-        QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         QVERIFY(m_card.sendConnectDisplayDataToDevice({}));
         QTRY_COMPARE_WITH_TIMEOUT(report.size(), 2, WaitMs);
         QCOMPARE(report.last().first().toMap().value("m_regAddr").toUInt(), 0x120000u);
@@ -109,7 +109,7 @@ private slots:
 
     void portTableRebuildsTheWall()
     {
-        QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        ThreadSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
         QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
         const QVariantMap result = report.first().first().toMap();

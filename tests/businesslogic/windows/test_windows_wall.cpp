@@ -7,7 +7,7 @@
 #include "virtualwall.h"
 #include "wallsession.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 namespace

@@ -1,6 +1,6 @@
 #include "bll_colorimeter_link.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QtTest>
 
 class TestColorimeter : public QObject
@@ -10,7 +10,7 @@ private slots:
     void queuesCommandsInOrderAndHandsThemOver()
     {
         BLL_Colorimeter_Link link;
-        QSignalSpy appended(&link, &BLL_Colorimeter_Link::sig_commandAppended);
+        ThreadSpy appended(&link, &BLL_Colorimeter_Link::sig_commandAppended);
         QVariantMap first{{"cmd", "measure"}, {"channel", 1}};
         QVariantMap second{{"cmd", "calibrate"}, {"channel", 2}};
         link.appendCommandData(first);

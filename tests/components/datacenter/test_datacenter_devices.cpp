@@ -5,7 +5,7 @@
 #include "bll_datacenter_desktop.h"
 #include "module_base.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
@@ -116,7 +116,7 @@ private slots:
     void saveStateReportsEverySave()
     {
         BLL_DataCenter_Desktop center;
-        QSignalSpy spy(&center, &BLL_DataCenter_Desktop::sig_saveState);
+        ThreadSpy spy(&center, &BLL_DataCenter_Desktop::sig_saveState);
         center.createDevice("g", 2);
         TestModule a("Module_A"), b("Module_B");
 
@@ -276,7 +276,7 @@ private slots:
         TestModule changed("Module_Output", 99, 2);
         center.saveData("g", &changed, QString());
         device->removePreinstall("2");
-        QSignalSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
+        ThreadSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
         QVERIFY(center.operateDatabase(1, path));
         QCOMPARE(loaded.first().first().toInt(), 0);
         QCOMPARE(device->getSceneList(), QVariantList({QString(), QString("2")}));
@@ -287,7 +287,7 @@ private slots:
         // Live scene only: presets made since stay, the live scene comes from the file.
         center.saveData("g", &changed, QString());
         device->addPreinstall(QString());
-        QSignalSpy newData(&center, &BLL_DataCenter_Desktop::sig_setNewDatacenterEnd);
+        ThreadSpy newData(&center, &BLL_DataCenter_Desktop::sig_setNewDatacenterEnd);
         QVERIFY(center.operateDatabase(3, QString()));
         QCOMPARE(device->getSceneList().size(), 3);
         QCOMPARE(device->getDataListFromScene(2, QString()).first().toMap().value("value").toInt(),
@@ -297,7 +297,7 @@ private slots:
     void databaseFailuresAreReported()
     {
         BLL_DataCenter_Desktop center;
-        QSignalSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
+        ThreadSpy loaded(&center, &BLL_DataCenter_Desktop::sig_loadDatabaseEnd);
         QVERIFY(!center.operateDatabase(1, QString())); // no current device
         QCOMPARE(loaded.count(), 1);
         QCOMPARE(loaded.first().first().toInt(), 255);

@@ -9,6 +9,7 @@
 #include "formats/jsonfileformat.h"
 #include "formats/mifformat.h"
 #include "formats/variantxml.h"
+#include "threadspy.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,7 +39,7 @@ private slots:
     void displayAndComplexFiles()
     {
         BLL_DataCenter_DisplayBoxFile file;
-        QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
+        ThreadSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
 
         const QVariantMap display = {{"basicInfo", QVariantMap{{"display_count", 1}}}};
         QVERIFY(file.saveDisplayBoxData(path("sub/wall.drc"), display)); // folder made on the way
@@ -92,7 +93,7 @@ private slots:
             path("connect.xml"), {{"isSave", true},
                                   {"basicInfo", QVariantMap{{"display_count", 1}, {"FreeLine", 0}}},
                                   {"displayArr", QVariantList{display}}}));
-        QSignalSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
+        ThreadSpy opened(&file, &BLL_DataCenter_DisplayBoxFile::sig_openDisplayFileIndex);
         QVERIFY(file.openDisplayConnectXMLFile(path("connect.xml")));
         const QVariantMap back = file.getOneDisplayData(4);
         QCOMPARE(back.value("display_name").toString(), QString("front"));
@@ -147,7 +148,7 @@ private slots:
     void processorAndCameraFiles()
     {
         BLL_DataCenter_ProcessorFile processor;
-        QSignalSpy saved(&processor, &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
+        ThreadSpy saved(&processor, &BLL_DataCenter_ProcessorFile::sig_saveProcessorFile);
         QVERIFY(processor.saveProcessorXMLFile(path("proc.xml"),
                                                {{"isSave", true}, {"layers", QVariantList{1, 2}}}));
         QVERIFY(saved.first().first().toBool());

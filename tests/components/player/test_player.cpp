@@ -2,7 +2,7 @@
 #include "avpngrenderer.h"
 #include "echoclip.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,7 +49,7 @@ private slots:
         AVPlayer player;
         QVERIFY(!player.putH264ArraryData(QByteArray()));
         QVERIFY(!player.putH264ArraryData(QByteArray(AVPlayer::MaxFrameSize + 1, '\0')));
-        QSignalSpy frames(&player, &AVPlayer::sig_frameDecoded);
+        ThreadSpy frames(&player, &AVPlayer::sig_frameDecoded);
         player.setQueueLength(100);
         quint32 seed = 12345;
         for (int round = 0; round < 50; ++round) {

@@ -1,7 +1,7 @@
 #include "bll_communicationserver_desktop.h"
 #include "bll_communicationxml_desktop.h"
 
-#include <QSignalSpy>
+#include "threadspy.h"
 #include <QTcpSocket>
 #include <QtEndian>
 #include <QtTest>
@@ -69,7 +69,7 @@ private slots:
     {
         QFETCH(QByteArray, xml);
         BLL_CommunicationXml_Desktop codec;
-        QSignalSpy received(&codec, &BLL_CommunicationXml_Desktop::recvCmdData);
+        ThreadSpy received(&codec, &BLL_CommunicationXml_Desktop::recvCmdData);
         QVERIFY(!codec.parseXml(xml));
         QCOMPARE(received.count(), 0);
     }
@@ -81,7 +81,7 @@ private slots:
         BLL_CommunicationXml_Desktop codec;
         connect(&c.server, &BLL_CommunicationServer_Desktop::recvXmlData, &codec,
                 &BLL_CommunicationXml_Desktop::parseXml);
-        QSignalSpy commands(&codec, &BLL_CommunicationXml_Desktop::recvCmdData);
+        ThreadSpy commands(&codec, &BLL_CommunicationXml_Desktop::recvCmdData);
 
         // A malformed message (answered with an error), then two messages in one
         // write, the second split across writes: the connection survives.
@@ -113,7 +113,7 @@ private slots:
     {
         Connected c;
         QVERIFY(connectClient(c));
-        QSignalSpy calib(&c.server, &BLL_CommunicationServer_Desktop::sig_recvCalibData);
+        ThreadSpy calib(&c.server, &BLL_CommunicationServer_Desktop::sig_recvCalibData);
         const QVariantMap data{{"box", "0:1:0:0:64:64"}, {"gain", 0.98}};
         c.client.write(framed(BLL_CommunicationXml_Desktop::toXml(
             BLL_CommunicationXml_Desktop::CalibrationData, data)));
@@ -131,7 +131,7 @@ private slots:
     {
         Connected c;
         QVERIFY(connectClient(c));
-        QSignalSpy xml(&c.server, &BLL_CommunicationServer_Desktop::recvXmlData);
+        ThreadSpy xml(&c.server, &BLL_CommunicationServer_Desktop::recvXmlData);
         QByteArray header(4, '\0');
         qToBigEndian<quint32>(BLL_CommunicationServer_Desktop::MaxMessageSize + 1, header.data());
         c.client.write(header + "<message");
