@@ -40,8 +40,10 @@ QString refusalReason(const QString &text)
 
 bool BLL_BusinessLogic_SendCardPackage::connectDisplayDataFormatConv(int mode)
 {
+    // Only modes 1 and 2 convert, and only they are announced: any other is refused
+    // rather than accepted with no signal ever to follow.
     if (mode != 1 && mode != 2)
-        return true;
+        return false;
     if (m_connectConversionBusy.exchange(true)) {
         qCDebug(lcDisplay) << "connection display conversion already running, mode" << mode
                            << "refused";
@@ -57,7 +59,7 @@ bool BLL_BusinessLogic_SendCardPackage::connectDisplayDataFormatConv(int mode)
 bool BLL_BusinessLogic_SendCardPackage::complexDisplayDataFormatConv(int mode)
 {
     if (mode != 1 && mode != 2)
-        return true;
+        return false;
     if (m_complexConversionBusy.exchange(true)) {
         qCDebug(lcDisplay) << "complex display conversion already running, mode" << mode
                            << "refused";

@@ -395,7 +395,10 @@ private slots:
         QVERIFY(m_card->saveConnectDisplayData(layout(16, 256)));
         QVERIFY(!m_card->saveConnectDisplayData({}));
 
-        // A second conversion of the same model while one runs is refused.
+        // A mode that converts nothing, and a second conversion of the same model
+        // while one runs, are refused.
+        QVERIFY(!m_card->connectDisplayDataFormatConv(3));
+        QVERIFY(!m_card->complexDisplayDataFormatConv(0));
         ThreadSpy done(m_card.get(), &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
         QVERIFY(m_card->connectDisplayDataFormatConv(1));
         QVERIFY(!m_card->connectDisplayDataFormatConv(1));
