@@ -9,6 +9,7 @@
 
 #include "bll_datacenter_desktop.h"
 #include "calibrationpacking.h"
+#include "cardblocks.h"
 
 #include <QLoggingCategory>
 
@@ -97,7 +98,76 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
     descriptor.recvWord1 = card;
     descriptor.recvWord2 = card;
     m_flashAccess = descriptor;
+    {
+        // Counted before the first frame goes out: its acknowledgement may come at once.
+        QMutexLocker lock(&m_calibrationMutex);
+        if (m_calibrationSent) { // a new transfer
+            m_calibrationPending.clear();
+            m_calibrationSent = m_calibrationSettled = m_calibrationBroadcast = false;
+        }
+        // Every card of a broadcast answers each frame: no count to keep.
+        if (portAddress == storedimage::EveryPort || card == storedimage::EveryCard)
+            m_calibrationBroadcast = true;
+        else
+            m_calibrationPending[portAddress] +=
+                blocks::receivingCardChunks(data.size(), ChunkSize).size();
+    }
     return writeRecvCardInfo(guid, data, ChunkSize, timeout, false);
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeCalibrationFrame(const QVariantMap &reply,
+                                                                    quint32 portAddress)
+{
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        auto frames = m_calibrationPending.find(portAddress);
+        if (frames == m_calibrationPending.end() || frames.value() == 0)
+            return;
+        --frames.value();
+    }
+    if (reply.value(key("result"), true).toBool())
+        settleCalibration(true, portAddress, QString());
+    else
+        settleCalibration(false, portAddress, key("refused by the card"));
+}
+
+bool BLL_BusinessLogic_SendCardPackage::calibrationFrameTimedOut(const QVariantMap &timeout)
+{
+    const quint32 portAddress = timeout.value(key("m_reg")).toUInt();
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        if (timeout.value(key("m_con")).toUInt() != (CalibrationCommand & 0xFF) ||
+            m_calibrationPending.value(portAddress) == 0)
+            return false;
+    }
+    settleCalibration(false, portAddress, key("no acknowledgement in time"));
+    return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::settleCalibration(bool written, quint32 portAddress,
+                                                          const QString &error)
+{
+    QMutexLocker lock(&m_calibrationMutex);
+    if (m_calibrationSettled)
+        return;
+    if (written) { // only once everything is sent and every frame is in
+        if (!m_calibrationSent)
+            return;
+        for (int frames : qAsConst(m_calibrationPending))
+            if (frames > 0)
+                return;
+    }
+    m_calibrationSettled = true;
+    lock.unlock();
+    QVariantMap report{{key("calibrationWritten"), written}};
+    if (!written) {
+        qCDebug(lcTransfer).noquote() << QStringLiteral("calibration write failed at 0x%1: %2")
+                                             .arg(portAddress, 0, 16)
+                                             .arg(error);
+        report.insert(key("m_regAddr"), portAddress);
+        report.insert(key("error"), error);
+    }
+    emit sig_readDevData(report);
 }
 
 void BLL_BusinessLogic_SendCardPackage::emitLastAddresses(quint32 portAddress, quint32 card,
@@ -109,6 +179,16 @@ void BLL_BusinessLogic_SendCardPackage::emitLastAddresses(quint32 portAddress, q
     QVariantMap report = vLastAddrMap;
     report.insert(key("result"), result);
     emit sig_readDevData(report);
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        m_calibrationSent = true;
+        if (m_calibrationBroadcast)
+            m_calibrationSettled = true; // nothing to confirm card by card
+    }
+    if (result)
+        settleCalibration(true, portAddress, QString());
+    else
+        settleCalibration(false, portAddress, key("not every block was sent"));
 }
 
 void BLL_BusinessLogic_SendCardPackage::setAdjustPath(QString path, QVariantMap params)

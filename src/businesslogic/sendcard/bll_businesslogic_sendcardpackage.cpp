@@ -350,7 +350,8 @@ void BLL_BusinessLogic_SendCardPackage::slot_dealData(QVariantMap reply)
         // display record write: the card acknowledging (or refusing) one chunk
         {"Module_WriteSendCardRegister", "m_regAddr", reg::DisplayRecord,
          &Self::acknowledgeDisplayRecordChunk},
-        // block acknowledgement: a receiving card acknowledging a block frame
+        // block acknowledgement: a receiving card acknowledging a block or
+        // calibration frame, or the card a window page
         {"Module_WriteSendCardRegister", "m_regAddr", reg::AnyAddress, &Self::acknowledgeBlock},
     };
 
@@ -460,7 +461,9 @@ void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply,
         emit sig_readDevData({{QStringLiteral("addr"), address}});
 }
 
-void BLL_BusinessLogic_SendCardPackage::acknowledgeBlock(const QVariantMap &reply, quint32)
+void BLL_BusinessLogic_SendCardPackage::acknowledgeBlock(const QVariantMap &reply, quint32 regAddr)
 {
     noteBlockAcknowledgement(reply);
+    acknowledgeWindowPage(reply, regAddr);
+    acknowledgeCalibrationFrame(reply, regAddr);
 }
