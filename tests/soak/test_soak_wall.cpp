@@ -26,9 +26,9 @@
 namespace
 {
 
-constexpr int WaitMs = 15000;   // a write's report, the link's queue draining
-constexpr int AnswerMs = 3000;  // a read's report: its requests time out after 500 ms
-constexpr int MaxRetries = 2;   // runs of a failed operation after the first
+constexpr int WaitMs = 15000;  // a write's report, the link's queue draining
+constexpr int AnswerMs = 3000; // a read's report: its requests time out after 500 ms
+constexpr int MaxRetries = 2;  // runs of a failed operation after the first
 constexpr quint32 DisplayRecord = 0x120000, PortTable = 0x10E000, LastRecordBlock = 0x12EC00;
 constexpr quint32 FirmwareImage = 0xAF000000, Calibration = 0xA0030000;
 
@@ -66,8 +66,8 @@ private:
     ledwall::sim::VirtualWall m_wall;
     QString m_guid;
     std::mt19937 m_random;
-    QVariantMap m_flashLayout;      // the layout the wall's flash holds, when known
-    QStringList m_portTableCells;   // the topology the port table gives, read fault-free
+    QVariantMap m_flashLayout;    // the layout the wall's flash holds, when known
+    QStringList m_portTableCells; // the topology the port table gives, read fault-free
     QVector<QPair<quint32, QByteArray>> m_windowPages; // the window writes, made fault-free
     qint64 m_bytesVerified = 0;
 
@@ -81,8 +81,8 @@ private:
     }
 
     // The first report that `wanted` accepts, waiting up to `ms`; empty if none came.
-    QVariantMap waitForReport(QSignalSpy &spy, const std::function<bool(const QVariantMap &)> &wanted,
-                              int ms)
+    QVariantMap waitForReport(QSignalSpy &spy,
+                              const std::function<bool(const QVariantMap &)> &wanted, int ms)
     {
         QVariantMap found;
         (void)QTest::qWaitFor(
@@ -95,7 +95,6 @@ private:
             ms);
         return found;
     }
-
 
     // The library's verdict in the report that carries `key` (true: Done).
     Outcome verdict(QSignalSpy &spy, const char *key)
@@ -197,8 +196,13 @@ private:
                 .isEmpty())
             return {};
         QStringList cells;
-        const QVariantMap display =
-            m_card.openConnectDisplayData(false).value(0).toMap().value("displayArr").toList().value(0).toMap();
+        const QVariantMap display = m_card.openConnectDisplayData(false)
+                                        .value(0)
+                                        .toMap()
+                                        .value("displayArr")
+                                        .toList()
+                                        .value(0)
+                                        .toMap();
         for (const QVariant &cell : display.value("itemArr").toList())
             cells << QStringLiteral("%1.%2")
                          .arg(cell.toMap().value("sender_port").toInt())
@@ -255,12 +259,12 @@ private:
         QByteArray block = randomBytes(16 * pick(4, 128));
         QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         m_card.startSendPointAdjustThread(
-            block, {{"sendBoxMap", QVariantMap{{QStringLiteral("%1,%2").arg(port).arg(card), true}}}});
+            block,
+            {{"sendBoxMap", QVariantMap{{QStringLiteral("%1,%2").arg(port).arg(card), true}}}});
         // The blocks handed over ("result"), then the cards' acknowledgements.
         if (const Outcome sent = verdict(report, "result"); sent != Outcome::Done)
             return sent;
-        if (const Outcome written = verdict(report, "calibrationWritten");
-            written != Outcome::Done)
+        if (const Outcome written = verdict(report, "calibrationWritten"); written != Outcome::Done)
             return written;
         return compare(m_wall.readReceivingCard(port, card, Calibration, block.size()), block);
     }
@@ -273,9 +277,9 @@ private:
         for (const ledwall::sim::WallPort &port : m_wall.wall().ports) {
             int x = port.port * 32;
             for (const ledwall::sim::WallCabinet &c : port.cabinets) {
-                items << QVariantMap{{"sender_port", port.port}, {"sender_addr", c.card},
-                                     {"x", x}, {"y", y}, {"vcs_width", c.width},
-                                     {"vcs_height", c.height}, {"init", 1}};
+                items << QVariantMap{
+                    {"sender_port", port.port}, {"sender_addr", c.card},  {"x", x},   {"y", y},
+                    {"vcs_width", c.width},     {"vcs_height", c.height}, {"init", 1}};
                 x += c.width;
             }
             y += port.cabinets.first().height;
@@ -289,7 +293,8 @@ private:
         for (const auto &page : qAsConst(m_windowPages))
             m_wall.writeMemory(page.first, QByteArray(page.second.size(), '\0'));
         return m_card.saveConnectDisplayData(windowLayout()) &&
-               m_facade->setAllMultiWindow({{"scType", "4k"}, {"isSend", true}, {"dviWorkMode", 10}})
+               m_facade
+                   ->setAllMultiWindow({{"scType", "4k"}, {"isSend", true}, {"dviWorkMode", 10}})
                    .value("result")
                    .toBool();
     }
@@ -312,12 +317,10 @@ private:
         const char *name;
         Outcome (TestSoakWall::*run)();
     };
-    const QVector<Operation> m_operations{{"layout write", &TestSoakWall::writeLayout},
-                                          {"layout read", &TestSoakWall::readLayout},
-                                          {"port table", &TestSoakWall::portTable},
-                                          {"firmware", &TestSoakWall::firmware},
-                                          {"calibration", &TestSoakWall::calibration},
-                                          {"window pages", &TestSoakWall::windows}};
+    const QVector<Operation> m_operations{
+        {"layout write", &TestSoakWall::writeLayout}, {"layout read", &TestSoakWall::readLayout},
+        {"port table", &TestSoakWall::portTable},     {"firmware", &TestSoakWall::firmware},
+        {"calibration", &TestSoakWall::calibration},  {"window pages", &TestSoakWall::windows}};
 
 private slots:
     void initTestCase()

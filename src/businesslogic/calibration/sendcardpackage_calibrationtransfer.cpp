@@ -101,18 +101,24 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
     {
         // Counted before the first frame goes out: its acknowledgement may come at once.
         QMutexLocker lock(&m_calibrationMutex);
-        if (m_calibrationSent) { // a new transfer
-            m_calibrationPending.clear();
-            m_calibrationSent = m_calibrationSettled = m_calibrationBroadcast = false;
+        // Outside a transfer (the classic pass, seams) nothing is confirmed; every card
+        // of a broadcast answers each frame, so no count is kept for one.
+        if (!m_calibrationSent) {
+            if (portAddress == storedimage::EveryPort || card == storedimage::EveryCard)
+                m_calibrationBroadcast = true;
+            else
+                m_calibrationPending[portAddress] +=
+                    blocks::receivingCardChunks(data.size(), ChunkSize).size();
         }
-        // Every card of a broadcast answers each frame: no count to keep.
-        if (portAddress == storedimage::EveryPort || card == storedimage::EveryCard)
-            m_calibrationBroadcast = true;
-        else
-            m_calibrationPending[portAddress] +=
-                blocks::receivingCardChunks(data.size(), ChunkSize).size();
     }
     return writeRecvCardInfo(guid, data, ChunkSize, timeout, false);
+}
+
+void BLL_BusinessLogic_SendCardPackage::beginCalibrationConfirmation()
+{
+    QMutexLocker lock(&m_calibrationMutex);
+    m_calibrationPending.clear();
+    m_calibrationSent = m_calibrationSettled = m_calibrationBroadcast = false;
 }
 
 void BLL_BusinessLogic_SendCardPackage::acknowledgeCalibrationFrame(const QVariantMap &reply,
@@ -214,6 +220,7 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 
 void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     if (params.contains(key("SendTopologyData_"))) {
         sendTopologyAdjustData(params);
         return;
@@ -276,6 +283,7 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
 
 void BLL_BusinessLogic_SendCardPackage::sendAdjustDataWithReceive(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = calibrationDescriptor(NormalArea);
     takeSlotAndPort(params, &descriptor);
     const QSize size = storedimage::screenExtent(vBoxXYWHList);
@@ -345,6 +353,7 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustDataWithReceive(QVariantMap pa
 
 void BLL_BusinessLogic_SendCardPackage::sendTopologyAdjustData(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = areaDescriptor(params);
     const quint32 base = descriptor.recvAddress;
     const int port = params.value(key("Port")).toInt();
@@ -401,6 +410,7 @@ void BLL_BusinessLogic_SendCardPackage::sendTopologyAdjustData(QVariantMap param
 
 void BLL_BusinessLogic_SendCardPackage::sendPointAdjustData(QByteArray &data, QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = calibrationDescriptor(NormalArea);
     takeSlotAndPort(params, &descriptor);
     const QVariantMap selection = params.value(key("sendBoxMap")).toMap();

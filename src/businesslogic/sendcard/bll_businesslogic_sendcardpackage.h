@@ -378,9 +378,10 @@ private:
     // confirmation.
     QMutex m_calibrationMutex;
     QHash<quint32, int> m_calibrationPending;
-    bool m_calibrationSent = true;    // the last transfer has sent everything
+    bool m_calibrationSent = true;    // no transfer is sending (its frames are counted)
     bool m_calibrationSettled = true; // its confirmation is out
     bool m_calibrationBroadcast = false;
+    void beginCalibrationConfirmation(); // each transfer that reports its last addresses
     void acknowledgeCalibrationFrame(const QVariantMap &reply, quint32 portAddress);
     bool calibrationFrameTimedOut(const QVariantMap &timeout);
     void settleCalibration(bool written, quint32 portAddress, const QString &error);
