@@ -368,6 +368,8 @@ private slots:
         QVector<KindTally> kinds(m_operations.size());
         int retries = 0;
         for (int i = 0; i < operations; ++i) {
+            if (i > 0 && i % 250 == 0)
+                qInfo("soak: %d of %d operations, %.0f s", i, operations, timer.elapsed() / 1000.0);
             const int kind = pick(0, m_operations.size() - 1);
             for (int run = 0; run <= MaxRetries; ++run) {
                 settle();
