@@ -184,18 +184,14 @@ private:
                                                                                    : Outcome::Lost;
     }
 
-    // The topology rebuilt from the port table, as "port.card" per cell; empty when
-    // the read did not come back.
-    QStringList readPortTable(int ms)
+    // The port table's report (empty when none came) and the topology rebuilt from
+    // it, as "port.card" per cell.
+    QVariantMap readPortTable(int ms, QStringList *cells)
     {
         QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
         m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
-        if (waitForReport(
-                report, [](const QVariantMap &m) { return m.value("addr").toUInt() == PortTable; },
-                ms)
-                .isEmpty())
-            return {};
-        QStringList cells;
+        const QVariantMap result = waitForReport(
+            report, [](const QVariantMap &m) { return m.value("addr").toUInt() == PortTable; }, ms);
         const QVariantMap display = m_card.openConnectDisplayData(false)
                                         .value(0)
                                         .toMap()
@@ -203,18 +199,22 @@ private:
                                         .toList()
                                         .value(0)
                                         .toMap();
+        cells->clear();
         for (const QVariant &cell : display.value("itemArr").toList())
-            cells << QStringLiteral("%1.%2")
-                         .arg(cell.toMap().value("sender_port").toInt())
-                         .arg(cell.toMap().value("sender_addr").toInt());
-        return cells;
+            *cells << QStringLiteral("%1.%2")
+                          .arg(cell.toMap().value("sender_port").toInt())
+                          .arg(cell.toMap().value("sender_addr").toInt());
+        return result;
     }
 
     Outcome portTable()
     {
-        const QStringList cells = readPortTable(AnswerMs);
-        if (cells.isEmpty())
+        QStringList cells;
+        const QVariantMap report = readPortTable(AnswerMs, &cells);
+        if (report.isEmpty())
             return Outcome::NoAnswer;
+        if (report.contains("error"))
+            return Outcome::Failed;
         return cells == m_portTableCells ? Outcome::Done : Outcome::Lost;
     }
 
@@ -333,7 +333,8 @@ private slots:
                 QThread::msleep(1);
         });
         // What fault-free operations give: the port table's topology and the window pages.
-        m_portTableCells = readPortTable(WaitMs);
+        const QVariantMap table = readPortTable(WaitMs, &m_portTableCells);
+        QVERIFY(!table.isEmpty() && !table.contains("error"));
         QVERIFY(!m_portTableCells.isEmpty());
         QVERIFY(writeWindows());
         settle();

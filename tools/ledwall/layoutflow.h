@@ -141,7 +141,7 @@ inline bool rebuild(int ethNum, int timeoutMs, QVariantMap *map, QVariantMap *re
         [](const QVariantMap &r) {
             return r.value(QStringLiteral("addr")).toUInt() ==
                        ledwall::registers::PortTable.first &&
-                   r.contains(QStringLiteral("overLape"));
+                   (r.contains(QStringLiteral("overLape")) || r.contains(QStringLiteral("error")));
         },
         timeoutMs);
     if (report->isEmpty()) {

@@ -406,6 +406,7 @@ void BLL_BusinessLogic_SendCardPackage::readDisplayRecord(const QVariantMap &rep
 
 void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, quint32 regAddr)
 {
+    m_portTableAttempts = -1; // answered
     // A refused read carries no table: rebuilding from nothing would replace the
     // user's topology with an empty one.
     const QString result = QStringLiteral("result");

@@ -68,6 +68,10 @@ public:
     // or {"displayRecordRead": false, "m_regAddr": the block, "error"} when one
     // never came.
     void readConnectDisplayDataToDevice(QVariantMap params);
+    // Reads the port table of "EthNum" ports (asked again twice without an answer)
+    // and rebuilds the topology: sig_readDevData {"addr": the table's address,
+    // "result", "overLape", "overlappingEthPort"}, with "error" when the read was
+    // refused, never answered, or the table not rebuilt.
     void readHardwareConnectDisplayDataToDevice(QVariantMap params);
     QVariantMap getVLastAddrMap();
 
@@ -331,6 +335,13 @@ private:
     FlashAccessDescriptor m_displayReadAccess;
     QString m_displayReadGuid;
     void askDisplayRecordBlockAgain(quint32 regAddr);
+    // The running port table read, asked again in the same way (-1: none running).
+    int m_portTableAttempts = -1;
+    FlashAccessDescriptor m_portTableAccess;
+    QString m_portTableGuid;
+    void askPortTableAgain();
+    // Sends a read again with the descriptor it began with.
+    void readAgain(const FlashAccessDescriptor &access, const QString &guid);
     // Chunks of the record write in flight that the card has not acknowledged yet.
     QSet<quint32> m_displayWritePending;
     bool m_displayWriteComplex = false;

@@ -203,7 +203,8 @@ void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVar
 void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
 {
     // A page of the window write in flight, a calibration frame, a block of the
-    // record read in flight, or a write chunk of the record in flight.
+    // record read or the port table read in flight, or a write chunk of the record
+    // in flight.
     constexpr uint WriteOperation = WriteCommand & 0xFF;
     if (windowPageTimedOut(timeout) || calibrationFrameTimedOut(timeout))
         return;
@@ -211,6 +212,11 @@ void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
     if (timeout.value(QStringLiteral("m_con")).toUInt() == (ReadCommand & 0xFF) &&
         m_displayReadActive && m_displayBlocksMissing.contains(regAddr)) {
         askDisplayRecordBlockAgain(regAddr);
+        return;
+    }
+    if (timeout.value(QStringLiteral("m_con")).toUInt() == (ReadCommand & 0xFF) &&
+        regAddr == registers::PortTable.first && m_portTableAttempts >= 0) {
+        askPortTableAgain();
         return;
     }
     if (timeout.value(QStringLiteral("m_con")).toUInt() != WriteOperation ||
@@ -230,11 +236,31 @@ void BLL_BusinessLogic_SendCardPackage::askDisplayRecordBlockAgain(quint32 regAd
                               {QStringLiteral("error"), QStringLiteral("no answer in time")}});
         return;
     }
+    FlashAccessDescriptor access = m_displayReadAccess;
+    access.startAddress = regAddr;
+    readAgain(access, m_displayReadGuid);
+}
+
+void BLL_BusinessLogic_SendCardPackage::askPortTableAgain()
+{
+    if (++m_portTableAttempts >= ReadAttempts) {
+        m_portTableAttempts = -1;
+        qCDebug(lcDisplay) << "port table read failed: no answer";
+        emit sig_readDevData({{QStringLiteral("addr"), registers::PortTable.first},
+                              {QStringLiteral("result"), false},
+                              {QStringLiteral("error"), QStringLiteral("no answer in time")}});
+        return;
+    }
+    readAgain(m_portTableAccess, m_portTableGuid);
+}
+
+void BLL_BusinessLogic_SendCardPackage::readAgain(const FlashAccessDescriptor &access,
+                                                  const QString &guid)
+{
     // The descriptor the read began with; whatever was loaded since is put back.
     const FlashAccessDescriptor current = m_flashAccess;
-    m_flashAccess = m_displayReadAccess;
-    m_flashAccess.startAddress = regAddr;
-    readSendCardInfo(m_displayReadGuid, ReadTimeout);
+    m_flashAccess = access;
+    readSendCardInfo(guid, ReadTimeout);
     m_flashAccess = current;
 }
 
@@ -369,7 +395,10 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
     }
     loadDisplayAccess(params, ReadCommand, registers::PortTable.first,
                       quint16(ethNum * porttable::RecordSize));
-    readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
+    m_portTableAccess = m_flashAccess;
+    m_portTableGuid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
+    m_portTableAttempts = 0;
+    readSendCardInfo(m_portTableGuid, ReadTimeout);
 }
 
 void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(QByteArray bytes)

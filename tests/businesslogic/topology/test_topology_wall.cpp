@@ -114,7 +114,18 @@ private slots:
 
     void portTableRebuildsTheWall()
     {
+        // A read that never comes back ends, said so, after three requests.
         QSignalSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        m_wall.setSilentAddresses({0x10E000});
+        m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+        QCOMPARE(
+            report.takeFirst().first().toMap(),
+            (QVariantMap{{"addr", 0x10E000u}, {"result", false}, {"error", "no answer in time"}}));
+        m_wall.clearFaults();
+
+        // Two lost requests are asked again.
+        m_wall.dropNext(2);
         m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
         QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
         const QVariantMap result = report.first().first().toMap();
