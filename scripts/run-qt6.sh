@@ -10,4 +10,4 @@ cmake -S "$root" -B "$build" -DLEDWALL_QT_MAJOR=6 -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$build" --parallel "$(nproc)"
 cd "$build"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-ctest --output-on-failure --timeout 300 -j 2
+ctest --output-on-failure --timeout 300 -j 2 -LE soak

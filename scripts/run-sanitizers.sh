@@ -29,4 +29,4 @@ cd "$build"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure --timeout 600 -j 2 -E '^test_install_consumer$'
+ctest --output-on-failure --timeout 600 -j 2 -E '^test_install_consumer$' -LE soak

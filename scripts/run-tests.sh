@@ -8,7 +8,9 @@ bash "$root/scripts/check-format.sh"
 bash "$root/scripts/build.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "${LEDWALL_BUILD_DIR:-$root/build}"
-ctest --output-on-failure --timeout 300 -j 2
+ctest --output-on-failure --timeout 300 -j 2 -LE soak
+# The soak under wire faults once, at the small size (scripts/soak.sh runs it large).
+bash "$root/scripts/soak.sh" --small --no-build
 # The same suite built against Qt 6 (build-qt6/), which is supported beside Qt 5.
 bash "$root/scripts/run-qt6.sh"
 

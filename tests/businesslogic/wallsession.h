@@ -41,6 +41,15 @@ inline QString startWallSession(ledwall::sim::VirtualWall &wall, const QByteArra
     return guid;
 }
 
+// Runs a conversion of the sending-card object's layout (1: map to text, 2: text to
+// map) and waits for its end.
+inline bool convertDisplayData(BLL_BusinessLogic_SendCardPackage &card, int mode)
+{
+    ThreadSpy done(&card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
+    return card.connectDisplayDataFormatConv(mode) &&
+           QTest::qWaitFor([&] { return !done.isEmpty(); }, 10000);
+}
+
 // Releases the link and stops the pipeline's threads and the wall.
 inline void stopWallSession(ledwall::sim::VirtualWall &wall, const QString &guid)
 {

@@ -12,6 +12,8 @@
 // - Delay, duplicate and reorder shape the replies: a delayed reply leaves D ms
 //   later, a duplicated one leaves twice, and with reordering each reply is held
 //   back and sent right after the next one (or when reordering is switched off).
+// - Random faults do the same by chance, from a generator seeded by the caller, so
+//   that a long run under a realistic mix of faults can be repeated exactly.
 
 #include "simwire.h"
 
@@ -19,6 +21,7 @@
 #include <QSet>
 #include <QVector>
 #include <mutex>
+#include <random>
 
 namespace ledwall::sim
 {
@@ -27,6 +30,24 @@ struct OutgoingDatagram {
     QByteArray datagram;
     QHostAddress address;
     quint16 port = 0;
+};
+
+// Chances in percent (0 = never); each request or reply draws on its own.
+struct RandomFaults {
+    quint32 seed = 1;
+    double dropPercent = 0;      // a request is lost
+    double duplicatePercent = 0; // a reply leaves twice
+    double reorderPercent = 0;   // a reply is held back until the next one
+    double delayPercent = 0;     // a reply leaves 1 .. maxDelay ms later
+    int maxDelay = 0;
+};
+
+// What the random faults did since they were set.
+struct FaultTally {
+    quint64 dropped = 0;
+    quint64 duplicated = 0;
+    quint64 reordered = 0;
+    quint64 delayed = 0;
 };
 
 class FaultInjector
@@ -39,9 +60,13 @@ public:
     void setReorderReplies(bool on); // switching it off releases a held reply (see takeHeld)
     void setSilent(bool on);
     void setSilentAddresses(const QSet<quint32> &addresses);
+    // Restarts the generator with faults.seed and zeroes the tally.
+    void setRandomFaults(const RandomFaults &faults);
+    FaultTally tally() const;
     void clear(); // every fault off (a held reply stays for takeHeld)
 
-    int replyDelay() const;
+    // The delay of the reply being sent now: the fixed one, or a drawn one.
+    int replyDelay();
 
     // True when the request is to be lost.
     bool shouldDrop(const Frame &request);
@@ -54,6 +79,8 @@ public:
     QVector<OutgoingDatagram> takeHeld();
 
 private:
+    bool chance(double percent); // called with the mutex held
+
     mutable std::mutex m_mutex;
     int m_dropEveryNth = 0;
     int m_dropNext = 0;
@@ -65,6 +92,9 @@ private:
     bool m_silent = false;
     QSet<quint32> m_silentAddresses;
     QVector<OutgoingDatagram> m_held;
+    RandomFaults m_random;
+    FaultTally m_tally;
+    std::mt19937 m_generator;
 };
 
 } // namespace ledwall::sim

@@ -155,6 +155,16 @@ void VirtualWall::setReorderReplies(bool on)
     }
 }
 
+void VirtualWall::setRandomFaults(const RandomFaults &faults)
+{
+    m_faults.setRandomFaults(faults);
+}
+
+FaultTally VirtualWall::faultTally() const
+{
+    return m_faults.tally();
+}
+
 void VirtualWall::clearFaults()
 {
     m_faults.clear();

@@ -72,6 +72,8 @@ public:
     void setReorderReplies(bool on);
     void setSilent(bool on);
     void setSilentAddresses(const QSet<quint32> &addresses);
+    void setRandomFaults(const RandomFaults &faults);
+    FaultTally faultTally() const;
     void clearFaults();
 
     // The echo role (echostreamer.h): its settings, read when a stream starts, and

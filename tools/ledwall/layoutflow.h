@@ -109,8 +109,12 @@ inline bool read(bool complex, int timeoutMs, QVariantMap *map, QString *why)
             facade->readConnectDisplayDataToDevice(
                 {{QStringLiteral("isComplex"), complex ? 1 : 0}});
         },
-        [](const QVariantMap &r) { return r.contains(QStringLiteral("addr")); }, timeoutMs);
-    if (report.isEmpty()) {
+        [](const QVariantMap &r) {
+            return r.contains(QStringLiteral("addr")) ||
+                   r.contains(QStringLiteral("displayRecordRead"));
+        },
+        timeoutMs);
+    if (!report.contains(QStringLiteral("addr"))) {
         *why = QStringLiteral("not every block of the display record came back");
         return false;
     }
@@ -137,7 +141,7 @@ inline bool rebuild(int ethNum, int timeoutMs, QVariantMap *map, QVariantMap *re
         [](const QVariantMap &r) {
             return r.value(QStringLiteral("addr")).toUInt() ==
                        ledwall::registers::PortTable.first &&
-                   r.contains(QStringLiteral("overLape"));
+                   (r.contains(QStringLiteral("overLape")) || r.contains(QStringLiteral("error")));
         },
         timeoutMs);
     if (report->isEmpty()) {

@@ -9,6 +9,7 @@
 
 #include "bll_datacenter_desktop.h"
 #include "calibrationpacking.h"
+#include "cardblocks.h"
 
 #include <QLoggingCategory>
 
@@ -97,7 +98,82 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
     descriptor.recvWord1 = card;
     descriptor.recvWord2 = card;
     m_flashAccess = descriptor;
+    {
+        // Counted before the first frame goes out: its acknowledgement may come at once.
+        QMutexLocker lock(&m_calibrationMutex);
+        // Outside a transfer (the classic pass, seams) nothing is confirmed; every card
+        // of a broadcast answers each frame, so no count is kept for one.
+        if (!m_calibrationSent) {
+            if (portAddress == storedimage::EveryPort || card == storedimage::EveryCard)
+                m_calibrationBroadcast = true;
+            else
+                m_calibrationPending[portAddress] +=
+                    blocks::receivingCardChunks(data.size(), ChunkSize).size();
+        }
+    }
     return writeRecvCardInfo(guid, data, ChunkSize, timeout, false);
+}
+
+void BLL_BusinessLogic_SendCardPackage::beginCalibrationConfirmation()
+{
+    QMutexLocker lock(&m_calibrationMutex);
+    m_calibrationPending.clear();
+    m_calibrationSent = m_calibrationSettled = m_calibrationBroadcast = false;
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeCalibrationFrame(const QVariantMap &reply,
+                                                                    quint32 portAddress)
+{
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        auto frames = m_calibrationPending.find(portAddress);
+        if (frames == m_calibrationPending.end() || frames.value() == 0)
+            return;
+        --frames.value();
+    }
+    if (reply.value(key("result"), true).toBool())
+        settleCalibration(true, portAddress, QString());
+    else
+        settleCalibration(false, portAddress, key("refused by the card"));
+}
+
+bool BLL_BusinessLogic_SendCardPackage::calibrationFrameTimedOut(const QVariantMap &timeout)
+{
+    const quint32 portAddress = timeout.value(key("m_reg")).toUInt();
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        if (timeout.value(key("m_con")).toUInt() != (CalibrationCommand & 0xFF) ||
+            m_calibrationPending.value(portAddress) == 0)
+            return false;
+    }
+    settleCalibration(false, portAddress, key("no acknowledgement in time"));
+    return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::settleCalibration(bool written, quint32 portAddress,
+                                                          const QString &error)
+{
+    QMutexLocker lock(&m_calibrationMutex);
+    if (m_calibrationSettled)
+        return;
+    if (written) { // only once everything is sent and every frame is in
+        if (!m_calibrationSent)
+            return;
+        for (int frames : qAsConst(m_calibrationPending))
+            if (frames > 0)
+                return;
+    }
+    m_calibrationSettled = true;
+    lock.unlock();
+    QVariantMap report{{key("calibrationWritten"), written}};
+    if (!written) {
+        qCDebug(lcTransfer).noquote() << QStringLiteral("calibration write failed at 0x%1: %2")
+                                             .arg(portAddress, 0, 16)
+                                             .arg(error);
+        report.insert(key("m_regAddr"), portAddress);
+        report.insert(key("error"), error);
+    }
+    emit sig_readDevData(report);
 }
 
 void BLL_BusinessLogic_SendCardPackage::emitLastAddresses(quint32 portAddress, quint32 card,
@@ -109,6 +185,16 @@ void BLL_BusinessLogic_SendCardPackage::emitLastAddresses(quint32 portAddress, q
     QVariantMap report = vLastAddrMap;
     report.insert(key("result"), result);
     emit sig_readDevData(report);
+    {
+        QMutexLocker lock(&m_calibrationMutex);
+        m_calibrationSent = true;
+        if (m_calibrationBroadcast)
+            m_calibrationSettled = true; // nothing to confirm card by card
+    }
+    if (result)
+        settleCalibration(true, portAddress, QString());
+    else
+        settleCalibration(false, portAddress, key("not every block was sent"));
 }
 
 void BLL_BusinessLogic_SendCardPackage::setAdjustPath(QString path, QVariantMap params)
@@ -134,6 +220,7 @@ void BLL_BusinessLogic_SendCardPackage::resetFilePos(int)
 
 void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     if (params.contains(key("SendTopologyData_"))) {
         sendTopologyAdjustData(params);
         return;
@@ -196,6 +283,7 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustData(QVariantMap params)
 
 void BLL_BusinessLogic_SendCardPackage::sendAdjustDataWithReceive(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = calibrationDescriptor(NormalArea);
     takeSlotAndPort(params, &descriptor);
     const QSize size = storedimage::screenExtent(vBoxXYWHList);
@@ -265,6 +353,7 @@ void BLL_BusinessLogic_SendCardPackage::sendAdjustDataWithReceive(QVariantMap pa
 
 void BLL_BusinessLogic_SendCardPackage::sendTopologyAdjustData(QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = areaDescriptor(params);
     const quint32 base = descriptor.recvAddress;
     const int port = params.value(key("Port")).toInt();
@@ -321,6 +410,7 @@ void BLL_BusinessLogic_SendCardPackage::sendTopologyAdjustData(QVariantMap param
 
 void BLL_BusinessLogic_SendCardPackage::sendPointAdjustData(QByteArray &data, QVariantMap params)
 {
+    beginCalibrationConfirmation();
     FlashAccessDescriptor descriptor = calibrationDescriptor(NormalArea);
     takeSlotAndPort(params, &descriptor);
     const QVariantMap selection = params.value(key("sendBoxMap")).toMap();

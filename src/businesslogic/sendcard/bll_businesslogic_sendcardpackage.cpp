@@ -350,7 +350,8 @@ void BLL_BusinessLogic_SendCardPackage::slot_dealData(QVariantMap reply)
         // display record write: the card acknowledging (or refusing) one chunk
         {"Module_WriteSendCardRegister", "m_regAddr", reg::DisplayRecord,
          &Self::acknowledgeDisplayRecordChunk},
-        // block acknowledgement: a receiving card acknowledging a block frame
+        // block acknowledgement: a receiving card acknowledging a block or
+        // calibration frame, or the card a window page
         {"Module_WriteSendCardRegister", "m_regAddr", reg::AnyAddress, &Self::acknowledgeBlock},
     };
 
@@ -405,6 +406,7 @@ void BLL_BusinessLogic_SendCardPackage::readDisplayRecord(const QVariantMap &rep
 
 void BLL_BusinessLogic_SendCardPackage::readPortTable(const QVariantMap &reply, quint32 regAddr)
 {
+    m_portTableAttempts = -1; // answered
     // A refused read carries no table: rebuilding from nothing would replace the
     // user's topology with an empty one.
     const QString result = QStringLiteral("result");
@@ -460,7 +462,9 @@ void BLL_BusinessLogic_SendCardPackage::readFlashBlock(const QVariantMap &reply,
         emit sig_readDevData({{QStringLiteral("addr"), address}});
 }
 
-void BLL_BusinessLogic_SendCardPackage::acknowledgeBlock(const QVariantMap &reply, quint32)
+void BLL_BusinessLogic_SendCardPackage::acknowledgeBlock(const QVariantMap &reply, quint32 regAddr)
 {
     noteBlockAcknowledgement(reply);
+    acknowledgeWindowPage(reply, regAddr);
+    acknowledgeCalibrationFrame(reply, regAddr);
 }

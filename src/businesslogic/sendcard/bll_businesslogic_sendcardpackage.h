@@ -64,7 +64,15 @@ public:
     bool sendConnectDisplayDataToDevice(QVariantMap params);
     bool sendComplexDisplayDataToDevice(QVariantMap params);
     bool parseConnectDisplayDataFromDevice(bool isComplex);
+    // Reads the display record block by block; a block without an answer is asked
+    // again twice. sig_readDevData {"addr": the last block} once every block is in,
+    // or {"displayRecordRead": false, "m_regAddr": the block, "error"} when one
+    // never came.
     void readConnectDisplayDataToDevice(QVariantMap params);
+    // Reads the port table of "EthNum" ports (asked again twice without an answer)
+    // and rebuilds the topology: sig_readDevData {"addr": the table's address,
+    // "result", "overLape", "overlappingEthPort"}, with "error" when the read was
+    // refused, never answered, or the table not rebuilt.
     void readHardwareConnectDisplayDataToDevice(QVariantMap params);
     QVariantMap getVLastAddrMap();
 
@@ -86,7 +94,11 @@ public:
     // the U-disk image with "isSaveUDisk"). true, or "result" true, means every page
     // was built and handed to the card write; false, or "result" false with
     // "error", that the request or the layout was refused or a page could not be
-    // built (nothing is written for a refused layout).
+    // built (nothing is written for a refused layout). The card confirms the writes
+    // later: sig_readDevData {"windowsWritten": true} once it has acknowledged every
+    // page written since the operation began (redundancy writes included), or
+    // {"windowsWritten": false, "m_regAddr": the page's address, "error"} as soon as
+    // one times out or is refused.
     bool setMultiwindow(QMap<QString, QVariant> params);
     bool setDiffWHMultiwindow(QMap<QString, QVariant> params);
     QMap<QString, QVariant> setAllMultiWindow(QMap<QString, QVariant> params);
@@ -289,7 +301,14 @@ private:
     QVector<QList<QVariant>> m_lastWindowLists; // per port, of the last computation
     PortMaps m_lastPorts;
     QStringList m_windowWriteErrors; // pages of the running operation that were not built
-    QVariantMap ipBoxNumMap;         // per card address: boxes per port, as hex text
+    // Page addresses of the running window operation that the card has not
+    // acknowledged yet, with the number of writes to each.
+    QHash<quint32, int> m_windowWritePending;
+    void acknowledgeWindowPage(const QVariantMap &reply, quint32 regAddr);
+    // True when the timed-out frame was a page of the running window operation.
+    bool windowPageTimedOut(const QVariantMap &timeout);
+    void finishWindowWrite(bool written, quint32 regAddr, const QString &error);
+    QVariantMap ipBoxNumMap; // per card address: boxes per port, as hex text
 
     // -- display data --
 public:
@@ -311,6 +330,19 @@ private:
     QSet<quint32> m_displayBlocksMissing; // blocks of the running record read not yet in
     bool m_displayLastBlockSeen = false;
     bool m_displayReadActive = false; // a record read is running; completion is reported once
+    // A block of the running record read that got no answer is asked again, up to
+    // three requests in all; then the read ends with a failure report.
+    QHash<quint32, int> m_displayReadAttempts;
+    FlashAccessDescriptor m_displayReadAccess;
+    QString m_displayReadGuid;
+    void askDisplayRecordBlockAgain(quint32 regAddr);
+    // The running port table read, asked again in the same way (-1: none running).
+    int m_portTableAttempts = -1;
+    FlashAccessDescriptor m_portTableAccess;
+    QString m_portTableGuid;
+    void askPortTableAgain();
+    // Sends a read again with the descriptor it began with.
+    void readAgain(const FlashAccessDescriptor &access, const QString &guid);
     // Chunks of the record write in flight that the card has not acknowledged yet.
     QSet<quint32> m_displayWritePending;
     bool m_displayWriteComplex = false;
@@ -350,6 +382,22 @@ private:
                                   quint32 portAddress, quint16 card, const QByteArray &data,
                                   int timeout);
     void emitLastAddresses(quint32 portAddress, quint32 card, quint32 lastData, bool result);
+    // Frames of the running transfer per port address that the cards have not
+    // acknowledged yet. After its last-address report with "result" true,
+    // sig_readDevData {"calibrationWritten": true} follows once every frame is
+    // acknowledged; {"calibrationWritten": false, "m_regAddr", "error"} comes as soon
+    // as one times out or is refused (before that report, if need be). A broadcast
+    // to every port or card is answered by many cards at once and gets no
+    // confirmation.
+    QMutex m_calibrationMutex;
+    QHash<quint32, int> m_calibrationPending;
+    bool m_calibrationSent = true;    // no transfer is sending (its frames are counted)
+    bool m_calibrationSettled = true; // its confirmation is out
+    bool m_calibrationBroadcast = false;
+    void beginCalibrationConfirmation(); // each transfer that reports its last addresses
+    void acknowledgeCalibrationFrame(const QVariantMap &reply, quint32 portAddress);
+    bool calibrationFrameTimedOut(const QVariantMap &timeout);
+    void settleCalibration(bool written, quint32 portAddress, const QString &error);
     QVariantMap adjustDatabaseRequest(const QVariantMap &request);
 
     // -- card information blocks --

@@ -24,6 +24,7 @@ constexpr quint32 ReadCommand = 0x008000A4;
 constexpr int ChunkSize = 1024;
 constexpr int WriteTimeout = 1000;
 constexpr int ReadTimeout = 500;
+constexpr int ReadAttempts = 3; // requests of one display record block, the first included
 // The port table is read in one request of at most 1024 bytes.
 constexpr int MaxEthNum = 1024 / porttable::RecordSize;
 
@@ -191,8 +192,10 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
 void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVariantMap &reply,
                                                                       quint32 regAddr)
 {
-    if (!m_displayWritePending.contains(regAddr))
-        return; // not a chunk of the write in flight (or already settled)
+    if (!m_displayWritePending.contains(regAddr)) {
+        acknowledgeWindowPage(reply, regAddr); // the window summary shares the range
+        return;
+    }
     if (!reply.value(QStringLiteral("result"), true).toBool()) {
         finishDisplayRecordWrite(false, regAddr, QStringLiteral("refused by the card"));
         return;
@@ -204,14 +207,66 @@ void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVar
 
 void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
 {
-    // Only a write chunk of the record in flight; a block read that times out
-    // belongs to the read.
+    // A page of the window write in flight, a calibration frame, a block of the
+    // record read or the port table read in flight, or a write chunk of the record
+    // in flight.
     constexpr uint WriteOperation = WriteCommand & 0xFF;
+    if (windowPageTimedOut(timeout) || calibrationFrameTimedOut(timeout))
+        return;
     const quint32 regAddr = timeout.value(QStringLiteral("m_reg")).toUInt();
+    if (timeout.value(QStringLiteral("m_con")).toUInt() == (ReadCommand & 0xFF) &&
+        m_displayReadActive && m_displayBlocksMissing.contains(regAddr)) {
+        askDisplayRecordBlockAgain(regAddr);
+        return;
+    }
+    if (timeout.value(QStringLiteral("m_con")).toUInt() == (ReadCommand & 0xFF) &&
+        regAddr == registers::PortTable.first && m_portTableAttempts >= 0) {
+        askPortTableAgain();
+        return;
+    }
     if (timeout.value(QStringLiteral("m_con")).toUInt() != WriteOperation ||
         !m_displayWritePending.contains(regAddr))
         return;
     finishDisplayRecordWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
+}
+
+void BLL_BusinessLogic_SendCardPackage::askDisplayRecordBlockAgain(quint32 regAddr)
+{
+    if (++m_displayReadAttempts[regAddr] >= ReadAttempts) {
+        m_displayReadActive = false;
+        qCDebug(lcDisplay) << "display record read failed: no answer for block" << Qt::hex
+                           << regAddr;
+        emit sig_readDevData({{QStringLiteral("displayRecordRead"), false},
+                              {QStringLiteral("m_regAddr"), regAddr},
+                              {QStringLiteral("error"), QStringLiteral("no answer in time")}});
+        return;
+    }
+    FlashAccessDescriptor access = m_displayReadAccess;
+    access.startAddress = regAddr;
+    readAgain(access, m_displayReadGuid);
+}
+
+void BLL_BusinessLogic_SendCardPackage::askPortTableAgain()
+{
+    if (++m_portTableAttempts >= ReadAttempts) {
+        m_portTableAttempts = -1;
+        qCDebug(lcDisplay) << "port table read failed: no answer";
+        emit sig_readDevData({{QStringLiteral("addr"), registers::PortTable.first},
+                              {QStringLiteral("result"), false},
+                              {QStringLiteral("error"), QStringLiteral("no answer in time")}});
+        return;
+    }
+    readAgain(m_portTableAccess, m_portTableGuid);
+}
+
+void BLL_BusinessLogic_SendCardPackage::readAgain(const FlashAccessDescriptor &access,
+                                                  const QString &guid)
+{
+    // The descriptor the read began with; whatever was loaded since is put back.
+    const FlashAccessDescriptor current = m_flashAccess;
+    m_flashAccess = access;
+    readSendCardInfo(guid, ReadTimeout);
+    m_flashAccess = current;
 }
 
 void BLL_BusinessLogic_SendCardPackage::finishDisplayRecordWrite(bool written, quint32 regAddr,
@@ -251,11 +306,13 @@ void BLL_BusinessLogic_SendCardPackage::readConnectDisplayDataToDevice(QVariantM
     m_displayBlocksMissing = QSet<quint32>(blocks.cbegin(), blocks.cend());
     m_displayLastBlockSeen = false;
     m_displayReadActive = true;
+    m_displayReadAttempts.clear();
+    m_displayReadAccess = m_flashAccess;
+    m_displayReadGuid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     lastRegAddr = blocks.last();
-    const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     for (quint32 address : blocks) {
         m_flashAccess.startAddress = address;
-        readSendCardInfo(guid, ReadTimeout);
+        readSendCardInfo(m_displayReadGuid, ReadTimeout);
     }
     qCDebug(lcDisplay) << "lastRegAddr:" << Qt::hex << lastRegAddr;
 }
@@ -343,7 +400,10 @@ void BLL_BusinessLogic_SendCardPackage::readHardwareConnectDisplayDataToDevice(Q
     }
     loadDisplayAccess(params, ReadCommand, registers::PortTable.first,
                       quint16(ethNum * porttable::RecordSize));
-    readSendCardInfo(BLL_DataCenter_Desktop::instance()->getCurrentGuid(), ReadTimeout);
+    m_portTableAccess = m_flashAccess;
+    m_portTableGuid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
+    m_portTableAttempts = 0;
+    readSendCardInfo(m_portTableGuid, ReadTimeout);
 }
 
 void BLL_BusinessLogic_SendCardPackage::parseConnectDisplayDataFromDeviceModify(QByteArray bytes)

@@ -5,6 +5,7 @@
 #include "applicationdirectory.h"
 #include "bll_businesslogic_desktop.h"
 #include "bll_datacenter_desktop.h"
+#include "cardblocks.h"
 #include "windowcomputations.h"
 #include "windowdrivers.h"
 #include "windowpages.h"
@@ -70,6 +71,10 @@ void BLL_BusinessLogic_SendCardPackage::loadWindowAccess(const QVariantMap &para
     access.routeByte = 0;
     m_flashAccess = access;
     m_windowWriteErrors.clear();
+    if (!m_windowWritePending.isEmpty())
+        qCDebug(lcWindows) << "window write replaces one still unconfirmed,"
+                           << m_windowWritePending.size() << "pages open";
+    m_windowWritePending.clear();
 }
 
 quint32 BLL_BusinessLogic_SendCardPackage::writeWindowPage(quint8 operation, quint32 address,
@@ -79,9 +84,56 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeWindowPage(quint8 operation, qui
     m_flashAccess.commandWord = WindowWriteField << 8 | operation;
     m_flashAccess.startAddress = address;
     qCDebug(lcWindows) << "page" << Qt::hex << operation << address << page.toHex();
+    // Counted before the first frame goes out: its acknowledgement may come at once.
+    if (!m_uDiskMode) {
+        for (const ledwall::blocks::Chunk &chunk :
+             ledwall::blocks::sendCardChunks(page.size(), PageSize, operation))
+            ++m_windowWritePending[address + quint32(chunk.offset)];
+    }
     return writeSendCardInfo(guid.isEmpty() ? BLL_DataCenter_Desktop::instance()->getCurrentGuid()
                                             : guid,
                              page, PageSize, WriteTimeout);
+}
+
+void BLL_BusinessLogic_SendCardPackage::acknowledgeWindowPage(const QVariantMap &reply,
+                                                              quint32 regAddr)
+{
+    auto page = m_windowWritePending.find(regAddr);
+    if (page == m_windowWritePending.end())
+        return; // not a page of the running operation (or already settled)
+    if (!reply.value(QStringLiteral("result"), true).toBool()) {
+        finishWindowWrite(false, regAddr, QStringLiteral("refused by the card"));
+        return;
+    }
+    if (--page.value() == 0)
+        m_windowWritePending.erase(page);
+    if (m_windowWritePending.isEmpty())
+        finishWindowWrite(true, regAddr, QString());
+}
+
+bool BLL_BusinessLogic_SendCardPackage::windowPageTimedOut(const QVariantMap &timeout)
+{
+    const quint32 regAddr = timeout.value(QStringLiteral("m_reg")).toUInt();
+    const uint operation = timeout.value(QStringLiteral("m_con")).toUInt();
+    if ((operation != operationOf(Bank::A) && operation != operationOf(Bank::B)) ||
+        !m_windowWritePending.contains(regAddr))
+        return false;
+    finishWindowWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
+    return true;
+}
+
+void BLL_BusinessLogic_SendCardPackage::finishWindowWrite(bool written, quint32 regAddr,
+                                                          const QString &error)
+{
+    m_windowWritePending.clear();
+    QVariantMap report{{QStringLiteral("windowsWritten"), written}};
+    if (!written) {
+        qCDebug(lcWindows).noquote()
+            << QStringLiteral("window write failed at 0x%1: %2").arg(regAddr, 0, 16).arg(error);
+        report.insert(QStringLiteral("m_regAddr"), regAddr);
+        report.insert(QStringLiteral("error"), error);
+    }
+    emit sig_readDevData(report);
 }
 
 void BLL_BusinessLogic_SendCardPackage::beginUDiskWindows(const QVariantMap &params,

@@ -54,13 +54,6 @@ private:
     ledwall::sim::VirtualWall m_wall;
     QString m_guid;
 
-    bool convert(int mode)
-    {
-        ThreadSpy done(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_displayOperation);
-        return m_card.connectDisplayDataFormatConv(mode) &&
-               QTest::qWaitFor([&] { return !done.isEmpty(); }, WaitMs);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -75,7 +68,7 @@ private slots:
     {
         const QVariantMap original = layout();
         QVERIFY(m_card.saveConnectDisplayData(original));
-        QVERIFY(convert(1));
+        QVERIFY(convertDisplayData(m_card, 1));
         // A card that does not answer the first chunk: the write fails, naming it.
         m_wall.setSilentAddresses({0x120000});
         ThreadSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
@@ -96,20 +89,43 @@ private slots:
                  ledwall::displayrecord::PackResult::Ok);
         QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x120000, record.size()), record, WaitMs);
 
-        // Read back, expand, decode.
-        QVERIFY(m_card.saveConnectDisplayData({{"other", 1}}));
+        // A block that never comes back ends the read, named, after three requests.
+        m_wall.setSilentAddresses({0x120400});
+        m_wall.resetCounters();
         report.clear();
+        m_card.readConnectDisplayDataToDevice({});
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+        QCOMPARE(report.takeFirst().first().toMap(), (QVariantMap{{"displayRecordRead", false},
+                                                                  {"m_regAddr", 0x120400u},
+                                                                  {"error", "no answer in time"}}));
+        QCOMPARE(m_wall.counters().dropped, quint64(3));
+        m_wall.clearFaults();
+
+        // Read back (two lost requests asked again), expand, decode.
+        QVERIFY(m_card.saveConnectDisplayData({{"other", 1}}));
+        m_wall.dropNext(2);
         m_card.readConnectDisplayDataToDevice({});
         QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
         QCOMPARE(report.first().first().toMap().value("addr").toUInt(), 0x12EC00u);
         QVERIFY(m_card.parseConnectDisplayDataFromDevice(false));
-        QVERIFY(convert(2));
+        QVERIFY(convertDisplayData(m_card, 2));
         QCOMPARE(m_card.openConnectDisplayData(false), QVariantList{original});
     }
 
     void portTableRebuildsTheWall()
     {
+        // A read that never comes back ends, said so, after three requests.
         ThreadSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        m_wall.setSilentAddresses({0x10E000});
+        m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
+        QCOMPARE(
+            report.takeFirst().first().toMap(),
+            (QVariantMap{{"addr", 0x10E000u}, {"result", false}, {"error", "no answer in time"}}));
+        m_wall.clearFaults();
+
+        // Two lost requests are asked again.
+        m_wall.dropNext(2);
         m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
         QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), WaitMs);
         const QVariantMap result = report.first().first().toMap();

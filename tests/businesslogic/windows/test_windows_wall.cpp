@@ -70,9 +70,20 @@ private slots:
         }
         QVERIFY(m_card.saveConnectDisplayData(
             {{"displayArr", QVariantList{QVariantMap{{"itemArr", items}}}}}));
-        const QVariantMap result =
-            m_facade->setAllMultiWindow({{"scType", "4k"}, {"isSend", true}, {"dviWorkMode", 10}});
-        QVERIFY(result.value("result").toBool());
+        // A page the card does not take fails the write, naming it; then all is confirmed.
+        const QVariantMap request{{"scType", "4k"}, {"isSend", true}, {"dviWorkMode", 10}};
+        ThreadSpy report(&m_card, &BLL_BusinessLogic_SendCardPackage::sig_readDevData);
+        m_wall.setSilentAddresses({0x40000});
+        QVERIFY(m_facade->setAllMultiWindow(request).value("result").toBool());
+        QTRY_COMPARE_WITH_TIMEOUT(report.size(), 1, WaitMs);
+        QCOMPARE(report.takeFirst().first().toMap(),
+                 (QVariantMap{{"windowsWritten", false},
+                              {"m_regAddr", 0x40000u},
+                              {"error", "no acknowledgement in time"}}));
+        m_wall.clearFaults();
+        QVERIFY(m_facade->setAllMultiWindow(request).value("result").toBool());
+        QTRY_COMPARE_WITH_TIMEOUT(report.size(), 1, WaitMs);
+        QCOMPARE(report.first().first().toMap(), (QVariantMap{{"windowsWritten", true}}));
         // The summary is the last write: 2 ports in use, 3 and 2 boxes.
         QTRY_COMPARE_WITH_TIMEOUT(m_wall.readMemory(0x12FFD0, 7),
                                   QByteArray::fromHex("10000300000002"), WaitMs);

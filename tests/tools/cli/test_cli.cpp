@@ -258,10 +258,11 @@ private slots:
         row("calib pack", {"calib", "pack", "--width", "2", "--height", "1", "", "calib.bin"}, 0,
             R"({"bytes": 8, "pixels": 2})");
         row("calib check", {"calib", "check", ""}, 0, R"({"empty": false, "encrypted": false})");
-        row("calib send",
+        // The wall has no cabinets: the blocks go out, the wall refuses them.
+        row("calib send to a card the wall lacks",
             {"calib", "send", "--port", QString::number(m_wall.port()), "--layout", "calib.json",
              "--fast", ""},
-            0, R"({"result": true, "last_m_regAddr": 1048576})");
+            1, R"({"result": true, "last_m_regAddr": 1048576})", "refused by the card");
 
         // edid: the timing table by size and refresh in mHz.
         row("edid 1080p60", {"edid", "--width", "1920", "--height", "1080", "--refresh", "60000"},
@@ -364,6 +365,10 @@ private slots:
         row("layout write unconfirmed",
             {"layout", "write", "--port", QString::number(silentCard->localPort()), "same.json"}, 1,
             {}, "0x120000");
+        row("calib send unconfirmed",
+            {"calib", "send", "--port", QString::number(silentCard->localPort()), "--layout",
+             "calib.json", "--fast", ""},
+            1, R"({"result": true})", "port address 0x100000 was not taken");
         row("chip send unconfirmed",
             {"chip", "send", "--port", QString::number(silentCard->localPort()), "--chip",
              "LS9929"},

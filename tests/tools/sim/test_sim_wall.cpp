@@ -1,11 +1,13 @@
 // The virtual wall: its device model without sockets (memory, replies, counters,
 // the wall file), and the wall over real UDP on loopback with fault injection.
 
+#include "faultinjector.h"
 #include "receivingcards.h"
 #include "simtestutil.h"
 #include "virtualwall.h"
 #include "wallmodel.h"
 
+#include <QBitArray>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -76,6 +78,26 @@ private slots:
         QCOMPARE(replies.size(), 2);
         QCOMPARE(decoded(replies.at(0)).sequence, quint16(2));
         QCOMPARE(decoded(replies.at(1)).sequence, quint16(1));
+    }
+
+    void randomFaultsRepeatWithTheirSeed()
+    {
+        // Which of 20000 requests are dropped and replies duplicated: the same for the
+        // same seed, near the chances asked for, another pattern for another seed.
+        auto pattern = [](quint32 seed) {
+            FaultInjector faults;
+            faults.setRandomFaults({seed, 5, 2, 0, 0, 0});
+            QBitArray lost(20000);
+            for (int i = 0; i < lost.size(); ++i)
+                lost[i] = faults.shouldDrop(Frame{}) || faults.shapeReply({}).size() == 2;
+            return std::make_pair(lost, faults.tally());
+        };
+        const auto [lost, tally] = pattern(7);
+        QCOMPARE(pattern(7).first, lost);
+        QVERIFY(pattern(8).first != lost);
+        QVERIFY2(tally.dropped > 800 && tally.dropped < 1200,
+                 qPrintable(QString::number(tally.dropped)));
+        QVERIFY(tally.duplicated > 250 && tally.duplicated < 500);
     }
 
     void memorySpaces()
