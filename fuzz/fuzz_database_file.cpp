@@ -13,8 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
-
-#include <unistd.h>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -23,16 +22,16 @@ LEDWALL_FUZZ_QUIET_LOGGING
 namespace
 {
 
+// Removed again when the fuzzer exits.
 QString folder()
 {
-    static const QString path = [] {
-        const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                       : QDir::tempPath();
-        const QString dir = base + QStringLiteral("/ledwall-fuzz-db-%1").arg(getpid());
-        QDir().mkpath(dir);
-        return dir;
-    }();
-    return path;
+    static const QTemporaryDir dir((QDir(QStringLiteral("/dev/shm")).exists()
+                                        ? QStringLiteral("/dev/shm")
+                                        : QDir::tempPath()) +
+                                   QStringLiteral("/ledwall-fuzz-db-XXXXXX"));
+    if (!dir.isValid())
+        std::abort();
+    return dir.path();
 }
 
 QString writeFile(const QString &name, const QByteArray &bytes)

@@ -1,8 +1,9 @@
 // A stored-image picture file as the sending-card object reads it (any format Qt
-// reads, turned by its orientation tag, no larger than the picture cap), put on a small canvas with
-// each effect and cut into the writes for the receiving cards, broadcast or per cabinet. What must
-// hold: every block's header gives the area's width and height and exactly the pixel bytes that
-// follow, and a cabinet write covers the cabinet's rectangle.
+// reads, turned by its orientation tag, no larger than the picture cap), put on a
+// small canvas with each effect and cut into the writes for the receiving cards,
+// broadcast or per cabinet. What must hold: every block's header gives the area's
+// width and height and exactly the pixel bytes that follow, and a cabinet write
+// covers the cabinet's rectangle.
 //
 // Input: effect, per-cabinet flag, canvas width and height (1..64), four cabinet
 // rectangles (x, y, w, h; bytes), then the picture file.
