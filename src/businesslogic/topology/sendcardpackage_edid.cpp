@@ -66,10 +66,10 @@ void BLL_BusinessLogic_SendCardPackage::td_sendStoredImagesData(QString path, QV
     }
 
     QImageReader reader(normalizeFilePath(path));
-    reader.setAutoTransform(true);
-    const QImage picture = reader.read();
+    QString error;
+    const QImage picture = storedimage::readPicture(reader, &error);
     if (picture.isNull()) {
-        qCDebug(lcEdid) << "stored image: cannot load" << path << reader.errorString();
+        qCDebug(lcEdid) << "stored image: cannot load" << path << error;
         emit sig_readDevData(storedImageFailure());
         return;
     }

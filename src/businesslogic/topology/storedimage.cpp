@@ -3,8 +3,30 @@
 #include <QPainter>
 #include <QtEndian>
 
+#include <limits>
+
 namespace ledwall::storedimage
 {
+
+QImage readPicture(QImageReader &reader, QString *error)
+{
+    // A header may give a side as negative (a BMP stored top-down): its size counts.
+    const QSize declared = reader.size();
+    const qint64 width = qAbs(qint64(declared.width()));
+    const qint64 height = qAbs(qint64(declared.height()));
+    if (width > MaxCanvasSide || height > MaxCanvasSide || width * height > MaxPicturePixels) {
+        *error = QStringLiteral("picture of %1 x %2 pixels is larger than %3 pixels")
+                     .arg(width)
+                     .arg(height)
+                     .arg(MaxPicturePixels);
+        return {};
+    }
+    reader.setAutoTransform(true);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        *error = reader.errorString();
+    return picture;
+}
 
 bool parseCabinet(const QString &line, Cabinet *cabinet)
 {
@@ -19,6 +41,10 @@ bool parseCabinet(const QString &line, Cabinet *cabinet)
             return false;
     }
     if (values[4] <= 0 || values[5] <= 0)
+        return false;
+    // The far edges must be numbers too: x + w past the largest int is no rectangle.
+    if (qint64(values[2]) + values[4] > std::numeric_limits<int>::max() ||
+        qint64(values[3]) + values[5] > std::numeric_limits<int>::max())
         return false;
     cabinet->port = values[0];
     cabinet->card = values[1];

@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QImageReader>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -32,6 +33,16 @@ constexpr int MaxCanvasSide = 16384;
 constexpr qint64 MaxCanvasPixels = qint64(32) * 1024 * 1024; // 128 MiB of pixels
 constexpr int CountingUnit = 1024; // data sizes are reported in whole units of this
 
+// The largest picture read: a 64-megapixel photograph, no side past MaxCanvasSide.
+constexpr qint64 MaxPicturePixels = qint64(64) * 1024 * 1024;
+
+// Reads the picture (turned by its orientation tag). A picture whose header
+// declares more than MaxPicturePixels pixels or a side past MaxCanvasSide is
+// refused before it is decoded, so that a short file cannot make the reader
+// allocate and fill gigabytes. Null, with the reason in `error`, when refused or
+// unreadable.
+QImage readPicture(QImageReader &reader, QString *error);
+
 // One cabinet rectangle string "port:card:x:y:w:h".
 struct Cabinet {
     int port = 0;
@@ -40,7 +51,8 @@ struct Cabinet {
 };
 
 // False unless the line has at least six numeric fields, port, card, x and y are
-// not negative, and width and height are positive.
+// not negative, width and height are positive, and x + width and y + height are
+// still ints.
 bool parseCabinet(const QString &line, Cabinet *cabinet);
 
 // The size of the whole screen: the largest x + w and y + h over the cabinets;

@@ -1,12 +1,12 @@
 #include "bll_communicationserver_desktop.h"
 
 #include "bll_communicationxml_desktop.h"
+#include "messageframing.h"
 #include "serverlogging.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QtEndian>
 
 #include <utility>
 
@@ -129,12 +129,15 @@ void BLL_CommunicationServer_Desktop::readClient(QTcpSocket *socket)
     // buffer is bounded, so pending input never grows past one message and a chunk.
     QByteArray pending = m_pending.take(socket) + socket->readAll();
     int start = 0;
-    while (pending.size() - start >= 4) {
-        const quint32 length = qFromBigEndian<quint32>(pending.constData() + start);
-        if (length > quint32(MaxMessageSize)) {
-            qCDebug(lcServer) << "message of" << length << "bytes exceeds the limit";
+    for (;;) {
+        const ledwall::server::FramedMessage framed =
+            ledwall::server::takeMessage(pending, start, MaxMessageSize);
+        if (framed.status == ledwall::server::FrameStatus::Incomplete)
+            break;
+        if (framed.status == ledwall::server::FrameStatus::TooLarge) {
+            qCDebug(lcServer) << "message of" << framed.length << "bytes exceeds the limit";
             sendError(socket, QStringLiteral("message of %1 bytes exceeds the limit of %2")
-                                  .arg(length)
+                                  .arg(framed.length)
                                   .arg(MaxMessageSize));
             // Closed gracefully, so that the error reaches the client first.
             m_clients.removeOne(socket);
@@ -143,12 +146,9 @@ void BLL_CommunicationServer_Desktop::readClient(QTcpSocket *socket)
             socket->disconnectFromHost();
             return;
         }
-        if (pending.size() - start - 4 < int(length))
-            break;
-        const QByteArray message = pending.mid(start + 4, int(length));
-        start += 4 + int(length);
-        if (!message.isEmpty())
-            handleMessage(socket, message);
+        start = framed.next;
+        if (!framed.message.isEmpty())
+            handleMessage(socket, framed.message);
         // A handler may have stopped the server and dropped this client.
         if (!m_clients.contains(socket))
             return;
@@ -208,9 +208,7 @@ bool BLL_CommunicationServer_Desktop::writeMessage(QTcpSocket *only, const QByte
         targets.append(only);
     else
         targets = m_clients;
-    QByteArray framed(4, '\0');
-    qToBigEndian<quint32>(quint32(message.size()), framed.data());
-    framed += message;
+    const QByteArray framed = ledwall::server::frameMessage(message);
     bool sent = false;
     for (QTcpSocket *socket : std::as_const(targets)) {
         if (socket->write(framed) == framed.size())

@@ -7,6 +7,7 @@
 #include "module_sendcard_protocol.h"
 #include "storedimage.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -95,6 +96,13 @@ private slots:
         QVERIFY(
             !canvasSize({{"screenEffects", 1}, {"width", 16384}, {"height", 16384}}, {}).isValid());
         QVERIFY(!canvasSize({}, {"0:0:0:0:70000:10"}).isValid());
+
+        // A rectangle whose far edge passes the largest int is refused, not wrapped.
+        Cabinet cabinet;
+        QVERIFY(parseCabinet("0:0:2147483640:0:7:1", &cabinet));
+        QVERIFY(!parseCabinet("0:0:2147483647:0:5:5", &cabinet));
+        QVERIFY(!parseCabinet("0:0:0:2147483000:5:5000", &cabinet));
+        QCOMPARE(screenExtent({"0:0:2147483647:0:5:5", "0:0:0:0:8:4"}), QSize(8, 4));
     }
 
     void scaleTileCentre()
@@ -217,6 +225,26 @@ private slots:
             QCOMPARE(inner.firstCard + inner.lastCard, 2 * c);
             QCOMPARE(inner.data, imageBlock(canvas, QRect(16 * c, 0, 16, 8)));
         }
+    }
+
+    void oversizedPicture()
+    {
+        // A 70-byte BMP whose header claims 16000 x 16000 pixels is refused unread
+        // (decoding it took seconds and a gigabyte).
+        QByteArray bmp;
+        QDataStream out(&bmp, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out << quint8('B') << quint8('M') << quint32(70) << quint32(0) << quint32(54) << quint32(40)
+            << qint32(16000) << qint32(-16000) << quint16(1) << quint16(24);
+        for (int i = 0; i < 6; ++i)
+            out << quint32(0);
+        bmp.append(16, '\x10');
+        QBuffer buffer(&bmp);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QImageReader reader(&buffer);
+        QString error;
+        QVERIFY(readPicture(reader, &error).isNull());
+        QVERIFY2(error.contains("larger than"), qPrintable(error));
     }
 
     void unreadablePicture()

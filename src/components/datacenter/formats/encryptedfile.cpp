@@ -21,13 +21,6 @@ constexpr int headerSize = 6 + saltSize + nonceSize;
 
 using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
 
-bool deriveKey(const QByteArray &secret, const QByteArray &salt, unsigned char *key)
-{
-    return PKCS5_PBKDF2_HMAC(secret.constData(), secret.size(),
-                             reinterpret_cast<const unsigned char *>(salt.constData()), salt.size(),
-                             keyIterations, EVP_sha256(), keySize, key) == 1;
-}
-
 const unsigned char *bytesOf(const QByteArray &array)
 {
     return reinterpret_cast<const unsigned char *>(array.constData());
@@ -70,6 +63,25 @@ QByteArray magic()
     return QByteArrayLiteral("LWENC1");
 }
 
+QByteArray deriveKey(const QByteArray &secret, const QByteArray &salt)
+{
+    QByteArray key(keySize, '\0');
+    if (PKCS5_PBKDF2_HMAC(secret.constData(), secret.size(), bytesOf(salt), salt.size(),
+                          keyIterations, EVP_sha256(), keySize,
+                          reinterpret_cast<unsigned char *>(key.data())) != 1) {
+        qCDebug(lcDataCenter) << "key derivation failed";
+        return {};
+    }
+    return key;
+}
+
+QByteArray saltOf(const QByteArray &file)
+{
+    if (file.size() < headerSize + tagSize || !file.startsWith(magic()))
+        return {};
+    return file.mid(6, saltSize);
+}
+
 QByteArray encrypt(const QByteArray &plain, const QByteArray &secret)
 {
     if (plain.size() > maxPlainSize) {
@@ -83,17 +95,24 @@ QByteArray encrypt(const QByteArray &plain, const QByteArray &secret)
         qCDebug(lcDataCenter) << "no random bytes for the encrypted file";
         return {};
     }
-    unsigned char key[keySize];
-    if (!deriveKey(secret, salt, key)) {
-        qCDebug(lcDataCenter) << "key derivation failed";
+    QByteArray key = deriveKey(secret, salt);
+    const QByteArray file = key.isEmpty() ? QByteArray() : sealWithKey(plain, key, salt, nonce);
+    OPENSSL_cleanse(key.data(), size_t(key.size()));
+    return file;
+}
+
+QByteArray sealWithKey(const QByteArray &plain, const QByteArray &key, const QByteArray &salt,
+                       const QByteArray &nonce)
+{
+    if (plain.size() > maxPlainSize || key.size() != keySize || salt.size() != saltSize ||
+        nonce.size() != nonceSize) {
+        qCDebug(lcDataCenter) << "cannot encrypt: bad sizes";
         return {};
     }
     const QByteArray header = magic() + salt + nonce;
     QByteArray cipher;
     QByteArray tag(tagSize, '\0');
-    const bool ok = runGcm(true, key, header, nonce, plain, &cipher, &tag);
-    OPENSSL_cleanse(key, keySize);
-    if (!ok) {
+    if (!runGcm(true, bytesOf(key), header, nonce, plain, &cipher, &tag)) {
         qCDebug(lcDataCenter) << "encryption failed";
         return {};
     }
@@ -103,29 +122,30 @@ QByteArray encrypt(const QByteArray &plain, const QByteArray &secret)
 bool decrypt(const QByteArray &file, const QByteArray &secret, QByteArray *plain)
 {
     plain->clear();
-    if (file.size() < headerSize + tagSize) {
-        qCDebug(lcDataCenter) << "encrypted file too short:" << file.size() << "bytes";
+    const QByteArray salt = saltOf(file);
+    if (salt.isEmpty()) {
+        qCDebug(lcDataCenter) << "not an encrypted settings file (too short or another magic)";
         return false;
     }
-    if (!file.startsWith(magic())) {
-        qCDebug(lcDataCenter) << "not an encrypted settings file (magic)";
+    QByteArray key = deriveKey(secret, salt);
+    const bool ok = !key.isEmpty() && openWithKey(file, key, plain);
+    OPENSSL_cleanse(key.data(), size_t(key.size()));
+    return ok;
+}
+
+bool openWithKey(const QByteArray &file, const QByteArray &key, QByteArray *plain)
+{
+    plain->clear();
+    if (file.size() < headerSize + tagSize || !file.startsWith(magic()) || key.size() != keySize) {
+        qCDebug(lcDataCenter) << "not an encrypted settings file (too short or another magic)";
         return false;
     }
     const QByteArray header = file.left(headerSize);
-    const QByteArray salt = file.mid(6, saltSize);
     const QByteArray nonce = file.mid(6 + saltSize, nonceSize);
     const QByteArray cipher = file.mid(headerSize, file.size() - headerSize - tagSize);
     QByteArray tag = file.right(tagSize);
-
-    unsigned char key[keySize];
-    if (!deriveKey(secret, salt, key)) {
-        qCDebug(lcDataCenter) << "key derivation failed";
-        return false;
-    }
     QByteArray result;
-    const bool ok = runGcm(false, key, header, nonce, cipher, &result, &tag);
-    OPENSSL_cleanse(key, keySize);
-    if (!ok) {
+    if (!runGcm(false, bytesOf(key), header, nonce, cipher, &result, &tag)) {
         qCDebug(lcDataCenter) << "encrypted file damaged, tampered with or of another secret";
         return false;
     }

@@ -28,6 +28,16 @@ QByteArray encrypt(const QByteArray &plain, const QByteArray &secret);
 // file, another magic or the wrong secret.
 bool decrypt(const QByteArray &file, const QByteArray &secret, QByteArray *plain);
 
+// The steps of the two above, for a key derived once: the 32-byte key of a secret
+// and a salt (empty when derivation failed), the salt a file names (empty for a
+// short file or another magic), the file of a plaintext under that key with this
+// salt and nonce, and the plaintext of a file under that key.
+QByteArray deriveKey(const QByteArray &secret, const QByteArray &salt);
+QByteArray saltOf(const QByteArray &file);
+QByteArray sealWithKey(const QByteArray &plain, const QByteArray &key, const QByteArray &salt,
+                       const QByteArray &nonce);
+bool openWithKey(const QByteArray &file, const QByteArray &key, QByteArray *plain);
+
 // The settings as plaintext (a compact JSON object) and back; decodeSettings
 // gives an empty map for anything that is not a JSON object.
 QByteArray encodeSettings(const QVariantMap &settings);
