@@ -9,7 +9,25 @@
 #include "virtualwall.h"
 
 #include "threadspy.h"
+
 #include <QtTest>
+
+// Two ports: four 128 x 128 cabinets in a 2 x 2 block, then a column of two at x 256.
+constexpr char TwoPortWallJson[] = R"({"name": "Two ports", "ports": [
+  {"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128},
+                           {"card": 2, "width": 128, "height": 128}, {"card": 3, "width": 128, "height": 128}],
+   "layout": {"order": 0, "across": 2, "down": 2}},
+  {"port": 1, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128}],
+   "layout": {"order": 6, "across": 1, "down": 2, "x": 256}}]})";
+
+// The members of a wall test: the facade, its sending-card object, the wall and the
+// guid of the session's link.
+struct WallFixture {
+    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
+    BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
+    ledwall::sim::VirtualWall m_wall;
+    QString m_guid;
+};
 
 // The guid of the link; empty when the description, the wall or the link failed
 // (`why` says which).
@@ -57,4 +75,27 @@ inline void stopWallSession(ledwall::sim::VirtualWall &wall, const QString &guid
     facade->releaseCommunicateObject(guid);
     facade->clearData();
     wall.stop();
+}
+
+// The first display of the card's connection layout.
+inline QVariantMap firstConnectDisplay(BLL_BusinessLogic_SendCardPackage &card)
+{
+    return card.openConnectDisplayData(false)
+        .value(0)
+        .toMap()
+        .value(QStringLiteral("displayArr"))
+        .toList()
+        .value(0)
+        .toMap();
+}
+
+// A display's cabinets in order, each as "port.card".
+inline QStringList cabinetCells(const QVariantMap &display)
+{
+    QStringList cells;
+    for (const QVariant &cell : display.value(QStringLiteral("itemArr")).toList())
+        cells << QStringLiteral("%1.%2")
+                     .arg(cell.toMap().value(QStringLiteral("sender_port")).toInt())
+                     .arg(cell.toMap().value(QStringLiteral("sender_addr")).toInt());
+    return cells;
 }

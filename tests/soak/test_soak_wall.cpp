@@ -32,13 +32,6 @@ constexpr int MaxRetries = 2;  // runs of a failed operation after the first
 constexpr quint32 DisplayRecord = 0x120000, PortTable = 0x10E000, LastRecordBlock = 0x12EC00;
 constexpr quint32 FirmwareImage = 0xAF000000, Calibration = 0xA0030000;
 
-const char WallJson[] = R"({"name": "Soak", "ports": [
-  {"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128},
-                           {"card": 2, "width": 128, "height": 128}, {"card": 3, "width": 128, "height": 128}],
-   "layout": {"order": 0, "across": 2, "down": 2}},
-  {"port": 1, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128}],
-   "layout": {"order": 6, "across": 1, "down": 2, "x": 256}}]})";
-
 int environment(const char *name, int fallback)
 {
     bool ok = false;
@@ -56,15 +49,11 @@ struct KindTally {
 
 } // namespace
 
-class TestSoakWall : public QObject
+class TestSoakWall : public QObject, private WallFixture
 {
     Q_OBJECT
 
 private:
-    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
-    BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
-    ledwall::sim::VirtualWall m_wall;
-    QString m_guid;
     std::mt19937 m_random;
     QVariantMap m_flashLayout;    // the layout the wall's flash holds, when known
     QStringList m_portTableCells; // the topology the port table gives, read fault-free
@@ -192,18 +181,7 @@ private:
         m_card.readHardwareConnectDisplayDataToDevice({{"EthNum", 2}});
         const QVariantMap result = waitForReport(
             report, [](const QVariantMap &m) { return m.value("addr").toUInt() == PortTable; }, ms);
-        const QVariantMap display = m_card.openConnectDisplayData(false)
-                                        .value(0)
-                                        .toMap()
-                                        .value("displayArr")
-                                        .toList()
-                                        .value(0)
-                                        .toMap();
-        cells->clear();
-        for (const QVariant &cell : display.value("itemArr").toList())
-            *cells << QStringLiteral("%1.%2")
-                          .arg(cell.toMap().value("sender_port").toInt())
-                          .arg(cell.toMap().value("sender_addr").toInt());
+        *cells = cabinetCells(firstConnectDisplay(m_card));
         return result;
     }
 
@@ -326,7 +304,7 @@ private slots:
     void initTestCase()
     {
         QString why;
-        m_guid = startWallSession(m_wall, WallJson, QStringLiteral("soak"), &why);
+        m_guid = startWallSession(m_wall, TwoPortWallJson, QStringLiteral("soak"), &why);
         QVERIFY2(!m_guid.isEmpty(), qPrintable(why));
         m_card.setBlockPacing([](int ms) {
             if (ms == 1) // the acknowledgement poll; the flash pacing is not the wall's concern

@@ -17,13 +17,6 @@ namespace
 
 constexpr int WaitMs = 10000;
 
-const char WallJson[] = R"({"name": "Topology", "ports": [
-  {"port": 0, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128},
-                           {"card": 2, "width": 128, "height": 128}, {"card": 3, "width": 128, "height": 128}],
-   "layout": {"order": 0, "across": 2, "down": 2}},
-  {"port": 1, "cabinets": [{"card": 0, "width": 128, "height": 128}, {"card": 1, "width": 128, "height": 128}],
-   "layout": {"order": 6, "across": 1, "down": 2, "x": 256}}]})";
-
 QVariantMap layout()
 {
     QVariantList items;
@@ -44,21 +37,15 @@ QVariantMap layout()
 
 } // namespace
 
-class TestTopologyWall : public QObject
+class TestTopologyWall : public QObject, private WallFixture
 {
     Q_OBJECT
-
-private:
-    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
-    BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
-    ledwall::sim::VirtualWall m_wall;
-    QString m_guid;
 
 private slots:
     void initTestCase()
     {
         QString why;
-        m_guid = startWallSession(m_wall, WallJson, QStringLiteral("topology"), &why);
+        m_guid = startWallSession(m_wall, TwoPortWallJson, QStringLiteral("topology"), &why);
         QVERIFY2(!m_guid.isEmpty(), qPrintable(why));
     }
 
@@ -134,22 +121,10 @@ private slots:
         QCOMPARE(result.value("overLape").toBool(), false);
 
         // Port 0: 2 x 2 from the bottom left; port 1: one column top down at x 256.
-        const QVariantMap display = m_card.openConnectDisplayData(false)
-                                        .value(0)
-                                        .toMap()
-                                        .value("displayArr")
-                                        .toList()
-                                        .value(0)
-                                        .toMap();
+        const QVariantMap display = firstConnectDisplay(m_card);
         QCOMPARE(display.value("col_count").toInt(), 3);
         QCOMPARE(display.value("row_count").toInt(), 2);
-        QStringList cells;
-        for (const QVariant &cell : display.value("itemArr").toList()) {
-            const QVariantMap item = cell.toMap();
-            cells << QStringLiteral("%1.%2")
-                         .arg(item.value("sender_port").toInt())
-                         .arg(item.value("sender_addr").toInt());
-        }
+        const QStringList cells = cabinetCells(display);
         QCOMPARE(cells, (QStringList{"0.3", "0.2", "1.0", "0.0", "0.1", "1.1"}));
     }
 };

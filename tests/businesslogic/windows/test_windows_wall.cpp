@@ -27,15 +27,11 @@ quint16 u16(const QByteArray &bytes, int offset)
 }
 } // namespace
 
-class TestWindowsWall : public QObject
+class TestWindowsWall : public QObject, private WallFixture
 {
     Q_OBJECT
 
 private:
-    BLL_BusinessLogic_Desktop *m_facade = BLL_BusinessLogic_Desktop::instance();
-    BLL_BusinessLogic_SendCardPackage &m_card = m_facade->sendCardPackage();
-    ledwall::sim::VirtualWall m_wall;
-    QString m_guid;
     QMap<int, QPoint> m_corner; // per port, where its cabinets start
 
 private slots:
