@@ -100,7 +100,7 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
     m_flashAccess = descriptor;
     {
         // Counted before the first frame goes out: its acknowledgement may come at once.
-        QMutexLocker lock(&m_calibrationMutex);
+        std::unique_lock<std::mutex> lock(m_calibrationMutex);
         // Outside a transfer (the classic pass, seams) nothing is confirmed; every card
         // of a broadcast answers each frame, so no count is kept for one.
         if (!m_calibrationSent) {
@@ -116,7 +116,7 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
 
 void BLL_BusinessLogic_SendCardPackage::beginCalibrationConfirmation()
 {
-    QMutexLocker lock(&m_calibrationMutex);
+    std::unique_lock<std::mutex> lock(m_calibrationMutex);
     m_calibrationPending.clear();
     m_calibrationSent = m_calibrationSettled = m_calibrationBroadcast = false;
 }
@@ -125,7 +125,7 @@ void BLL_BusinessLogic_SendCardPackage::acknowledgeCalibrationFrame(const QVaria
                                                                     quint32 portAddress)
 {
     {
-        QMutexLocker lock(&m_calibrationMutex);
+        std::unique_lock<std::mutex> lock(m_calibrationMutex);
         auto frames = m_calibrationPending.find(portAddress);
         if (frames == m_calibrationPending.end() || frames.value() == 0)
             return;
@@ -141,7 +141,7 @@ bool BLL_BusinessLogic_SendCardPackage::calibrationFrameTimedOut(const QVariantM
 {
     const quint32 portAddress = timeout.value(key("m_reg")).toUInt();
     {
-        QMutexLocker lock(&m_calibrationMutex);
+        std::unique_lock<std::mutex> lock(m_calibrationMutex);
         if (timeout.value(key("m_con")).toUInt() != (CalibrationCommand & 0xFF) ||
             m_calibrationPending.value(portAddress) == 0)
             return false;
@@ -153,7 +153,7 @@ bool BLL_BusinessLogic_SendCardPackage::calibrationFrameTimedOut(const QVariantM
 void BLL_BusinessLogic_SendCardPackage::settleCalibration(bool written, quint32 portAddress,
                                                           const QString &error)
 {
-    QMutexLocker lock(&m_calibrationMutex);
+    std::unique_lock<std::mutex> lock(m_calibrationMutex);
     if (m_calibrationSettled)
         return;
     if (written) { // only once everything is sent and every frame is in
@@ -186,7 +186,7 @@ void BLL_BusinessLogic_SendCardPackage::emitLastAddresses(quint32 portAddress, q
     report.insert(key("result"), result);
     emit sig_readDevData(report);
     {
-        QMutexLocker lock(&m_calibrationMutex);
+        std::unique_lock<std::mutex> lock(m_calibrationMutex);
         m_calibrationSent = true;
         if (m_calibrationBroadcast)
             m_calibrationSettled = true; // nothing to confirm card by card

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class Module_SendCard_Protocol;
 
@@ -389,7 +390,7 @@ private:
     // as one times out or is refused (before that report, if need be). A broadcast
     // to every port or card is answered by many cards at once and gets no
     // confirmation.
-    QMutex m_calibrationMutex;
+    std::mutex m_calibrationMutex; // a standard mutex: seen by ThreadSanitizer, unlike QMutex
     QHash<quint32, int> m_calibrationPending;
     bool m_calibrationSent = true;    // no transfer is sending (its frames are counted)
     bool m_calibrationSettled = true; // its confirmation is out
