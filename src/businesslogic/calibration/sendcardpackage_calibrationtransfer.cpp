@@ -107,8 +107,8 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeCalibrationBlock(const QString &
             if (portAddress == storedimage::EveryPort || card == storedimage::EveryCard)
                 m_calibrationBroadcast = true;
             else
-                m_calibrationPending[portAddress] +=
-                    blocks::receivingCardChunks(data.size(), ChunkSize).size();
+                m_calibrationPending.expect(
+                    portAddress, blocks::receivingCardChunks(data.size(), ChunkSize).size());
         }
     }
     return writeRecvCardInfo(guid, data, ChunkSize, timeout, false);
@@ -126,10 +126,8 @@ void BLL_BusinessLogic_SendCardPackage::acknowledgeCalibrationFrame(const QVaria
 {
     {
         std::unique_lock<std::mutex> lock(m_calibrationMutex);
-        auto frames = m_calibrationPending.find(portAddress);
-        if (frames == m_calibrationPending.end() || frames.value() == 0)
+        if (!m_calibrationPending.acknowledge(portAddress))
             return;
-        --frames.value();
     }
     if (reply.value(key("result"), true).toBool())
         settleCalibration(true, portAddress, QString());
@@ -143,7 +141,7 @@ bool BLL_BusinessLogic_SendCardPackage::calibrationFrameTimedOut(const QVariantM
     {
         std::unique_lock<std::mutex> lock(m_calibrationMutex);
         if (timeout.value(key("m_con")).toUInt() != (CalibrationCommand & 0xFF) ||
-            m_calibrationPending.value(portAddress) == 0)
+            !m_calibrationPending.awaits(portAddress))
             return false;
     }
     settleCalibration(false, portAddress, key("no acknowledgement in time"));
@@ -159,9 +157,8 @@ void BLL_BusinessLogic_SendCardPackage::settleCalibration(bool written, quint32 
     if (written) { // only once everything is sent and every frame is in
         if (!m_calibrationSent)
             return;
-        for (int frames : qAsConst(m_calibrationPending))
-            if (frames > 0)
-                return;
+        if (!m_calibrationPending.isEmpty())
+            return;
     }
     m_calibrationSettled = true;
     lock.unlock();

@@ -8,6 +8,7 @@
 
 #include "flashaccessdescriptor.h"
 #include "guarded.h"
+#include "pendingacknowledgements.h"
 #include "upgradefile.h"
 #include "workerthreads.h"
 
@@ -304,7 +305,7 @@ private:
     QStringList m_windowWriteErrors; // pages of the running operation that were not built
     // Page addresses of the running window operation that the card has not
     // acknowledged yet, with the number of writes to each.
-    QHash<quint32, int> m_windowWritePending;
+    PendingAcknowledgements m_windowWritePending;
     void acknowledgeWindowPage(const QVariantMap &reply, quint32 regAddr);
     // True when the timed-out frame was a page of the running window operation.
     bool windowPageTimedOut(const QVariantMap &timeout);
@@ -345,7 +346,7 @@ private:
     // Sends a read again with the descriptor it began with.
     void readAgain(const FlashAccessDescriptor &access, const QString &guid);
     // Chunks of the record write in flight that the card has not acknowledged yet.
-    QSet<quint32> m_displayWritePending;
+    PendingAcknowledgements m_displayWritePending;
     bool m_displayWriteComplex = false;
     void finishDisplayRecordWrite(bool written, quint32 regAddr, const QString &error);
 
@@ -391,7 +392,7 @@ private:
     // to every port or card is answered by many cards at once and gets no
     // confirmation.
     std::mutex m_calibrationMutex; // a standard mutex: seen by ThreadSanitizer, unlike QMutex
-    QHash<quint32, int> m_calibrationPending;
+    PendingAcknowledgements m_calibrationPending;
     bool m_calibrationSent = true;    // no transfer is sending (its frames are counted)
     bool m_calibrationSettled = true; // its confirmation is out
     bool m_calibrationBroadcast = false;

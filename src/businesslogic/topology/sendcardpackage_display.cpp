@@ -176,11 +176,11 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
     // the chunks are known before the first goes out, whose reply may come at once.
     if (!m_displayWritePending.isEmpty())
         qCDebug(lcDisplay) << "display record write replaces one still unconfirmed,"
-                           << m_displayWritePending.size() << "chunks open";
+                           << m_displayWritePending.addressCount() << "chunks open";
     m_displayWritePending.clear();
     for (const blocks::Chunk &chunk :
          blocks::sendCardChunks(record.size(), ChunkSize, m_flashAccess.commandBytes()[0]))
-        m_displayWritePending.insert(m_flashAccess.startAddress + quint32(chunk.offset));
+        m_displayWritePending.expect(m_flashAccess.startAddress + quint32(chunk.offset));
     m_displayWriteComplex = isComplex;
     const QString guid = BLL_DataCenter_Desktop::instance()->getCurrentGuid();
     const quint32 last = writeSendCardInfo(guid, record, ChunkSize, WriteTimeout);
@@ -192,7 +192,7 @@ bool BLL_BusinessLogic_SendCardPackage::sendDisplayRecord(const QVariantMap &par
 void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVariantMap &reply,
                                                                       quint32 regAddr)
 {
-    if (!m_displayWritePending.contains(regAddr)) {
+    if (!m_displayWritePending.awaits(regAddr)) {
         acknowledgeWindowPage(reply, regAddr); // the window summary shares the range
         return;
     }
@@ -200,7 +200,7 @@ void BLL_BusinessLogic_SendCardPackage::acknowledgeDisplayRecordChunk(const QVar
         finishDisplayRecordWrite(false, regAddr, QStringLiteral("refused by the card"));
         return;
     }
-    m_displayWritePending.remove(regAddr);
+    m_displayWritePending.acknowledge(regAddr);
     if (m_displayWritePending.isEmpty())
         finishDisplayRecordWrite(true, regAddr, QString());
 }
@@ -225,7 +225,7 @@ void BLL_BusinessLogic_SendCardPackage::slot_timeoutCmd(QVariantMap timeout)
         return;
     }
     if (timeout.value(QStringLiteral("m_con")).toUInt() != WriteOperation ||
-        !m_displayWritePending.contains(regAddr))
+        !m_displayWritePending.awaits(regAddr))
         return;
     finishDisplayRecordWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
 }

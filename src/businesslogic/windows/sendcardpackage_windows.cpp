@@ -73,7 +73,7 @@ void BLL_BusinessLogic_SendCardPackage::loadWindowAccess(const QVariantMap &para
     m_windowWriteErrors.clear();
     if (!m_windowWritePending.isEmpty())
         qCDebug(lcWindows) << "window write replaces one still unconfirmed,"
-                           << m_windowWritePending.size() << "pages open";
+                           << m_windowWritePending.addressCount() << "pages open";
     m_windowWritePending.clear();
 }
 
@@ -88,7 +88,7 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeWindowPage(quint8 operation, qui
     if (!m_uDiskMode) {
         for (const ledwall::blocks::Chunk &chunk :
              ledwall::blocks::sendCardChunks(page.size(), PageSize, operation))
-            ++m_windowWritePending[address + quint32(chunk.offset)];
+            m_windowWritePending.expect(address + quint32(chunk.offset));
     }
     return writeSendCardInfo(guid.isEmpty() ? BLL_DataCenter_Desktop::instance()->getCurrentGuid()
                                             : guid,
@@ -98,15 +98,13 @@ quint32 BLL_BusinessLogic_SendCardPackage::writeWindowPage(quint8 operation, qui
 void BLL_BusinessLogic_SendCardPackage::acknowledgeWindowPage(const QVariantMap &reply,
                                                               quint32 regAddr)
 {
-    auto page = m_windowWritePending.find(regAddr);
-    if (page == m_windowWritePending.end())
+    if (!m_windowWritePending.awaits(regAddr))
         return; // not a page of the running operation (or already settled)
     if (!reply.value(QStringLiteral("result"), true).toBool()) {
         finishWindowWrite(false, regAddr, QStringLiteral("refused by the card"));
         return;
     }
-    if (--page.value() == 0)
-        m_windowWritePending.erase(page);
+    m_windowWritePending.acknowledge(regAddr);
     if (m_windowWritePending.isEmpty())
         finishWindowWrite(true, regAddr, QString());
 }
@@ -116,7 +114,7 @@ bool BLL_BusinessLogic_SendCardPackage::windowPageTimedOut(const QVariantMap &ti
     const quint32 regAddr = timeout.value(QStringLiteral("m_reg")).toUInt();
     const uint operation = timeout.value(QStringLiteral("m_con")).toUInt();
     if ((operation != operationOf(Bank::A) && operation != operationOf(Bank::B)) ||
-        !m_windowWritePending.contains(regAddr))
+        !m_windowWritePending.awaits(regAddr))
         return false;
     finishWindowWrite(false, regAddr, QStringLiteral("no acknowledgement in time"));
     return true;
